@@ -1,0 +1,44 @@
+# The two commands a new player or developer needs:
+#   make run    install what is missing, build, start the game
+#   make test   the same set-up, then every test (plain and under sanitizers)
+
+CMAKE_FLAGS :=
+ifneq ($(CI),)
+CMAKE_FLAGS += -DMORROW_WERROR=ON
+endif
+
+.PHONY: all setup build run test test-plain test-asan bench format format-check contact-sheet clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	cmake --preset default $(CMAKE_FLAGS)
+	cmake --build --preset default
+
+run: build
+	./build/game/morrowmas-slots
+
+test: test-plain test-asan
+
+test-plain: build
+	ctest --preset default
+
+test-asan: setup
+	cmake --preset asan $(CMAKE_FLAGS)
+	cmake --build --preset asan
+	ctest --preset asan
+
+bench: build
+	./build/bench/morrow-bench
+
+format: build
+	cmake --build --preset default --target format
+
+format-check: build
+	cmake --build --preset default --target format-check
+
+clean:
+	rm -rf build build-asan

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages this game needs to build, run and test.
+# Only what is missing is installed; the package lists are refreshed first
+# when anything is missing. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential g++ cmake make pkg-config git clang-format
+  # windows, drawing, dialogs
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # sound effects and music
+  libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
+  # game record file
+  libsimpleini-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+  # fonts requested by name for art and captions
+  fonts-noto-color-emoji fonts-dejavu-core fonts-liberation2 fontconfig
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
