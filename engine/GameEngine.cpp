@@ -1,0 +1,500 @@
+#include "GameEngine.h"
+
+#include "Reels.h"
+
+#include <cmath>
+
+namespace morrow {
+
+namespace {
+
+constexpr std::int32_t kNewGameCredits = 1000;
+constexpr std::int32_t kNewGameNudges = 3;
+constexpr std::int32_t kMaxCoins = 3;
+constexpr int kPendingTrackMark = 10;
+
+constexpr std::int64_t ToMicroseconds(double seconds) {
+    return static_cast<std::int64_t>(seconds * 1'000'000.0 + 0.5);
+}
+
+// Count-up step for what is still to be paid: big wins move in big steps.
+constexpr std::int32_t CountStep(std::int32_t remaining) {
+    if (remaining >= 1000) {
+        return 25;
+    }
+    if (remaining >= 100) {
+        return 10;
+    }
+    if (remaining >= 25) {
+        return 5;
+    }
+    return 1;
+}
+
+// Marks a nudge as running for as long as it lives.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+GameEngine::GameEngine(GameSession& session, GameHost& host, std::uint32_t seed)
+    : session_(session), host_(host), random_(seed) {}
+
+void GameEngine::WaitUntil(std::int64_t deadline) {
+    while (host_.NowMicroseconds() < deadline) {
+        host_.HandleMessages(deadline);
+    }
+}
+
+void GameEngine::Pause(double seconds) { WaitUntil(host_.NowMicroseconds() + ToMicroseconds(seconds)); }
+
+void GameEngine::NewGame() {
+    GameSession& s = session_;
+    s.TotalBets = 0;
+    s.Credits = kNewGameCredits;
+    s.Borrowed = s.Credits;
+    s.Spins = 0;
+    s.Nudges = kNewGameNudges;
+    s.TricksWon = 0;
+    s.NudgeChance = false;
+    s.Spinning = false;
+    s.NudgesUsed = 0;
+    // The offer is gone with the old game, so its captions stop flashing.
+    host_.StopTimer(GameTimer::Timer3);
+    s.NudgeColour = kNudgeGrey;
+    host_.RepaintWindow();
+}
+
+void GameEngine::RequestNewGame() {
+    if (Busy()) {
+        newGamePending_ = true;
+        return;
+    }
+    NewGame();
+}
+
+void GameEngine::FinishCommand() {
+    if (newGamePending_ && !Busy()) {
+        newGamePending_ = false;
+        NewGame();
+    }
+}
+
+void GameEngine::CloseNudgeOffer() {
+    host_.StopTimer(GameTimer::Timer3);
+    session_.NudgeColour = kNudgeGrey;
+    host_.DrawNudgeLabels(kNudgeGrey);
+}
+
+void GameEngine::Spin() {
+    GameSession& s = session_;
+    if (Busy()) {
+        return;
+    }
+    if (s.MusicTrack >= kPendingTrackMark) {
+        host_.StartPendingTrack();
+    }
+
+    // Repeat bet: no coins placed, so the last spin's coins are placed again
+    // at once, all or nothing.
+    if (s.Bet == 0 && s.LastBet > 0 && s.Credits >= s.LastBet) {
+        s.Bet = s.LastBet;
+        s.Credits -= s.LastBet;
+        host_.DrawCredits();
+        host_.DrawBet();
+    }
+    if (s.Bet == 0) {
+        host_.ShowInformation(kNoBetText);
+        return;
+    }
+
+    s.NudgeChance = false;
+    CloseNudgeOffer();
+
+    AnimateSpin();
+    EvaluatePayline();
+    s.Spinning = false;
+
+    if (s.NudgeChance && s.Nudges > 0) {
+        host_.StartTimer(GameTimer::Timer3);
+    } else {
+        host_.StopTimer(GameTimer::Timer3);
+    }
+    s.LastBet = s.Bet;
+    s.Bet = 0;
+    FinishCommand();
+}
+
+void GameEngine::AnimateSpin() {
+    GameSession& s = session_;
+    s.Spinning = true;
+    host_.StopTimer(GameTimer::Timer2);
+    SaturatingAdd(s.TotalBets, s.Bet);
+
+    // The stops are final from here on: each reel independently and
+    // uniformly on 1..30. The motion strip starts at a random row.
+    std::array<int, kReelCount> offset{};
+    std::array<bool, kReelCount> stopped{};
+    for (std::size_t r = 0; r < kReelCount; ++r) {
+        offset[r] = random_.Random(kMotionStripHeight);
+        s.ReelPos[r] = random_.Random(kStripLength) + 1;
+        stopped[r] = false;
+    }
+    s.StopRequested = false;
+    SaturatingAdd(s.Spins, 1);
+
+    int frame = 0;
+    std::int64_t last = host_.NowMicroseconds();
+    while (frame < kSpinFrames && !s.StopRequested) {
+        const std::int64_t now = host_.NowMicroseconds();
+        if (now >= last + kFrameMicroseconds) {
+            last = now;
+            ++frame;
+            for (int reel = 0; reel < kReelCount; ++reel) {
+                const auto r = static_cast<std::size_t>(reel);
+                const int phase = frame - kReelFrameLag * reel;
+                if (phase <= kReelStopPhase - 1) {
+                    host_.DrawReelMotion(reel, offset[r]);
+                    offset[r] -= kMotionStepPerFrame;
+                    if (offset[r] < 0) {
+                        offset[r] += kMotionStripHeight;
+                    }
+                } else if (phase == kReelStopPhase) {
+                    PlayReelStop();
+                    host_.DrawReel(reel);
+                } else if (phase <= kReelStopPhase + static_cast<int>(kBounceShifts.size())) {
+                    const int step = phase - kReelStopPhase - 1;
+                    if (step == 0) {
+                        host_.BeginReelBounce(reel);
+                    }
+                    host_.DrawReelBounce(reel, kBounceShifts[static_cast<std::size_t>(step)]);
+                    host_.DrawPayline();
+                    if (step + 1 == static_cast<int>(kBounceShifts.size())) {
+                        stopped[r] = true;
+                    }
+                }
+            }
+            if (frame >= kSpinFrames) {
+                break;
+            }
+        }
+        host_.HandleMessages(last + kFrameMicroseconds);
+    }
+
+    if (s.StopRequested && frame < kSpinFrames) {
+        // Cut short because the window is closing: every reel comes to rest
+        // at once. A reel already bouncing has sounded its stop.
+        for (int reel = 0; reel < kReelCount; ++reel) {
+            if (stopped[static_cast<std::size_t>(reel)]) {
+                continue;
+            }
+            if (frame - kReelFrameLag * reel < kReelStopPhase) {
+                PlayReelStop();
+            }
+            host_.DrawReel(reel);
+        }
+        for (int i = 0; i < 3; ++i) {
+            Pause(0.02);
+        }
+    }
+}
+
+void GameEngine::EvaluatePayline() {
+    GameSession& s = session_;
+    s.WinAmount = 0;
+    s.NudgeChance = false;
+
+    const int a = PaylineSymbol(s, 0);
+    const int b = PaylineSymbol(s, 1);
+    const int c = PaylineSymbol(s, 2);
+    if (c == kWildSymbol) {
+        host_.StartTimer(GameTimer::Timer2);
+    }
+
+    const LineResult line = EvaluateLine(a, b, c);
+    switch (line.kind) {
+    case LineKind::Triple:
+    case LineKind::StakeBack:
+        s.WinAmount = line.payPerCoin * s.Bet;
+        break;
+    case LineKind::Lose:
+        s.NudgeChance = true;
+        break;
+    case LineKind::Bonus:
+        CloseNudgeOffer();
+        SetupTrickPrizes();
+        host_.RunBonusGame();
+        if (s.WinAmount > 0) {
+            CountWinnings();
+        }
+        host_.DrawNudges();
+        break;
+    }
+
+    if (line.wildNudge) {
+        SaturatingAdd(s.Nudges, 1);
+    }
+    host_.DrawNudges();
+
+    if (s.WinAmount > s.Bet) {
+        PlayWinSound(a, SoundWait::WaitForEnd);
+    } else if (s.WinAmount > 0 && s.WinAmount == s.Bet) {
+        PlayWinSound(kBonusSymbol, SoundWait::WaitForEnd);
+    }
+
+    if (s.WinAmount > 0) {
+        CloseNudgeOffer();
+        s.NudgeChance = false;
+        CountWinnings();
+    }
+}
+
+void GameEngine::SetupTrickPrizes() {
+    GameSession& s = session_;
+    s.TrickPrizes = {100 * s.Bet, 50 * s.Bet, 25 * s.Bet, 1, 0, 0};
+    for (int pass = 0; pass < 1001; ++pass) {
+        for (std::size_t i = 0; i < kPumpkinCount; ++i) {
+            const auto j = static_cast<std::size_t>(random_.Random(kPumpkinCount));
+            std::swap(s.TrickPrizes[i], s.TrickPrizes[j]);
+        }
+    }
+}
+
+void GameEngine::CountWinnings() {
+    GameSession& s = session_;
+    host_.DrawWinningsLabel();
+    host_.DrawNudgeLabels(kNudgeGrey);
+    std::int32_t paid = 0;
+    while (s.WinAmount > 0) {
+        const std::int32_t step = CountStep(s.WinAmount);
+        SaturatingAdd(s.Credits, step);
+        s.WinAmount -= step;
+        paid += step;
+        PlayCountTick();
+        host_.DrawCredits();
+        host_.DrawWinnings(paid);
+        Pause(0.075);
+    }
+}
+
+void GameEngine::BetOne() {
+    GameSession& s = session_;
+    if (Busy() || s.Bet >= kMaxCoins) {
+        return;
+    }
+    if (s.Credits < 1) {
+        host_.ShowInformation(kOutOfCreditsText);
+        return;
+    }
+    PlayCoin();
+    ++s.Bet;
+    --s.Credits;
+    host_.DrawCredits();
+    host_.DrawBet();
+    if (s.Bet == kMaxCoins) {
+        Spin();
+    }
+}
+
+void GameEngine::BetMax() {
+    GameSession& s = session_;
+    if (Busy()) {
+        return;
+    }
+    while (s.Credits >= 1 && s.Bet < kMaxCoins) {
+        ++s.Bet;
+        --s.Credits;
+        host_.DrawCredits();
+        host_.DrawBet();
+        PlayCoin();
+    }
+    if (s.Bet == kMaxCoins) {
+        Spin();
+    }
+}
+
+void GameEngine::NudgeReel(int reel) {
+    if (reel < 0 || reel >= kReelCount || Busy()) {
+        return;
+    }
+    {
+        const ScopedFlag running(nudging_);
+        RunNudge(reel);
+    }
+    FinishCommand();
+}
+
+void GameEngine::RunNudge(int reel) {
+    GameSession& s = session_;
+    const auto r = static_cast<std::size_t>(reel);
+
+    host_.StopTimer(GameTimer::Timer2);
+    SaturatingAdd(s.Nudges, -1);
+    SaturatingAdd(s.NudgesUsed, 1);
+    host_.DrawNudges();
+    s.NudgeChance = false;
+
+    // Every visible symbol moves down one row; the one above comes in on top.
+    std::int32_t newPosition = s.ReelPos[r] - 1;
+    if (newPosition < 1) {
+        newPosition = kStripLength;
+    }
+    host_.BeginNudgeSlide(reel, newPosition);
+    host_.DrawPayline();
+    for (int top = kNudgeSlideStart - kNudgeSlideStep; top >= 0; top -= kNudgeSlideStep) {
+        host_.DrawNudgeSlide(reel, top);
+        host_.DrawPayline();
+        Pause(0.05);
+    }
+    s.ReelPos[r] = newPosition;
+
+    PlayReelStop();
+    ShakeReel(reel);
+
+    // The nudge pays at the coins of the spin just played. Coins already
+    // placed for the next spin are kept and shown again afterwards.
+    const std::int32_t placed = s.Bet;
+    s.Bet = s.LastBet;
+    EvaluatePayline();
+    s.Bet = placed;
+    if (placed > 0) {
+        host_.DrawBet();
+    }
+
+    if (s.Nudges <= 0) {
+        s.NudgeChance = false;
+        host_.StopTimer(GameTimer::Timer3);
+        host_.DrawNudgeLabels(kNudgeGrey);
+    }
+}
+
+void GameEngine::ShakeReel(int reel) {
+    host_.BeginShakeReel(reel);
+    host_.DrawPayline();
+    bool first = true;
+    for (const int shift : kShakeShifts) {
+        if (!first) {
+            Pause(0.02);
+        }
+        first = false;
+        host_.DrawShakeReel(reel, shift);
+        host_.DrawPayline();
+    }
+}
+
+namespace {
+
+// The column of the click at play-field x, or -1 between and beside them.
+int ColumnAt(int x) {
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        if (x >= kColumns[c].left && x <= kColumns[c].right) {
+            return static_cast<int>(c);
+        }
+    }
+    return -1;
+}
+
+bool InBand(const ClickBand& band, int y) { return y >= band.top && y <= band.bottom; }
+
+} // namespace
+
+void GameEngine::FormMouseDown(int x, int y) {
+    GameSession& s = session_;
+    const int fieldX = x - s.FieldLeft;
+    const int fieldY = y - s.FieldTop;
+    const int column = ColumnAt(fieldX);
+
+    if (InBand(kNudgeRow, fieldY)) {
+        if (s.NudgeChance && s.Nudges > 0) {
+            if (column >= 0 && !Busy()) {
+                NudgeReel(column);
+            }
+        } else {
+            PlayNoNudge();
+        }
+    }
+    if (InBand(kButtonRow, fieldY) && !Busy()) {
+        switch (column) {
+        case 0:
+            BetOne();
+            break;
+        case 1:
+            BetMax();
+            break;
+        case 2:
+            Spin();
+            break;
+        default:
+            break;
+        }
+    }
+    if (s.Nudges <= 0) {
+        s.NudgeChance = false;
+        host_.StopTimer(GameTimer::Timer3);
+        host_.DrawNudgeLabels(kNudgeGrey);
+    }
+}
+
+void GameEngine::FormKeyDown(int keyCode) {
+    if (Busy()) {
+        return;
+    }
+    switch (static_cast<GameKey>(keyCode)) {
+    case GameKey::Enter:
+    case GameKey::Space:
+        Spin();
+        break;
+    case GameKey::B:
+        BetOne();
+        break;
+    case GameKey::M:
+        BetMax();
+        break;
+    }
+}
+
+void GameEngine::Timer3Timer() {
+    GameSession& s = session_;
+    s.NudgeColour = s.NudgeColour == kNudgeYellow ? kNudgeGrey : kNudgeYellow;
+    host_.DrawNudgeLabels(s.NudgeColour);
+}
+
+void GameEngine::PlayReelStop() {
+    if (session_.SoundOn) {
+        host_.PlayReelStop();
+    }
+}
+
+void GameEngine::PlayCountTick() {
+    if (session_.SoundOn) {
+        host_.PlayCountTick();
+    }
+}
+
+void GameEngine::PlayWinSound(int sound, SoundWait wait) {
+    if (session_.SoundOn) {
+        host_.PlayWinSound(sound, wait);
+    }
+}
+
+void GameEngine::PlayCoin() {
+    if (session_.SoundOn) {
+        host_.PlayCoin();
+    }
+}
+
+void GameEngine::PlayNoNudge() {
+    if (session_.SoundOn) {
+        host_.PlayNoNudge();
+    }
+}
+
+} // namespace morrow

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "GameHost.h"
+#include "GameSession.h"
+#include "Random.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace morrow {
+
+inline constexpr std::string_view kNoBetText = "No bet was placed!";
+inline constexpr std::string_view kOutOfCreditsText = "You are out of credits...better borrow some!";
+
+// Keys of the main window, by virtual key code.
+enum class GameKey : int {
+    Enter = 13,
+    Space = 32,
+    B = 66,
+    M = 77,
+};
+
+// Spin timing: one frame every 25 ms, 47 frames; reel r stops at frame
+// 21 + 9r and bounces for the eight frames after.
+inline constexpr std::int64_t kFrameMicroseconds = 25'000;
+inline constexpr int kSpinFrames = 47;
+inline constexpr int kReelStopPhase = 21;
+inline constexpr int kReelFrameLag = 9;
+inline constexpr int kMotionStripHeight = 576;
+inline constexpr int kMotionStepPerFrame = 61;
+inline constexpr std::array<int, 8> kBounceShifts{1, 2, 1, 0, -1, -2, -1, 0};
+inline constexpr std::array<int, 8> kShakeShifts{2, 4, 2, 0, -2, -4, -2, 0};
+inline constexpr int kNudgeSlideStart = 96;
+inline constexpr int kNudgeSlideStep = 12;
+
+// Click areas on the play field, relative to its origin; bounds inclusive.
+struct ClickBand {
+    int top;
+    int bottom;
+};
+struct ClickColumn {
+    int left;
+    int right;
+};
+inline constexpr ClickBand kNudgeRow{34, 61};
+inline constexpr ClickBand kButtonRow{365, 395};
+inline constexpr std::array<ClickColumn, 3> kColumns{{{76, 172}, {201, 297}, {325, 421}}};
+
+// The rules of play: bets, spins, payouts and nudges. Plain C++; everything
+// it shows or plays goes through the GameHost.
+class GameEngine {
+public:
+    GameEngine(GameSession& session, GameHost& host, std::uint32_t seed);
+
+    GameSession& Session() { return session_; }
+    const GameSession& Session() const { return session_; }
+
+    // A uniform integer in 0..n-1 from the game's generator.
+    std::int32_t Random(std::int32_t n) { return random_.Random(n); }
+
+    // Waits `seconds`, handling window messages meanwhile.
+    void Pause(double seconds);
+
+    // Resets the game to 1000 credits and 3 nudges.
+    void NewGame();
+    // New Game from the menu: at once when idle, otherwise as soon as the
+    // running spin or nudge has ended, so a reset can never open the way for
+    // a second spin inside the first.
+    void RequestNewGame();
+
+    // True while a spin or a nudge runs; the bet and spin controls wait.
+    bool Busy() const { return session_.Spinning || nudging_; }
+
+    void Spin();
+    void BetOne();
+    void BetMax();
+    void NudgeReel(int reel);
+
+    // Click at client position (x, y); any mouse button.
+    void FormMouseDown(int x, int y);
+    void FormKeyDown(int keyCode);
+
+    // One tick of the nudge-caption flashing.
+    void Timer3Timer();
+
+    // The steps of a spin, public for tests and benchmarks.
+    void AnimateSpin();
+    void EvaluatePayline();
+    void SetupTrickPrizes();
+    void CountWinnings();
+
+    // Sound operations: each asks the host only while sound is on.
+    void PlayReelStop();
+    void PlayCountTick();
+    void PlayWinSound(int sound, SoundWait wait);
+    void PlayCoin();
+    void PlayNoNudge();
+
+private:
+    void WaitUntil(std::int64_t deadline);
+    void CloseNudgeOffer(); // greys the captions and stops their flashing
+    void RunNudge(int reel);
+    void ShakeReel(int reel);
+    void FinishCommand();   // runs a New Game that waited for the spin or nudge
+
+    GameSession& session_;
+    GameHost& host_;
+    RandomSource random_;
+    bool nudging_ = false;
+    bool newGamePending_ = false;
+};
+
+} // namespace morrow

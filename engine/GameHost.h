@@ -1,0 +1,81 @@
+#pragma once
+
+#include "GameSession.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace morrow {
+
+// The two timers of the main window that the game switches on and off.
+enum class GameTimer {
+    Timer2, // animates the wild on reel 3's payline cell
+    Timer3, // flashes the three "Nudge" captions while a nudge is offered
+};
+
+enum class SoundWait {
+    NoWait,     // start the sound and go on
+    WaitForEnd, // return when the sound has ended (no messages handled)
+};
+
+// Everything the game engine asks of the world around it: the clock, the
+// message loop, the window's drawing operations, sound, timers, message
+// boxes and the bonus window. The main window implements it with Qt; tests
+// implement it with a fake clock and a transcript of calls.
+//
+// Reel-drawing operations named after a reel draw the payline over it
+// themselves (DrawReel, DrawReelMotion); for the bounce, nudge slide and
+// shake the engine asks for DrawPayline explicitly after each frame.
+class GameHost {
+public:
+    virtual ~GameHost() = default;
+
+    // Monotonic time in microseconds.
+    virtual std::int64_t NowMicroseconds() = 0;
+    // Handles the pending window messages. May wait for new ones, but returns
+    // no later than `deadlineMicroseconds` (in NowMicroseconds() time).
+    virtual void HandleMessages(std::int64_t deadlineMicroseconds) = 0;
+
+    // The play field.
+    virtual void DrawReel(int reel) = 0;
+    virtual void DrawReelMotion(int reel, int stripOffset) = 0;
+    // Keeps the reel's picture at rest for its stop bounce.
+    virtual void BeginReelBounce(int reel) = 0;
+    // Draws the kept rest picture shifted down by `shift` pixels (up if negative).
+    virtual void DrawReelBounce(int reel, int shift) = 0;
+    // Composes the four symbols from strip position `newPosition` down that a
+    // nudge slides through the reel's window.
+    virtual void BeginNudgeSlide(int reel, std::int32_t newPosition) = 0;
+    // Shows the composed picture from row `top` (96 = the old reel, 0 = the new).
+    virtual void DrawNudgeSlide(int reel, int top) = 0;
+    // Keeps what the window shows of the reel, for the jiggle after a nudge.
+    virtual void BeginShakeReel(int reel) = 0;
+    virtual void DrawShakeReel(int reel, int shift) = 0;
+    virtual void DrawCredits() = 0;
+    virtual void DrawNudges() = 0;
+    virtual void DrawBet() = 0;
+    virtual void DrawWinnings(std::int32_t amount) = 0;
+    virtual void DrawWinningsLabel() = 0;
+    virtual void DrawNudgeLabels(Rgb colour) = 0;
+    virtual void DrawPayline() = 0;
+    virtual void RepaintWindow() = 0;
+
+    // Sound effects. The engine asks only when sound is switched on.
+    virtual void PlayReelStop() = 0;
+    virtual void PlayCountTick() = 0;
+    virtual void PlayWinSound(int sound, SoundWait wait) = 0;
+    virtual void PlayCoin() = 0;
+    virtual void PlayNoNudge() = 0;
+
+    virtual void StartTimer(GameTimer timer) = 0;
+    virtual void StopTimer(GameTimer timer) = 0;
+
+    // An information box with one OK button; returns when it is closed.
+    virtual void ShowInformation(std::string_view text) = 0;
+    // Runs the Trick or Treat window modally; returns when it has closed.
+    virtual void RunBonusGame() = 0;
+    // Starts the music piece whose change is pending.
+    virtual void StartPendingTrack() = 0;
+};
+
+} // namespace morrow

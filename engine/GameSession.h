@@ -1,0 +1,74 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace morrow {
+
+// A 24-bit colour as red, green, blue.
+struct Rgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+inline constexpr Rgb kNudgeGrey{128, 128, 128};
+inline constexpr Rgb kNudgeYellow{255, 255, 0};
+
+inline constexpr int kReelCount = 3;
+inline constexpr int kStripLength = 30;
+inline constexpr int kPumpkinCount = 6;
+inline constexpr int kMusicFileCount = 8;
+
+// The one record of the game in play and of the main window's options.
+// Owned by the main window; the dialogs read and write its fields directly.
+struct GameSession {
+    // Saved with the game.
+    std::int32_t Credits = 0;
+    std::int32_t Borrowed = 0;
+    std::int32_t Spins = 0;
+    std::int32_t TotalBets = 0;
+    std::int32_t Nudges = 0;
+    std::int32_t NudgesUsed = 0;
+    std::int32_t TricksWon = 0; // sum of credits won in Trick or Treat
+    std::string GameName;       // up to 30 characters
+    std::string GameDate;       // "mm/dd/yy"
+
+    // Play state, not saved.
+    std::int32_t Bet = 0;     // coins placed, 0..3
+    std::int32_t LastBet = 0; // coins of the last completed spin
+    std::int32_t WinAmount = 0;
+    bool Spinning = false;
+    bool NudgeChance = false;
+    bool StopRequested = false;
+    std::array<std::string, kReelCount> ReelStrip{};
+    std::array<std::int32_t, kReelCount> ReelPos{}; // top visible symbol, 1..30
+    std::array<std::int32_t, kPumpkinCount> TrickPrizes{};
+    Rgb NudgeColour = kNudgeGrey;
+
+    // Options and environment.
+    bool SoundOn = true;
+    bool MusicOn = true;
+    std::int32_t MusicTrack = 0;
+    std::array<std::string, kMusicFileCount> MusicFiles{};
+    std::string ProgramDir; // with its trailing separator
+    std::string GameTitle;
+    std::string LineBreak;
+    std::int32_t ScreenWidth = 0;
+    std::int32_t ScreenHeight = 0;
+    std::int32_t FieldLeft = 0;
+    std::int32_t FieldTop = 0;
+};
+
+// Adds to a counter without ever leaving the signed 32-bit range: a sum past
+// the top stays at the top, one past the bottom at the bottom.
+constexpr void SaturatingAdd(std::int32_t& counter, std::int64_t amount) {
+    const std::int64_t sum = static_cast<std::int64_t>(counter) + amount;
+    constexpr std::int64_t top = INT32_MAX;
+    constexpr std::int64_t bottom = INT32_MIN;
+    counter = static_cast<std::int32_t>(sum > top ? top : (sum < bottom ? bottom : sum));
+}
+
+} // namespace morrow

@@ -1,0 +1,22 @@
+#include "Reels.h"
+
+namespace morrow {
+
+void SetupReels(GameSession& session) {
+    for (int reel = 0; reel < kReelCount; ++reel) {
+        const auto r = static_cast<std::size_t>(reel);
+        session.ReelStrip[r] = std::string(kReelStrips[r]);
+        session.ReelPos[r] = kStartPositions[r];
+    }
+}
+
+int SymbolAt(const GameSession& session, int reel, std::int32_t position) {
+    const std::string& strip = session.ReelStrip[static_cast<std::size_t>(reel)];
+    return strip[static_cast<std::size_t>(position - 1)] - '0';
+}
+
+int VisibleSymbol(const GameSession& session, int reel, int row) {
+    return SymbolAt(session, reel, StripPosition(session.ReelPos[static_cast<std::size_t>(reel)], row));
+}
+
+} // namespace morrow
