@@ -58,6 +58,7 @@ public:
 
     // A uniform integer in 0..n-1 from the game's generator.
     std::int32_t Random(std::int32_t n) { return random_.Random(n); }
+    void Reseed(std::uint32_t seed) { random_.Reseed(seed); }
 
     // Waits `seconds`, handling window messages meanwhile.
     void Pause(double seconds);

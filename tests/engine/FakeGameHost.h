@@ -1,0 +1,155 @@
+#pragma once
+
+#include "GameHost.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morrow::test {
+
+// One call the engine made on its host, stamped with the fake time.
+struct HostCall {
+    std::int64_t at = 0; // microseconds
+    std::string what;    // e.g. "DrawReel 0", "PlayWinSound 7 wait"
+};
+
+// A GameHost for tests: a fake clock in microseconds that moves only when the
+// engine waits for messages, a transcript of every call, and actions that
+// fire once the clock reaches their time (the player pressing a key in the
+// middle of a spin, the window closing...).
+class FakeGameHost : public GameHost {
+public:
+    std::int64_t now = 0;
+    // How long a sound played to its end keeps the game waiting.
+    std::int64_t waitedSoundMicroseconds = 0;
+    std::vector<HostCall> calls;
+    std::map<GameTimer, bool> timerRunning{{GameTimer::Timer2, true}, {GameTimer::Timer3, false}};
+    std::vector<std::string> messages;
+    // What the Trick or Treat window does while it is open.
+    std::function<void()> onBonusGame;
+    int handleMessagesCalls = 0;
+
+    // Runs `action` the first time the clock has reached `atMicroseconds`.
+    void At(std::int64_t atMicroseconds, std::function<void()> action) {
+        scheduled_.push_back({atMicroseconds, std::move(action)});
+    }
+
+    // The calls whose text starts with `prefix`, in order.
+    std::vector<HostCall> Matching(std::string_view prefix) const {
+        std::vector<HostCall> found;
+        for (const HostCall& call : calls) {
+            if (call.what.starts_with(prefix)) {
+                found.push_back(call);
+            }
+        }
+        return found;
+    }
+    std::vector<std::string> Texts(std::string_view prefix = "") const {
+        std::vector<std::string> found;
+        for (const HostCall& call : Matching(prefix)) {
+            found.push_back(call.what);
+        }
+        return found;
+    }
+    std::size_t Count(std::string_view prefix) const { return Matching(prefix).size(); }
+
+    std::int64_t NowMicroseconds() override { return now; }
+    void HandleMessages(std::int64_t deadline) override {
+        ++handleMessagesCalls;
+        now = deadline > now ? deadline : now + 1000;
+        RunDue();
+    }
+
+    void DrawReel(int reel) override { Log("DrawReel " + std::to_string(reel)); }
+    void DrawReelMotion(int reel, int offset) override {
+        Log("DrawReelMotion " + std::to_string(reel) + " " + std::to_string(offset));
+    }
+    void BeginReelBounce(int reel) override { Log("BeginReelBounce " + std::to_string(reel)); }
+    void DrawReelBounce(int reel, int shift) override {
+        Log("DrawReelBounce " + std::to_string(reel) + " " + std::to_string(shift));
+    }
+    void BeginNudgeSlide(int reel, std::int32_t position) override {
+        Log("BeginNudgeSlide " + std::to_string(reel) + " " + std::to_string(position));
+    }
+    void DrawNudgeSlide(int reel, int top) override {
+        Log("DrawNudgeSlide " + std::to_string(reel) + " " + std::to_string(top));
+    }
+    void BeginShakeReel(int reel) override { Log("BeginShakeReel " + std::to_string(reel)); }
+    void DrawShakeReel(int reel, int shift) override {
+        Log("DrawShakeReel " + std::to_string(reel) + " " + std::to_string(shift));
+    }
+    void DrawCredits() override { Log("DrawCredits"); }
+    void DrawNudges() override { Log("DrawNudges"); }
+    void DrawBet() override { Log("DrawBet"); }
+    void DrawWinnings(std::int32_t amount) override { Log("DrawWinnings " + std::to_string(amount)); }
+    void DrawWinningsLabel() override { Log("DrawWinningsLabel"); }
+    void DrawNudgeLabels(Rgb colour) override {
+        Log(colour == kNudgeYellow ? "DrawNudgeLabels yellow"
+                                   : (colour == kNudgeGrey ? "DrawNudgeLabels grey" : "DrawNudgeLabels other"));
+    }
+    void DrawPayline() override { Log("DrawPayline"); }
+    void RepaintWindow() override { Log("RepaintWindow"); }
+
+    void PlayReelStop() override { Log("PlayReelStop"); }
+    void PlayCountTick() override { Log("PlayCountTick"); }
+    void PlayWinSound(int sound, SoundWait wait) override {
+        Log("PlayWinSound " + std::to_string(sound) + (wait == SoundWait::WaitForEnd ? " wait" : " nowait"));
+        if (wait == SoundWait::WaitForEnd) {
+            now += waitedSoundMicroseconds;
+        }
+    }
+    void PlayCoin() override { Log("PlayCoin"); }
+    void PlayNoNudge() override {
+        Log("PlayNoNudge");
+        now += waitedSoundMicroseconds;
+    }
+
+    void StartTimer(GameTimer timer) override {
+        timerRunning[timer] = true;
+        Log(std::string("StartTimer ") + Name(timer));
+    }
+    void StopTimer(GameTimer timer) override {
+        timerRunning[timer] = false;
+        Log(std::string("StopTimer ") + Name(timer));
+    }
+
+    void ShowInformation(std::string_view text) override {
+        messages.emplace_back(text);
+        Log("ShowInformation " + std::string(text));
+    }
+    void RunBonusGame() override {
+        Log("RunBonusGame");
+        if (onBonusGame) {
+            onBonusGame();
+        }
+    }
+    void StartPendingTrack() override { Log("StartPendingTrack"); }
+
+private:
+    struct Scheduled {
+        std::int64_t at;
+        std::function<void()> action;
+    };
+
+    static const char* Name(GameTimer timer) { return timer == GameTimer::Timer2 ? "Timer2" : "Timer3"; }
+    void Log(std::string what) { calls.push_back({now, std::move(what)}); }
+    void RunDue() {
+        for (std::size_t i = 0; i < scheduled_.size();) {
+            if (scheduled_[i].at <= now) {
+                auto action = std::move(scheduled_[i].action);
+                scheduled_.erase(scheduled_.begin() + static_cast<std::ptrdiff_t>(i));
+                action();
+            } else {
+                ++i;
+            }
+        }
+    }
+
+    std::vector<Scheduled> scheduled_;
+};
+
+} // namespace morrow::test

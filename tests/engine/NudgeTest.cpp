@@ -1,0 +1,174 @@
+#include "EngineRig.h"
+
+#include <gtest/gtest.h>
+
+namespace morrow::test {
+namespace {
+
+constexpr std::int64_t kMs = 1000;
+// A click on the "Nudge" caption above reel r (play field at 0, 0).
+constexpr int NudgeX(int reel) { return 80 + 124 * reel; }
+constexpr int kNudgeY = 40;
+
+// After a losing spin with `lastBet` coins: the offer is open.
+void OfferNudge(EngineRig& rig, int lastBet, std::array<std::int32_t, 3> positions) {
+    rig.session.ReelPos = positions;
+    rig.session.LastBet = lastBet;
+    rig.session.NudgeChance = true;
+    rig.host.timerRunning[GameTimer::Timer3] = true;
+}
+
+TEST(NudgeTest, ReelAtPositionOneWrapsToThirtyAndShowsTheOldTopRowOnThePayline) {
+    EngineRig rig;
+    OfferNudge(rig, 1, {1, 1, 1});
+    const int oldTop = VisibleSymbol(rig.session, 0, 0);
+    rig.engine.FormMouseDown(NudgeX(0), kNudgeY);
+    EXPECT_EQ(rig.session.ReelPos[0], 30);
+    EXPECT_EQ(PaylineSymbol(rig.session, 0), oldTop);
+    EXPECT_EQ(PaylineSymbol(rig.session, 0), 0);
+    EXPECT_EQ(rig.session.Nudges, 2);
+    EXPECT_EQ(rig.session.NudgesUsed, 1);
+    EXPECT_EQ(rig.session.Spins, 0) << "a nudge is not a spin";
+    EXPECT_EQ(rig.session.TotalBets, 0);
+}
+
+TEST(NudgeTest, SlideMovesTwelveRowsEvery50msThenTheReelJiggles) {
+    EngineRig rig;
+    OfferNudge(rig, 1, {5, 5, 5});
+    rig.engine.NudgeReel(1);
+
+    EXPECT_EQ(rig.host.Texts("BeginNudgeSlide"), (std::vector<std::string>{"BeginNudgeSlide 1 4"}));
+    const std::vector<HostCall> slide = rig.host.Matching("DrawNudgeSlide");
+    ASSERT_EQ(slide.size(), 8U);
+    for (std::size_t i = 0; i < slide.size(); ++i) {
+        EXPECT_EQ(slide[i].what, "DrawNudgeSlide 1 " + std::to_string(84 - 12 * static_cast<int>(i)));
+        EXPECT_EQ(slide[i].at - slide[0].at, 50 * kMs * static_cast<std::int64_t>(i));
+    }
+    EXPECT_EQ(rig.host.Texts("DrawShakeReel"),
+              (std::vector<std::string>{"DrawShakeReel 1 2", "DrawShakeReel 1 4", "DrawShakeReel 1 2",
+                                        "DrawShakeReel 1 0", "DrawShakeReel 1 -2", "DrawShakeReel 1 -4",
+                                        "DrawShakeReel 1 -2", "DrawShakeReel 1 0"}));
+    const std::vector<HostCall> shake = rig.host.Matching("DrawShakeReel");
+    EXPECT_EQ(shake.back().at - shake.front().at, 7 * 20 * kMs);
+    // The stop sound comes between the slide and the jiggle.
+    const std::vector<std::string> all = rig.host.Texts();
+    const auto stop = std::find(all.begin(), all.end(), "PlayReelStop");
+    EXPECT_LT(std::find(all.begin(), all.end(), "DrawNudgeSlide 1 0"), stop);
+    EXPECT_LT(stop, std::find(all.begin(), all.end(), "BeginShakeReel 1"));
+    EXPECT_EQ(rig.host.Texts().front(), "StopTimer Timer2") << "the wild animation stops first";
+}
+
+// Reels 1 and 2 show 5, 5; reel 3 is nudged onto the wild.
+TEST(NudgeTest, ThreeCoinNudgeOntoFiveFiveWildPays36AndGivesTheNudgeBack) {
+    EngineRig rig;
+    rig.session.Nudges = 1;
+    OfferNudge(rig, 3, {5, 2, 8});
+    ASSERT_EQ(PaylineSymbol(rig.session, 0), 5);
+    ASSERT_EQ(PaylineSymbol(rig.session, 1), 5);
+    rig.engine.FormMouseDown(NudgeX(2), kNudgeY);
+    EXPECT_EQ(PaylineSymbol(rig.session, 2), kWildSymbol);
+    EXPECT_EQ(rig.session.Credits, 1000 + 36);
+    EXPECT_EQ(rig.session.Nudges, 1) << "the wild gives back the nudge just spent";
+    EXPECT_EQ(rig.session.Bet, 0);
+    EXPECT_EQ(rig.session.LastBet, 3);
+    EXPECT_FALSE(rig.host.timerRunning[GameTimer::Timer3]) << "a win ends the offer";
+    EXPECT_TRUE(rig.host.timerRunning[GameTimer::Timer2]) << "the wild is animated again";
+}
+
+TEST(NudgeTest, WildAloneAfterANudgePaysTheLastBetAndGivesTheNudgeBack) {
+    EngineRig rig;
+    OfferNudge(rig, 2, {1, 1, 8}); // payline 1, 6, then the wild
+    rig.engine.NudgeReel(2);
+    EXPECT_EQ(rig.session.Credits, 1000 + 2);
+    EXPECT_EQ(rig.session.Nudges, 3);
+    EXPECT_EQ(rig.host.Count("PlayWinSound 8 wait"), 1U);
+}
+
+TEST(NudgeTest, LosingNudgeKeepsTheOfferOpenWhileNudgesRemain) {
+    EngineRig rig;
+    rig.session.Nudges = 2;
+    OfferNudge(rig, 1, {1, 1, 1}); // nudging reel 1 gives 0, 6, 7: a loss
+    rig.engine.NudgeReel(0);
+    EXPECT_TRUE(rig.session.NudgeChance);
+    EXPECT_TRUE(rig.host.timerRunning[GameTimer::Timer3]);
+    rig.engine.NudgeReel(0); // 7, 6, 7: loses again, and the stock is empty
+    EXPECT_EQ(rig.session.Nudges, 0);
+    EXPECT_FALSE(rig.session.NudgeChance);
+    EXPECT_FALSE(rig.host.timerRunning[GameTimer::Timer3]);
+    EXPECT_EQ(rig.host.Texts("DrawNudgeLabels").back(), "DrawNudgeLabels grey");
+}
+
+// Coins placed for the next spin before a nudge stay placed.
+TEST(NudgeTest, CoinsPlacedBeforeTheNudgeAreKeptAndShownAgain) {
+    EngineRig rig;
+    OfferNudge(rig, 3, {5, 2, 8});
+    rig.PlaceCoins(2);
+    rig.engine.NudgeReel(2);
+    EXPECT_EQ(rig.session.Credits, 998 + 36) << "the nudge pays at the last spin's three coins";
+    EXPECT_EQ(rig.session.Bet, 2) << "the two coins placed are still there";
+    EXPECT_EQ(rig.host.Texts().back(), "DrawBet");
+    // And they play the next spin.
+    rig.NextSpinShows(2, 5, 3);
+    rig.engine.Spin();
+    EXPECT_EQ(rig.session.TotalBets, 2);
+    EXPECT_EQ(rig.session.LastBet, 2);
+}
+
+TEST(NudgeTest, BetAndSpinControlsWaitWhileANudgeRuns) {
+    EngineRig rig;
+    OfferNudge(rig, 1, {5, 5, 5});
+    rig.host.At(60 * kMs, [&] {
+        EXPECT_TRUE(rig.engine.Busy());
+        rig.engine.FormKeyDown(static_cast<int>(GameKey::B));
+        rig.engine.FormKeyDown(static_cast<int>(GameKey::M));
+        rig.engine.FormKeyDown(static_cast<int>(GameKey::Space));
+        rig.engine.FormMouseDown(100, 380); // bet one button
+        rig.engine.FormMouseDown(NudgeX(0), kNudgeY);
+    });
+    rig.engine.NudgeReel(1);
+    EXPECT_EQ(rig.session.Bet, 0);
+    EXPECT_EQ(rig.session.Credits, 1000);
+    EXPECT_EQ(rig.session.Spins, 0);
+    EXPECT_EQ(rig.session.NudgesUsed, 1) << "only one nudge ran";
+}
+
+TEST(NudgeTest, NoOfferMeansTheNudgeRowOnlyPlaysTheRefusal) {
+    EngineRig rig;
+    rig.engine.FormMouseDown(NudgeX(1), kNudgeY);
+    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"PlayNoNudge"}));
+    EXPECT_EQ(rig.session.Nudges, 3);
+}
+
+TEST(NudgeTest, OfferWithNoNudgesLeftIsRefusedAndClosed) {
+    EngineRig rig;
+    rig.session.Nudges = 0;
+    OfferNudge(rig, 1, {5, 5, 5});
+    rig.engine.FormMouseDown(NudgeX(1), kNudgeY);
+    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"PlayNoNudge", "StopTimer Timer3", "DrawNudgeLabels grey"}));
+    EXPECT_FALSE(rig.session.NudgeChance);
+    EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5}));
+}
+
+TEST(NudgeTest, NudgeCaptionsFlashBetweenGreyAndYellow) {
+    EngineRig rig;
+    rig.engine.Timer3Timer();
+    rig.engine.Timer3Timer();
+    rig.engine.Timer3Timer();
+    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"DrawNudgeLabels yellow", "DrawNudgeLabels grey",
+                                                          "DrawNudgeLabels yellow"}));
+    EXPECT_EQ(rig.session.NudgeColour, kNudgeYellow);
+}
+
+TEST(NudgeTest, NewGameClosesTheOffer) {
+    EngineRig rig;
+    OfferNudge(rig, 1, {5, 5, 5});
+    rig.session.NudgeColour = kNudgeYellow;
+    rig.engine.RequestNewGame();
+    EXPECT_FALSE(rig.session.NudgeChance);
+    EXPECT_FALSE(rig.host.timerRunning[GameTimer::Timer3]);
+    EXPECT_EQ(rig.session.NudgeColour, kNudgeGrey);
+    EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5})) << "the reels stay where they were";
+}
+
+} // namespace
+} // namespace morrow::test
