@@ -82,7 +82,8 @@ void BM_WholeSpin(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(host.drawCalls);
     state.SetItemsProcessed(state.iterations());
-    state.counters["spins/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["spins/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_WholeSpin)->Unit(benchmark::kMicrosecond);
 

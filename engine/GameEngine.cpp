@@ -54,7 +54,9 @@ void GameEngine::WaitUntil(std::int64_t deadline) {
     }
 }
 
-void GameEngine::Pause(double seconds) { WaitUntil(host_.NowMicroseconds() + ToMicroseconds(seconds)); }
+void GameEngine::Pause(double seconds) {
+    WaitUntil(host_.NowMicroseconds() + ToMicroseconds(seconds));
+}
 
 void GameEngine::NewGame() {
     GameSession& s = session_;
@@ -402,7 +404,9 @@ int ColumnAt(int x) {
     return -1;
 }
 
-bool InBand(const ClickBand& band, int y) { return y >= band.top && y <= band.bottom; }
+bool InBand(const ClickBand& band, int y) {
+    return y >= band.top && y <= band.bottom;
+}
 
 } // namespace
 

@@ -103,7 +103,7 @@ private:
     void CloseNudgeOffer(); // greys the captions and stops their flashing
     void RunNudge(int reel);
     void ShakeReel(int reel);
-    void FinishCommand();   // runs a New Game that waited for the spin or nudge
+    void FinishCommand(); // runs a New Game that waited for the spin or nudge
 
     GameSession& session_;
     GameHost& host_;

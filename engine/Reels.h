@@ -36,7 +36,9 @@ int SymbolAt(const GameSession& session, int reel, std::int32_t position);
 // Symbol shown in row 0 (top), 1 (payline) or 2 (bottom) of a reel.
 int VisibleSymbol(const GameSession& session, int reel, int row);
 
-inline int PaylineSymbol(const GameSession& session, int reel) { return VisibleSymbol(session, reel, 1); }
+inline int PaylineSymbol(const GameSession& session, int reel) {
+    return VisibleSymbol(session, reel, 1);
+}
 
 // What one payline is worth.
 enum class LineKind {
@@ -48,7 +50,7 @@ enum class LineKind {
 
 struct LineResult {
     LineKind kind = LineKind::Lose;
-    int payPerCoin = 0;    // credits per coin for Triple and StakeBack
+    int payPerCoin = 0;     // credits per coin for Triple and StakeBack
     bool wildNudge = false; // reel 3 shows the wild: one nudge more
 };
 

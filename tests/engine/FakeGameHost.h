@@ -88,8 +88,9 @@ public:
     void DrawWinnings(std::int32_t amount) override { Log("DrawWinnings " + std::to_string(amount)); }
     void DrawWinningsLabel() override { Log("DrawWinningsLabel"); }
     void DrawNudgeLabels(Rgb colour) override {
-        Log(colour == kNudgeYellow ? "DrawNudgeLabels yellow"
-                                   : (colour == kNudgeGrey ? "DrawNudgeLabels grey" : "DrawNudgeLabels other"));
+        Log(colour == kNudgeYellow
+                ? "DrawNudgeLabels yellow"
+                : (colour == kNudgeGrey ? "DrawNudgeLabels grey" : "DrawNudgeLabels other"));
     }
     void DrawPayline() override { Log("DrawPayline"); }
     void RepaintWindow() override { Log("RepaintWindow"); }

@@ -7,7 +7,9 @@ namespace {
 
 constexpr std::int64_t kMs = 1000;
 // A click on the "Nudge" caption above reel r (play field at 0, 0).
-constexpr int NudgeX(int reel) { return 80 + 124 * reel; }
+constexpr int NudgeX(int reel) {
+    return 80 + 124 * reel;
+}
 constexpr int kNudgeY = 40;
 
 // After a losing spin with `lastBet` coins: the offer is open.
@@ -144,7 +146,8 @@ TEST(NudgeTest, OfferWithNoNudgesLeftIsRefusedAndClosed) {
     rig.session.Nudges = 0;
     OfferNudge(rig, 1, {5, 5, 5});
     rig.engine.FormMouseDown(NudgeX(1), kNudgeY);
-    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"PlayNoNudge", "StopTimer Timer3", "DrawNudgeLabels grey"}));
+    EXPECT_EQ(rig.host.Texts(),
+              (std::vector<std::string>{"PlayNoNudge", "StopTimer Timer3", "DrawNudgeLabels grey"}));
     EXPECT_FALSE(rig.session.NudgeChance);
     EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5}));
 }
@@ -167,7 +170,8 @@ TEST(NudgeTest, NewGameClosesTheOffer) {
     EXPECT_FALSE(rig.session.NudgeChance);
     EXPECT_FALSE(rig.host.timerRunning[GameTimer::Timer3]);
     EXPECT_EQ(rig.session.NudgeColour, kNudgeGrey);
-    EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5})) << "the reels stay where they were";
+    EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5}))
+        << "the reels stay where they were";
 }
 
 } // namespace

@@ -1,6 +1,6 @@
+#include "Reels.h"
 #include "GameSession.h"
 #include "Random.h"
-#include "Reels.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,8 @@ TEST(PayTableTest, AllStopCombinationsGiveTheKnownOdds) {
             }
         }
     }
-    const std::map<int, int> expected{{0, 6}, {1, 20}, {2, 45}, {3, 54}, {4, 60}, {5, 96}, {6, 120}, {7, 294}};
+    const std::map<int, int> expected{{0, 6},  {1, 20}, {2, 45},  {3, 54},
+                                      {4, 60}, {5, 96}, {6, 120}, {7, 294}};
     EXPECT_EQ(triples, expected);
     EXPECT_EQ(bonus, 12);
     EXPECT_EQ(stakeBack, 1564);
@@ -71,22 +72,15 @@ TEST_P(EvaluateLineTest, PaysByThePayTable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, EvaluateLineTest,
-    ::testing::Values(LineCase{{0, 0, 0}, LineKind::Triple, 250, false},
-                      LineCase{{0, 0, 9}, LineKind::Triple, 250, true},
-                      LineCase{{1, 1, 1}, LineKind::Triple, 50, false},
-                      LineCase{{2, 2, 9}, LineKind::Triple, 20, true},
-                      LineCase{{3, 3, 3}, LineKind::Triple, 18, false},
-                      LineCase{{4, 4, 4}, LineKind::Triple, 14, false},
-                      LineCase{{5, 5, 9}, LineKind::Triple, 12, true},
-                      LineCase{{6, 6, 6}, LineKind::Triple, 10, false},
-                      LineCase{{7, 7, 9}, LineKind::Triple, 3, true},
-                      LineCase{{8, 8, 8}, LineKind::Bonus, 0, false},
-                      LineCase{{8, 8, 9}, LineKind::Bonus, 0, true},
-                      LineCase{{3, 5, 9}, LineKind::StakeBack, 1, true},
-                      LineCase{{1, 4, 9}, LineKind::StakeBack, 1, true},
-                      LineCase{{7, 7, 6}, LineKind::Lose, 0, false},
-                      LineCase{{0, 1, 0}, LineKind::Lose, 0, false},
-                      LineCase{{8, 7, 8}, LineKind::Lose, 0, false}),
+    ::testing::Values(
+        LineCase{{0, 0, 0}, LineKind::Triple, 250, false}, LineCase{{0, 0, 9}, LineKind::Triple, 250, true},
+        LineCase{{1, 1, 1}, LineKind::Triple, 50, false}, LineCase{{2, 2, 9}, LineKind::Triple, 20, true},
+        LineCase{{3, 3, 3}, LineKind::Triple, 18, false}, LineCase{{4, 4, 4}, LineKind::Triple, 14, false},
+        LineCase{{5, 5, 9}, LineKind::Triple, 12, true}, LineCase{{6, 6, 6}, LineKind::Triple, 10, false},
+        LineCase{{7, 7, 9}, LineKind::Triple, 3, true}, LineCase{{8, 8, 8}, LineKind::Bonus, 0, false},
+        LineCase{{8, 8, 9}, LineKind::Bonus, 0, true}, LineCase{{3, 5, 9}, LineKind::StakeBack, 1, true},
+        LineCase{{1, 4, 9}, LineKind::StakeBack, 1, true}, LineCase{{7, 7, 6}, LineKind::Lose, 0, false},
+        LineCase{{0, 1, 0}, LineKind::Lose, 0, false}, LineCase{{8, 7, 8}, LineKind::Lose, 0, false}),
     [](const ::testing::TestParamInfo<LineCase>& param) {
         const auto& l = param.param.line;
         return "Line" + std::to_string(l[0]) + std::to_string(l[1]) + std::to_string(l[2]);
@@ -117,7 +111,8 @@ TEST(ReelsTest, StartScreenShowsTheBonusPairAndTheWild) {
     const std::array<std::array<int, 3>, kReelCount> rows{{{7, 8, 4}, {0, 8, 7}, {2, 9, 1}}};
     for (int reel = 0; reel < kReelCount; ++reel) {
         for (int row = 0; row < 3; ++row) {
-            EXPECT_EQ(VisibleSymbol(s, reel, row), rows[static_cast<std::size_t>(reel)][static_cast<std::size_t>(row)])
+            EXPECT_EQ(VisibleSymbol(s, reel, row),
+                      rows[static_cast<std::size_t>(reel)][static_cast<std::size_t>(row)])
                 << "reel " << reel << " row " << row;
         }
     }

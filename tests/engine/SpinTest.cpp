@@ -91,9 +91,9 @@ TEST(SpinTest, ThreeCoinsOnSevensPayNineInNineSingleSteps) {
     EXPECT_FALSE(s.Spinning);
     EXPECT_EQ(rig.host.Count("PlayWinSound 7 wait"), 1U);
     EXPECT_EQ(rig.host.Texts("DrawWinnings "),
-              (std::vector<std::string>{"DrawWinnings 1", "DrawWinnings 2", "DrawWinnings 3", "DrawWinnings 4",
-                                        "DrawWinnings 5", "DrawWinnings 6", "DrawWinnings 7", "DrawWinnings 8",
-                                        "DrawWinnings 9"}));
+              (std::vector<std::string>{"DrawWinnings 1", "DrawWinnings 2", "DrawWinnings 3",
+                                        "DrawWinnings 4", "DrawWinnings 5", "DrawWinnings 6",
+                                        "DrawWinnings 7", "DrawWinnings 8", "DrawWinnings 9"}));
     EXPECT_EQ(rig.host.Count("PlayCountTick"), 9U);
     const std::vector<HostCall> steps = rig.host.Matching("DrawWinnings ");
     EXPECT_EQ(steps[1].at - steps[0].at, 75 * kMs) << "count steps are 75 ms apart";
