@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+class QImage;
+
+namespace morrow {
+
+// The main window's client area below the menu bar. It shows the window's
+// persistent canvas picture, into which every drawing operation paints, and
+// reports mouse presses in its own (client) coordinates.
+class FieldCanvas final : public QWidget {
+    Q_OBJECT
+
+public:
+    // `canvas` belongs to the main window and outlives this widget.
+    FieldCanvas(const QImage& canvas, QWidget* parent);
+
+signals:
+    // Any mouse button; `position` is in client coordinates.
+    void MouseDown(QPoint position);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    const QImage& canvas_;
+};
+
+} // namespace morrow

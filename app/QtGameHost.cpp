@@ -1,0 +1,128 @@
+#include "QtGameHost.h"
+
+#include "BonusStandIn.h"
+#include "Clock.h"
+#include "TForm1.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace morrow {
+
+namespace {
+constexpr std::int64_t kLongestWaitMilliseconds = 25;
+} // namespace
+
+int MessageWaitMilliseconds(std::int64_t nowMicroseconds, std::int64_t deadlineMicroseconds) {
+    const std::int64_t left = deadlineMicroseconds - nowMicroseconds;
+    if (left <= 0) {
+        return 0;
+    }
+    const std::int64_t milliseconds = (left + 999) / 1000;
+    return static_cast<int>(std::min(milliseconds, kLongestWaitMilliseconds));
+}
+
+std::int64_t QtGameHost::NowMicroseconds() {
+    return clock_.NowMicroseconds();
+}
+
+void QtGameHost::HandleMessages(std::int64_t deadlineMicroseconds) {
+    const int wait = MessageWaitMilliseconds(clock_.NowMicroseconds(), deadlineMicroseconds);
+    if (wait == 0) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return;
+    }
+    // processEvents with a time limit does not sleep when nothing is pending,
+    // so a spin would keep a core busy. Instead sleep until the next message
+    // arrives, and let a precise one-shot timer be that message at the
+    // deadline at the latest.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(wait);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+// The play field's pictures are not drawn yet: the reels and counters show
+// as the interim text read-out, and the picture-only operations do nothing.
+
+void QtGameHost::DrawReel(int reel) {
+    form_.InterimView().SetReelMoving(reel, false);
+    form_.RedrawInterimView();
+}
+
+void QtGameHost::DrawReelMotion(int reel, int /*stripOffset*/) {
+    form_.InterimView().SetReelMoving(reel, true);
+    form_.RedrawInterimView();
+}
+
+void QtGameHost::BeginReelBounce(int /*reel*/) {}
+void QtGameHost::DrawReelBounce(int /*reel*/, int /*shift*/) {}
+void QtGameHost::BeginNudgeSlide(int /*reel*/, std::int32_t /*newPosition*/) {}
+void QtGameHost::DrawNudgeSlide(int /*reel*/, int /*top*/) {}
+void QtGameHost::BeginShakeReel(int /*reel*/) {}
+void QtGameHost::DrawShakeReel(int /*reel*/, int /*shift*/) {}
+
+void QtGameHost::DrawCredits() {
+    form_.RedrawInterimView();
+}
+void QtGameHost::DrawNudges() {
+    form_.RedrawInterimView();
+}
+void QtGameHost::DrawBet() {
+    form_.RedrawInterimView();
+}
+
+void QtGameHost::DrawWinnings(std::int32_t amount) {
+    form_.InterimView().SetPaid(amount);
+    form_.RedrawInterimView();
+}
+
+void QtGameHost::DrawWinningsLabel() {}
+void QtGameHost::DrawNudgeLabels(Rgb /*colour*/) {
+    form_.RedrawInterimView();
+}
+void QtGameHost::DrawPayline() {}
+
+void QtGameHost::RepaintWindow() {
+    form_.RepaintField();
+}
+
+// Sound effects arrive with the sound player; until then every sound is
+// silent and a waited one is over at once.
+void QtGameHost::PlayReelStop() {}
+void QtGameHost::PlayCountTick() {}
+void QtGameHost::PlayWinSound(int /*sound*/, SoundWait /*wait*/) {}
+void QtGameHost::PlayCoin() {}
+void QtGameHost::PlayNoNudge() {}
+
+void QtGameHost::StartTimer(GameTimer timer) {
+    form_.TimerFor(timer).start();
+}
+void QtGameHost::StopTimer(GameTimer timer) {
+    form_.TimerFor(timer).stop();
+}
+
+void QtGameHost::ShowInformation(std::string_view text) {
+    QMessageBox box(QMessageBox::Information, QString::fromStdString(form_.Session().GameTitle),
+                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok,
+                    &form_);
+    box.exec();
+}
+
+void QtGameHost::RunBonusGame() {
+    // A window that is closing opens no new one; the pick is simply not made.
+    if (form_.Session().StopRequested) {
+        return;
+    }
+    RunBonusStandIn(form_, form_.Engine());
+}
+
+// Music arrives with the music player.
+void QtGameHost::StartPendingTrack() {}
+
+} // namespace morrow

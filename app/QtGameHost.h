@@ -1,0 +1,61 @@
+#pragma once
+
+#include "GameHost.h"
+
+namespace morrow {
+
+class Clock;
+class TForm1;
+
+// The game engine's view of the world, answered by the main window: time
+// and the message loop, the drawing operations, timers, message boxes and
+// the bonus window.
+class QtGameHost final : public GameHost {
+public:
+    QtGameHost(TForm1& form, Clock& clock) : form_(form), clock_(clock) {}
+
+    std::int64_t NowMicroseconds() override;
+    void HandleMessages(std::int64_t deadlineMicroseconds) override;
+
+    void DrawReel(int reel) override;
+    void DrawReelMotion(int reel, int stripOffset) override;
+    void BeginReelBounce(int reel) override;
+    void DrawReelBounce(int reel, int shift) override;
+    void BeginNudgeSlide(int reel, std::int32_t newPosition) override;
+    void DrawNudgeSlide(int reel, int top) override;
+    void BeginShakeReel(int reel) override;
+    void DrawShakeReel(int reel, int shift) override;
+    void DrawCredits() override;
+    void DrawNudges() override;
+    void DrawBet() override;
+    void DrawWinnings(std::int32_t amount) override;
+    void DrawWinningsLabel() override;
+    void DrawNudgeLabels(Rgb colour) override;
+    void DrawPayline() override;
+    void RepaintWindow() override;
+
+    void PlayReelStop() override;
+    void PlayCountTick() override;
+    void PlayWinSound(int sound, SoundWait wait) override;
+    void PlayCoin() override;
+    void PlayNoNudge() override;
+
+    void StartTimer(GameTimer timer) override;
+    void StopTimer(GameTimer timer) override;
+
+    void ShowInformation(std::string_view text) override;
+    void RunBonusGame() override;
+    void StartPendingTrack() override;
+
+private:
+    TForm1& form_;
+    Clock& clock_;
+};
+
+// How long HandleMessages may sleep waiting for a message: the time left to
+// the deadline in whole milliseconds, rounded up so it never wakes early, and
+// at most 25 ms so the caller looks at its clock at least once a frame.
+// 0 when the deadline has passed.
+int MessageWaitMilliseconds(std::int64_t nowMicroseconds, std::int64_t deadlineMicroseconds);
+
+} // namespace morrow
