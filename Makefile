@@ -40,5 +40,8 @@ format: build
 format-check: build
 	cmake --build --preset default --target format-check
 
+contact-sheet: build
+	cmake --build --preset default --target contact-sheet
+
 clean:
 	rm -rf build build-asan

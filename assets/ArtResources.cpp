@@ -1,0 +1,3 @@
+// The library's one source file: the pictures themselves arrive as Qt
+// resources compiled alongside it.
+#include "ArtResources.h"
