@@ -75,6 +75,52 @@ void writeArt(const std::vector<ArtFile> &files, const QString &programDir,
   }
 }
 
+namespace {
+
+const ArtFile *findArt(const std::vector<ArtFile> &files, const QString &path) {
+  for (const ArtFile &f : files) {
+    if (f.path == path) {
+      return &f;
+    }
+  }
+  return nullptr;
+}
+
+// The field as the game shows it at start: reels at their first stops
+// (7 8 4 / 0 8 7 / 2 9 1), the payline, grey "Nudge" captions and a row of
+// blood over the bottom edge.
+QImage gamePreview(const std::vector<ArtFile> &files) {
+  const ArtFile *field = findArt(files, QStringLiteral("MorInt.bmp"));
+  const ArtFile *symbols = findArt(files, QStringLiteral("Morro96.bmp"));
+  const ArtFile *blood = findArt(files, QStringLiteral("Blood.bmp"));
+  if (field == nullptr || symbols == nullptr || blood == nullptr) {
+    return {};
+  }
+  QImage out = newCanvas(field->image.width(), field->image.height() + 20);
+  QPainter p(&out);
+  p.drawImage(0, 0, field->image);
+  const int rows[3][3] = {{7, 8, 4}, {0, 8, 7}, {2, 9, 1}};
+  for (int r = 0; r < 3; ++r) {
+    for (int k = 0; k < 3; ++k) {
+      p.drawImage(QPoint(kReelLeft[static_cast<std::size_t>(r)], kReelTop + kTile * k),
+                  symbols->image, tileRect(rows[r][k]));
+    }
+  }
+  p.setPen(QColor(0, 255, 0));
+  p.drawLine(kPaylineInset, kPaylineY, out.width() - kPaylineInset - 1, kPaylineY);
+  p.setFont(requireFont(QStringLiteral("DejaVu Sans"), 16));
+  p.setPen(QColor(128, 128, 128));
+  for (int cx : kNudgeCentreX) {
+    p.drawText(QRect(cx - 50, kNudgeCentreY - 12, 100, 24), Qt::AlignCenter,
+               QStringLiteral("Nudge"));
+  }
+  p.drawImage(QPoint(0, field->image.height() - 4), blood->image, QRect(0, 48, 498, 24));
+  p.end();
+  return out;
+}
+
+} // namespace
+
 QImage contactSheet(const std::vector<ArtFile> &files) {
   // Shelf packing in file order, at most 1400 pixels wide.
   constexpr int kMaxWidth = 1400;
@@ -87,6 +133,13 @@ QImage contactSheet(const std::vector<ArtFile> &files) {
   };
   std::vector<Placed> placed;
   int x = kGap, y = kGap, shelf = 0, width = 0;
+  const QImage preview = gamePreview(files);
+  if (!preview.isNull()) {
+    placed.push_back({preview, QStringLiteral("(preview: the field as the game draws it)"),
+                      QPoint(x, y + kLabel)});
+    x += preview.width() + kGap;
+    shelf = preview.height();
+  }
   for (const ArtFile &f : files) {
     if (f.embedded && f.encoding == Encoding::Png && f.path.startsWith(QStringLiteral("Chip"))) {
       continue; // the same chip is shown once, from the program dir

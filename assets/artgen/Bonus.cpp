@@ -257,9 +257,9 @@ QImage paintTrickPick() {
   drawEmoji(p, QStringLiteral("🎃"), QRectF(272, 286, 22, 20));
   // Bats against the moon.
   drawEmoji(p, QStringLiteral("🦇"), QRectF(520, 40, 40, 26));
-  drawEmoji(p, QStringLiteral("🦇"), QRectF(90, 60, 30, 20));
-  drawEmoji(p, QStringLiteral("🦇"), QRectF(130, 30, 24, 16));
-  drawGradientText(p, QStringLiteral("Trick or Treat!"), titleFont(34), QPointF(140, 150),
+  drawEmoji(p, QStringLiteral("🦇"), QRectF(90, 80, 30, 20));
+  drawEmoji(p, QStringLiteral("🦇"), QRectF(136, 64, 24, 16));
+  drawGradientText(p, QStringLiteral("Trick or Treat!"), titleFont(36), QPointF(150, 34),
                    QColor(255, 210, 90), QColor(230, 90, 0), QColor(30, 0, 0), 2.0);
   drawOutlinedText(p, QStringLiteral("Pick a pumpkin"), labelFont(15), QPointF(540, 300),
                    QColor(255, 240, 200), QColor(30, 0, 0), 1.6);
@@ -337,8 +337,8 @@ QImage paintTrickTreat() {
   Rng rng(0x7E1C0003);
   // A black room lit by the big lantern.
   drawGlow(p, QPointF(150, 200), 150, QColor(255, 120, 0, 130));
-  drawEmoji(p, QStringLiteral("🎃"), QRectF(22, 70, 260, 240));
-  drawGradientText(p, QStringLiteral("Your Treat"), titleFont(58), QPointF(460, 72),
+  drawLitLantern(p, QRectF(22, 70, 260, 240));
+  drawGradientText(p, QStringLiteral("Your Treat"), titleFont(52), QPointF(462, 72),
                    QColor(255, 240, 150), QColor(230, 90, 0), QColor(40, 0, 0), 2.5);
   for (int i = 0; i < 7; ++i) {
     const QPointF c(320 + rng.unit() * 290, 20 + rng.unit() * 100);

@@ -229,8 +229,8 @@ QImage paintPlayField() {
   drawEmoji(p, QStringLiteral("💀"), QRectF(W - 52, 100, 44, 40));
   drawGlow(p, QPointF(30, 305), 34, QColor(255, 150, 20, 120));
   drawGlow(p, QPointF(W - 30, 305), 34, QColor(255, 150, 20, 120));
-  drawEmoji(p, QStringLiteral("🎃"), QRectF(6, 284, 48, 44));
-  drawEmoji(p, QStringLiteral("🎃"), QRectF(W - 54, 284, 48, 44));
+  drawLitLantern(p, QRectF(6, 284, 48, 44));
+  drawLitLantern(p, QRectF(W - 54, 284, 48, 44));
   drawEmoji(p, QStringLiteral("🕯️"), QRectF(16, 236, 28, 40));
   drawEmoji(p, QStringLiteral("🕯️"), QRectF(W - 44, 236, 28, 40));
 

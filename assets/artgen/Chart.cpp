@@ -222,7 +222,7 @@ QImage paintIcon(int size) {
   const double inset = std::max(0.5, s / 32.0);
   p.drawRoundedRect(QRectF(inset, inset, s - 2 * inset, s - 2 * inset), s * 0.2, s * 0.2);
   drawGlow(p, QPointF(s / 2, s * 0.56), s * 0.45, QColor(255, 150, 0, 150));
-  drawEmoji(p, QStringLiteral("🎃"), QRectF(s * 0.1, s * 0.16, s * 0.8, s * 0.76));
+  drawLitLantern(p, QRectF(s * 0.1, s * 0.16, s * 0.8, s * 0.76));
   if (size >= 48) {
     drawEmoji(p, QStringLiteral("🦇"), QRectF(s * 0.56, s * 0.06, s * 0.34, s * 0.2));
   }

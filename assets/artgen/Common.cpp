@@ -94,6 +94,40 @@ void drawEmoji(QPainter &p, const QString &emoji, const QRectF &box,
   p.restore();
 }
 
+void drawLitLantern(QPainter &p, const QRectF &box) {
+  static const QImage lit = [] {
+    QImage img = emojiImage(QStringLiteral("🎃")).convertToFormat(QImage::Format_ARGB32);
+    const QPointF centre(img.width() / 2.0, img.height() * 0.6);
+    const double reach = img.width() * 0.5;
+    for (int y = 0; y < img.height(); ++y) {
+      auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+      for (int x = 0; x < img.width(); ++x) {
+        const QRgb c = line[x];
+        const int r = qRed(c), g = qGreen(c), b = qBlue(c);
+        if (qAlpha(c) == 0 || r >= 150 || !(r > g && g >= b)) {
+          continue;
+        }
+        // Brightest in the middle of the face, as from one candle.
+        const double d = std::hypot(x - centre.x(), y - centre.y()) / reach;
+        const QColor flame = mixColour(QColor(255, 245, 170), QColor(255, 170, 30),
+                                       std::clamp(d, 0.0, 1.0));
+        const double t = std::clamp((150.0 - r) / 84.0, 0.0, 1.0);
+        const QColor out = mixColour(QColor(r, g, b), flame, t);
+        line[x] = qRgba(out.red(), out.green(), out.blue(), qAlpha(c));
+      }
+    }
+    return img;
+  }();
+  const double scale = std::min(box.width() / lit.width(), box.height() / lit.height());
+  const QSizeF size(lit.width() * scale, lit.height() * scale);
+  p.save();
+  p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  p.drawImage(QRectF(box.center().x() - size.width() / 2, box.center().y() - size.height() / 2,
+                     size.width(), size.height()),
+              lit);
+  p.restore();
+}
+
 void drawEmojiStretched(QPainter &p, const QString &emoji, const QRectF &box) {
   p.save();
   p.setRenderHint(QPainter::SmoothPixmapTransform, true);

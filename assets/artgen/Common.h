@@ -48,6 +48,10 @@ const QImage &emojiImage(const QString &emoji);
 void drawEmoji(QPainter &p, const QString &emoji, const QRectF &box,
                double opacity = 1.0);
 
+// A jack-o'-lantern glyph with a candle burning inside: its carved eyes,
+// nose and mouth glow yellow instead of showing dark.
+void drawLitLantern(QPainter &p, const QRectF &box);
+
 // Same, but the box is taken literally (squashes or stretches the glyph).
 void drawEmojiStretched(QPainter &p, const QString &emoji, const QRectF &box);
 

@@ -175,30 +175,87 @@ QImage paintBat() {
   return img.convertToFormat(QImage::Format_RGB32);
 }
 
+namespace {
+
+// One leg of the ghoul from hip to foot, in ragged trousers and a boot.
+void ghoulLeg(QPainter &p, const QPointF &hip, const QPointF &knee, const QPointF &foot,
+              bool far) {
+  const QColor cloth = far ? QColor(40, 44, 70) : QColor(62, 68, 104);
+  const QColor edge(15, 15, 25);
+  p.setPen(QPen(edge, 12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.drawPolyline(QPolygonF({hip, knee, foot}));
+  p.setPen(QPen(cloth, 9.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.drawPolyline(QPolygonF({hip, knee, foot}));
+  // A torn cuff shows a green shin, then the boot (toe to the left).
+  p.setPen(QPen(QColor(110, 170, 70), 5, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(foot + QPointF(0, -5), foot + QPointF(0, -1));
+  p.setPen(QPen(edge, 1.2));
+  p.setBrush(far ? QColor(45, 28, 18) : QColor(75, 45, 25));
+  p.drawRoundedRect(QRectF(foot.x() - 11, foot.y() - 2, 16, 7), 3, 3);
+}
+
+} // namespace
+
 QImage paintGhoul() {
   constexpr int kW = 190, kH = 150;
-  constexpr std::array<double, 4> kBob{0, -4, 0, -4};
-  constexpr std::array<double, 4> kTilt{-5, 0, 5, 0};
-  constexpr std::array<double, 4> kStretch{1.0, 1.03, 1.0, 1.03};
+  // A four-step walk to the left: near leg forward, passing, far leg
+  // forward, passing; the body rises as the legs pass.
+  struct Pose {
+    double bob, tilt;
+    QPointF nearKnee, nearFoot, farKnee, farFoot;
+  };
+  const std::array<Pose, 4> poses{{
+      {0, -3, {-13, 117}, {-22, 132}, {9, 117}, {17, 132}},
+      {-3, 0, {-5, 113}, {-1, 127}, {-2, 116}, {0, 132}},
+      {0, 3, {9, 117}, {17, 132}, {-13, 117}, {-22, 132}},
+      {-3, 0, {-2, 116}, {0, 132}, {-5, 113}, {-1, 127}},
+  }};
   QImage img = newCanvas(kW, 4 * kH);
   for (int k = 0; k < 4; ++k) {
-    const auto i = static_cast<std::size_t>(k);
+    const Pose &pose = poses[static_cast<std::size_t>(k)];
     QImage frame = newCanvas(kW, kH);
     {
       QPainter p(&frame);
       p.setRenderHint(QPainter::Antialiasing, true);
       // Shadow on the ground and a sickly aura.
       p.setPen(Qt::NoPen);
-      QRadialGradient sg(QPointF(95, 134), 40);
-      sg.setColorAt(0.0, QColor(60, 90, 40, 160));
+      QRadialGradient sg(QPointF(95, 136), 40);
+      sg.setColorAt(0.0, QColor(60, 90, 40, 170));
       sg.setColorAt(1.0, QColor(0, 0, 0, 0));
       p.setBrush(sg);
-      p.drawEllipse(QPointF(95, 134), 44, 6);
-      drawGlow(p, QPointF(95, 74 + kBob[i]), 62, QColor(90, 200, 60, 70));
-      p.translate(95, 134);
-      p.rotate(kTilt[i]);
-      p.scale(-1, kStretch[i]); // faces the way it walks, to the left
-      drawEmoji(p, QStringLiteral("🧟"), QRectF(-58, -118 + kBob[i], 116, 116));
+      p.drawEllipse(QPointF(95, 136), 44, 5);
+      drawGlow(p, QPointF(95, 76 + pose.bob), 64, QColor(90, 200, 60, 70));
+      p.translate(95, 0);
+      const double hipY = 98 + pose.bob;
+      const QPointF down(0, pose.bob * 0.5);
+      ghoulLeg(p, QPointF(4, hipY), pose.farKnee + down, pose.farFoot, true);
+      ghoulLeg(p, QPointF(-4, hipY), pose.nearKnee + down, pose.nearFoot, false);
+      // Tattered shirt under the bust.
+      p.save();
+      p.translate(0, hipY);
+      p.rotate(pose.tilt);
+      QPainterPath shirt;
+      shirt.moveTo(-24, -20);
+      shirt.lineTo(24, -20);
+      shirt.lineTo(19, 2);
+      for (int i = 0; i < 6; ++i) {
+        const double x = 19 - (i + 0.5) * 38.0 / 6;
+        shirt.lineTo(x, (i % 2 == 0) ? 8 : 1);
+      }
+      shirt.lineTo(-19, 2);
+      shirt.closeSubpath();
+      QLinearGradient sh(-24, 0, 24, 0);
+      sh.setColorAt(0.0, QColor(240, 130, 40));
+      sh.setColorAt(1.0, QColor(150, 60, 10));
+      p.setPen(QPen(QColor(60, 20, 0), 1.2));
+      p.setBrush(sh);
+      p.drawPath(shirt);
+      p.setPen(QPen(QColor(40, 20, 30), 3));
+      p.drawLine(QPointF(-19, 0), QPointF(19, 0)); // rope belt
+      // Head, shoulders and reaching hands, facing the way it walks.
+      p.scale(-1, 1);
+      drawEmoji(p, QStringLiteral("🧟"), QRectF(-40, -96, 80, 82));
+      p.restore();
     }
     blackBorder(frame, frame.rect(), kSpriteBorder);
     QPainter p(&img);

@@ -146,8 +146,8 @@ void paintSymbol(QPainter &p, int t) {
   switch (t) {
   case 0: {
     drawGlow(p, QPointF(48, 56), 40, QColor(255, 200, 60, 170));
-    drawEmoji(p, look.emoji, QRectF(16, 28, 64, 60));
-    drawEmoji(p, QStringLiteral("👑"), QRectF(30, 4, 36, 30));
+    drawLitLantern(p, QRectF(16, 30, 64, 58));
+    drawEmoji(p, QStringLiteral("👑"), QRectF(31, 8, 34, 28));
     sparkle(p, QPointF(17, 24), 6, QColor(255, 255, 220));
     sparkle(p, QPointF(80, 30), 5, QColor(255, 255, 220));
     sparkle(p, QPointF(74, 78), 4, QColor(255, 255, 220));
@@ -233,9 +233,9 @@ void paintWild(QPainter &p, int frame) {
   paintMedallion(p, c, 42, QColor(210, 255, 120), QColor(60, 0, 90), Ring::Gold);
   drawGlow(p, QPointF(48, 46), 24 + 14 * pulse,
            QColor(180, 255, 80, static_cast<int>(120 + 120 * pulse)));
-  const double fw = 46 + 10 * pulse;
-  const double fh = 54 + 12 * pulse;
-  drawEmoji(p, QStringLiteral("🔥"), QRectF(48 - fw / 2, 52 - fh, fw, fh + 6));
+  const double fw = 40 + 10 * pulse;
+  const double fh = 40 + 10 * pulse;
+  drawEmoji(p, QStringLiteral("🔥"), QRectF(48 - fw / 2, 56 - fh, fw, fh + 4));
   drawOutlinedText(p, QStringLiteral("WILD"), labelFont(23), QPointF(48, 70),
                    mixColour(QColor(255, 230, 60), QColor(255, 255, 230), pulse - 0.55),
                    QColor(50, 0, 70), 2.0,
