@@ -112,6 +112,7 @@ void QtGameHost::ShowInformation(std::string_view text) {
                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok,
                     &form_);
     box.exec();
+    form_.TakeFocusBack();
 }
 
 void QtGameHost::RunBonusGame() {
@@ -120,6 +121,7 @@ void QtGameHost::RunBonusGame() {
         return;
     }
     RunBonusStandIn(form_, form_.Engine());
+    form_.TakeFocusBack();
 }
 
 // Music arrives with the music player.

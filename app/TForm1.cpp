@@ -182,6 +182,13 @@ void TForm1::CentreWindow() {
     move(left, top);
 }
 
+void TForm1::TakeFocusBack() {
+    if (isVisible()) {
+        activateWindow();
+        fieldCanvas_->setFocus();
+    }
+}
+
 void TForm1::RepaintField() {
     canvas_.fill(Qt::black);
     interimView_.Draw(canvas_, session_);

@@ -54,6 +54,10 @@ public:
     // The timers the engine switches on and off.
     QTimer& TimerFor(GameTimer timer) { return timer == GameTimer::Timer2 ? Timer2 : Timer3; }
 
+    // After a message box or the bonus window: the window is active again
+    // and the keys go to the play field, with or without a window manager.
+    void TakeFocusBack();
+
     // Full redraw of the play field, shown at the next paint.
     void RepaintField();
     // Redraws the interim read-out of the counters and the payline.

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Clock.h"
+
+#include <cstdint>
+
+namespace morrow::test {
+
+// A clock that moves on by a fixed step every time it is read, so a spin,
+// its pauses and its count-up run through in a few milliseconds of real time
+// while the engine sees its frames pass as usual.
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(std::int64_t stepMicroseconds) : step_(stepMicroseconds) {}
+
+    std::int64_t NowMicroseconds() override {
+        now_ += step_;
+        return now_;
+    }
+
+private:
+    std::int64_t step_;
+    std::int64_t now_ = 0;
+};
+
+} // namespace morrow::test

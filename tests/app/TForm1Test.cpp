@@ -1,0 +1,295 @@
+// The main window, started for real on the offscreen screen (800 x 800 at
+// 96 pixels per inch: the medium layout), played with keys, clicks and the
+// menu. Every game starts from a fixed seed; the lines those seeds give on
+// the first spin are written beside them.
+
+#include "TForm1.h"
+#include "ApplicationTitle.h"
+#include "FakeClock.h"
+#include "FieldCanvas.h"
+#include "FieldLayout.h"
+#include "ModalAnswerer.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <memory>
+
+using morrow::DisplayMode;
+using morrow::FieldOrigin;
+using morrow::TForm1;
+using morrow::test::FakeClock;
+using morrow::test::ModalAnswerer;
+
+namespace {
+
+constexpr std::uint32_t kSevensSeed = 61;  // 7 7 7: three coins win 9 credits
+constexpr std::uint32_t kLosingSeed = 1;   // 0 8 4: nothing
+constexpr std::uint32_t kBonusSeed = 228;  // 8 8 9: Trick or Treat, and the wild's nudge
+constexpr std::int64_t kClockStep = 5'000; // microseconds per reading of the fake clock
+
+// A window on a fake clock, shown and with the keyboard focus.
+struct Game {
+    explicit Game(std::uint32_t seed) : clock(kClockStep), form(TForm1::Collaborators{&clock, seed}) {
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+    }
+    morrow::GameSession& Session() { return form.Session(); }
+    // A key as the player types it: to whatever has the keyboard focus.
+    void Key(Qt::Key key) {
+        QTRY_VERIFY(QApplication::focusWidget() != nullptr);
+        QTest::keyClick(QApplication::focusWidget(), key);
+    }
+    void Click(int fieldX, int fieldY) {
+        QTest::mouseClick(&form.Canvas(), Qt::LeftButton, {},
+                          QPoint(Session().FieldLeft + fieldX, Session().FieldTop + fieldY));
+    }
+
+    FakeClock clock;
+    TForm1 form;
+};
+
+// Chooses File > New Game the way a player does: the bar, then the item.
+void ChooseNewGame(TForm1& form) {
+    QMenuBar* bar = form.MainMenu1;
+    QAction* fileMenu = bar->actions().constFirst();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(fileMenu).center());
+    QMenu* menu = fileMenu->menu();
+    QVERIFY(menu && menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(form.NewGame1).center());
+    // The offscreen platform makes the menu's popup the active window and,
+    // unlike a desktop, gives nothing back when it closes.
+    form.activateWindow();
+}
+
+} // namespace
+
+class TForm1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // Closing a window must not end the test run.
+        QApplication::setQuitOnLastWindowClosed(false);
+        morrow::ApplyApplicationTitle();
+    }
+
+    void StartsUpAsANewGameInTheMediumLayout() {
+        Game game(kLosingSeed);
+        const morrow::GameSession& s = game.Session();
+        QCOMPARE(game.form.windowTitle(), QStringLiteral("Morrowmas Slots"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("3D Morrowmas Slots"));
+        QVERIFY(game.form.findChildren<QMenu*>().size() == 1);
+        QCOMPARE(game.form.NewGame1->text(), QStringLiteral("&New Game"));
+
+        const std::string dir = QCoreApplication::applicationDirPath().toStdString() + "/";
+        QCOMPARE(s.ProgramDir, dir);
+        QCOMPARE(game.form.HelpFile().toStdString(), dir + "Morrow.hlp");
+        QCOMPARE(s.MusicFiles[0], dir + "Morro0.mid");
+        QCOMPARE(s.MusicFiles[7], dir + "Morro7.mid");
+        QCOMPARE(s.LineBreak, std::string("\r\n"));
+        QCOMPARE(s.GameTitle, std::string("Morrowmas Slots"));
+
+        QCOMPARE(s.ScreenWidth, 800);
+        QCOMPARE(s.ScreenHeight, 800);
+        // No play-field picture yet: the field starts at the screen's centre.
+        QCOMPARE(s.FieldLeft, 400);
+        QCOMPARE(s.FieldTop, 40);
+        // 96 pixels per inch: maximised.
+        QVERIFY(game.form.windowState() & Qt::WindowMaximized);
+
+        QCOMPARE(s.Credits, 1000);
+        QCOMPARE(s.Borrowed, 1000);
+        QCOMPARE(s.Nudges, 3);
+        QCOMPARE(s.ReelPos[0], 8);
+        QCOMPARE(s.ReelPos[2], 7);
+        QVERIFY(s.SoundOn && s.MusicOn);
+        QVERIFY(game.form.Timer2.isActive());
+        QVERIFY(!game.form.Timer3.isActive());
+        QCOMPARE(game.form.Timer2.interval(), 200);
+        QCOMPARE(QApplication::focusWidget(), &game.form.Canvas());
+    }
+
+    void LayoutFollowsTheScreenWidth_data() {
+        QTest::addColumn<int>("screenWidth");
+        QTest::addColumn<int>("fieldWidth");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::newRow("640 small") << 640 << 500 << 0 << -20;
+        QTest::newRow("699 still small") << 699 << 500 << 0 << -20;
+        QTest::newRow("700 medium") << 700 << 500 << 100 << 40;
+        QTest::newRow("800 medium") << 800 << 500 << 150 << 40;
+        QTest::newRow("800 odd width rounds down") << 800 << 499 << 150 << 40;
+        QTest::newRow("800 no picture") << 800 << 0 << 400 << 40;
+        QTest::newRow("999 medium") << 999 << 500 << 249 << 40;
+        QTest::newRow("1000 large") << 1000 << 500 << 250 << 100;
+        QTest::newRow("1024 large") << 1024 << 500 << 262 << 100;
+        QTest::newRow("beyond 10000 stays large") << 12000 << 500 << 5750 << 100;
+    }
+    void LayoutFollowsTheScreenWidth() {
+        QFETCH(int, screenWidth);
+        QFETCH(int, fieldWidth);
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QCOMPARE(morrow::FieldOriginFor(screenWidth, fieldWidth), (FieldOrigin{left, top}));
+    }
+
+    void ThreeBetOneKeysPlayASpin() {
+        Game game(kSevensSeed);
+        ModalAnswerer answerer;
+        game.Key(Qt::Key_B);
+        game.Key(Qt::Key_B);
+        QCOMPARE(game.Session().Bet, 2);
+        QCOMPARE(game.Session().Credits, 998);
+        game.Key(Qt::Key_B); // the third coin spins at once
+
+        const morrow::GameSession& s = game.Session();
+        QVERIFY(!s.Spinning);
+        QCOMPARE(s.Spins, 1);
+        QCOMPARE(s.TotalBets, 3);
+        QCOMPARE(s.Credits, 1000 - 3 + 9);
+        QCOMPARE(s.Bet, 0);
+        QCOMPARE(s.LastBet, 3);
+        QCOMPARE(s.Nudges, 3);
+        QVERIFY(answerer.Boxes().empty());
+
+        // Enter repeats the bet of three.
+        game.Key(Qt::Key_Enter);
+        QCOMPARE(s.Spins, 2);
+        QCOMPARE(s.TotalBets, 6);
+    }
+
+    void SpaceWithoutABetSaysSoAndChangesNothing() {
+        Game game(kLosingSeed);
+        ModalAnswerer answerer;
+        game.Key(Qt::Key_Space);
+        QCOMPARE(answerer.Boxes().size(), std::size_t{1});
+        const ModalAnswerer::Box& box = answerer.Boxes().front();
+        QCOMPARE(box.text, QStringLiteral("No bet was placed!"));
+        QCOMPARE(box.title, QStringLiteral("Morrowmas Slots"));
+        QCOMPARE(box.icon, QMessageBox::Information);
+        QCOMPARE(box.parent, &game.form);
+        QCOMPARE(game.Session().Credits, 1000);
+        QCOMPARE(game.Session().Spins, 0);
+        QCOMPARE(game.Session().Bet, 0);
+        // The focus comes back to the field, and the next key plays.
+        QTRY_COMPARE(QApplication::focusWidget(), &game.form.Canvas());
+        game.Key(Qt::Key_M);
+        QCOMPARE(game.Session().Spins, 1);
+    }
+
+    void TheSpinButtonStartsAtItsLeftEdge() {
+        Game game(kLosingSeed);
+        ModalAnswerer answerer;
+        game.Key(Qt::Key_B);
+        game.Click(324, 365); // between Bet Max and Spin
+        QCOMPARE(game.Session().Spins, 0);
+        QCOMPARE(game.Session().Bet, 1);
+        game.Click(325, 365);
+        QCOMPARE(game.Session().Spins, 1);
+        QCOMPARE(game.Session().TotalBets, 1);
+        QCOMPARE(game.Session().LastBet, 1);
+        QVERIFY(answerer.Boxes().empty());
+    }
+
+    void NewGameFromTheMenuWaitsForTheRunningSpin() {
+        Game game(kSevensSeed);
+        ModalAnswerer answerer;
+        bool chosenWhileSpinning = false;
+        std::int32_t creditsAfterChoice = 0;
+        // Runs from the spin's own message handling.
+        QTimer::singleShot(0, &game.form, [&] {
+            chosenWhileSpinning = game.Session().Spinning;
+            ChooseNewGame(game.form);
+            creditsAfterChoice = game.Session().Credits;
+            QTest::keyClick(&game.form.Canvas(), Qt::Key_M); // no second spin inside the first
+        });
+        game.Key(Qt::Key_M);
+
+        QVERIFY(chosenWhileSpinning);
+        QCOMPARE(creditsAfterChoice, 997); // not reset in the middle of the spin
+        const morrow::GameSession& s = game.Session();
+        QVERIFY(!s.Spinning);
+        QCOMPARE(s.Credits, 1000);
+        QCOMPARE(s.Spins, 0);
+        QCOMPARE(s.TotalBets, 0);
+        QCOMPARE(s.Bet, 0);
+        QVERIFY(answerer.Boxes().empty());
+
+        // Idle, the menu item resets at once.
+        game.Key(Qt::Key_M);
+        QCOMPARE(s.Spins, 1);
+        ChooseNewGame(game.form);
+        QCOMPARE(s.Credits, 1000);
+        QCOMPARE(s.Spins, 0);
+    }
+
+    void TrickOrTreatPaysThePickedPumpkin_data() {
+        // With this seed the pumpkins hold 150, 1 (nudges), 75, 0, 0, 300.
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("reveal");
+        QTest::addColumn<int>("credits");
+        QTest::addColumn<int>("nudges");
+        QTest::addColumn<int>("tricksWon");
+        // Every row has the wild's nudge on reel 3.
+        QTest::newRow("credits") << "Pumpkin 1"
+                                 << "Pumpkin 1: 150 Credits!" << 997 + 150 << 4 << 150;
+        QTest::newRow("nudges") << "Pumpkin 2"
+                                << "Pumpkin 2: 6 Nudges!" << 997 << 4 + 6 << 0;
+        QTest::newRow("trick") << "Pumpkin 4"
+                               << "Pumpkin 4: You've Been Tricked" << 997 << 4 << 0;
+        // Escape or "Pick for me": the game's generator picks pumpkin 2.
+        QTest::newRow("picked for the player") << "Pick for me"
+                                               << "Pumpkin 2: 6 Nudges!" << 997 << 4 + 6 << 0;
+    }
+    void TrickOrTreatPaysThePickedPumpkin() {
+        QFETCH(QString, button);
+        QFETCH(QString, reveal);
+        QFETCH(int, credits);
+        QFETCH(int, nudges);
+        QFETCH(int, tricksWon);
+        Game game(kBonusSeed);
+        ModalAnswerer answerer({ModalAnswerer::Click(button)});
+        game.Key(Qt::Key_M);
+
+        QCOMPARE(answerer.Boxes().size(), std::size_t{2});
+        QCOMPARE(answerer.Boxes()[0].title, QStringLiteral("Trick or Treat"));
+        QCOMPARE(answerer.Boxes()[1].title, QStringLiteral("Trick or Treat"));
+        QCOMPARE(answerer.Boxes()[1].text, reveal);
+        const morrow::GameSession& s = game.Session();
+        QCOMPARE(s.Credits, credits);
+        QCOMPARE(s.Nudges, nudges);
+        QCOMPARE(s.TricksWon, tricksWon);
+        QCOMPARE(s.WinAmount, 0);
+        QVERIFY(!s.Spinning);
+        QTRY_COMPARE(QApplication::focusWidget(), &game.form.Canvas());
+    }
+
+    void ClosingDuringASpinEndsItAndKeepsTheWindow() {
+        Game game(kSevensSeed);
+        ModalAnswerer answerer;
+        int framesAfterClose = -1;
+        QTimer::singleShot(0, &game.form, [&] {
+            QVERIFY(game.Session().Spinning);
+            QVERIFY(game.form.close());
+            framesAfterClose = 0;
+        });
+        game.Key(Qt::Key_M);
+
+        QCOMPARE(framesAfterClose, 0);
+        const morrow::GameSession& s = game.Session();
+        QVERIFY(s.StopRequested);
+        QVERIFY(!s.Spinning);
+        QVERIFY(!game.form.isVisible());
+        // The reels came to rest on their stops and the line still paid.
+        QCOMPARE(s.Spins, 1);
+        QCOMPARE(s.Credits, 1000 - 3 + 9);
+    }
+};
+
+QTEST_MAIN(TForm1Test)
+#include "TForm1Test.moc"
