@@ -13,274 +13,254 @@
 
 namespace morrow::artgen {
 
-QFont requireFont(const QString &family, int pixelSize, bool bold,
-                  bool italic) {
-  QFont font(family);
-  font.setPixelSize(pixelSize);
-  font.setBold(bold);
-  font.setItalic(italic);
-  font.setHintingPreference(QFont::PreferNoHinting);
-  font.setStyleStrategy(QFont::PreferAntialias);
-  const QString resolved = QFontInfo(font).family();
-  if (resolved.compare(family, Qt::CaseInsensitive) != 0) {
-    throw std::runtime_error("font \"" + family.toStdString() +
-                             "\" is not installed (got \"" +
-                             resolved.toStdString() +
-                             "\"); run scripts/setup.sh");
-  }
-  return font;
+QFont requireFont(const QString& family, int pixelSize, bool bold, bool italic) {
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    const QString resolved = QFontInfo(font).family();
+    if (resolved.compare(family, Qt::CaseInsensitive) != 0) {
+        throw std::runtime_error("font \"" + family.toStdString() + "\" is not installed (got \"" +
+                                 resolved.toStdString() + "\"); run scripts/setup.sh");
+    }
+    return font;
 }
 
 QFont titleFont(int pixelSize) {
-  return requireFont(QStringLiteral("DejaVu Serif"), pixelSize, true);
+    return requireFont(QStringLiteral("DejaVu Serif"), pixelSize, true);
 }
 
 QFont labelFont(int pixelSize) {
-  return requireFont(QStringLiteral("DejaVu Sans"), pixelSize, true);
+    return requireFont(QStringLiteral("DejaVu Sans"), pixelSize, true);
 }
 
-const QImage &emojiImage(const QString &emoji) {
-  static QHash<QString, QImage> cache;
-  auto found = cache.constFind(emoji);
-  if (found != cache.constEnd()) {
-    return *found;
-  }
-  const QFont font = requireFont(QStringLiteral("Noto Color Emoji"), 128);
-  QImage canvas(256, 256, QImage::Format_ARGB32_Premultiplied);
-  canvas.fill(Qt::transparent);
-  {
-    QPainter p(&canvas);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRect(0, 0, 256, 256), Qt::AlignCenter, emoji);
-  }
-  int left = 256, top = 256, right = -1, bottom = -1;
-  bool coloured = false;
-  for (int y = 0; y < 256; ++y) {
-    const auto *line = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
-    for (int x = 0; x < 256; ++x) {
-      if (qAlpha(line[x]) > 8) {
-        left = std::min(left, x);
-        right = std::max(right, x);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
-        if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x])) {
-          coloured = true;
+const QImage& emojiImage(const QString& emoji) {
+    static QHash<QString, QImage> cache;
+    auto found = cache.constFind(emoji);
+    if (found != cache.constEnd()) {
+        return *found;
+    }
+    const QFont font = requireFont(QStringLiteral("Noto Color Emoji"), 128);
+    QImage canvas(256, 256, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter p(&canvas);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRect(0, 0, 256, 256), Qt::AlignCenter, emoji);
+    }
+    int left = 256, top = 256, right = -1, bottom = -1;
+    bool coloured = false;
+    for (int y = 0; y < 256; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
+        for (int x = 0; x < 256; ++x) {
+            if (qAlpha(line[x]) > 8) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+                if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x])) {
+                    coloured = true;
+                }
+            }
         }
-      }
     }
-  }
-  if (right < 0 || !coloured) {
-    throw std::runtime_error("emoji glyph did not render in colour: " +
-                             emoji.toStdString());
-  }
-  QImage cropped = canvas.copy(left, top, right - left + 1, bottom - top + 1);
-  return *cache.insert(emoji, cropped);
+    if (right < 0 || !coloured) {
+        throw std::runtime_error("emoji glyph did not render in colour: " + emoji.toStdString());
+    }
+    QImage cropped = canvas.copy(left, top, right - left + 1, bottom - top + 1);
+    return *cache.insert(emoji, cropped);
 }
 
-void drawEmoji(QPainter &p, const QString &emoji, const QRectF &box,
-               double opacity) {
-  const QImage &img = emojiImage(emoji);
-  const double scale = std::min(box.width() / img.width(),
-                                box.height() / img.height());
-  const QSizeF size(img.width() * scale, img.height() * scale);
-  const QRectF target(box.center().x() - size.width() / 2,
-                      box.center().y() - size.height() / 2, size.width(),
-                      size.height());
-  p.save();
-  p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  p.setOpacity(p.opacity() * opacity);
-  p.drawImage(target, img);
-  p.restore();
+void drawEmoji(QPainter& p, const QString& emoji, const QRectF& box, double opacity) {
+    const QImage& img = emojiImage(emoji);
+    const double scale = std::min(box.width() / img.width(), box.height() / img.height());
+    const QSizeF size(img.width() * scale, img.height() * scale);
+    const QRectF target(box.center().x() - size.width() / 2, box.center().y() - size.height() / 2,
+                        size.width(), size.height());
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.setOpacity(p.opacity() * opacity);
+    p.drawImage(target, img);
+    p.restore();
 }
 
-void drawLitLantern(QPainter &p, const QRectF &box) {
-  static const QImage lit = [] {
-    QImage img = emojiImage(QStringLiteral("🎃")).convertToFormat(QImage::Format_ARGB32);
-    const QPointF centre(img.width() / 2.0, img.height() * 0.6);
-    const double reach = img.width() * 0.5;
-    for (int y = 0; y < img.height(); ++y) {
-      auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-      for (int x = 0; x < img.width(); ++x) {
-        const QRgb c = line[x];
-        const int r = qRed(c), g = qGreen(c), b = qBlue(c);
-        if (qAlpha(c) == 0 || r >= 150 || !(r > g && g >= b)) {
-          continue;
+void drawLitLantern(QPainter& p, const QRectF& box) {
+    static const QImage lit = [] {
+        QImage img = emojiImage(QStringLiteral("🎃")).convertToFormat(QImage::Format_ARGB32);
+        const QPointF centre(img.width() / 2.0, img.height() * 0.6);
+        const double reach = img.width() * 0.5;
+        for (int y = 0; y < img.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb c = line[x];
+                const int r = qRed(c), g = qGreen(c), b = qBlue(c);
+                if (qAlpha(c) == 0 || r >= 150 || !(r > g && g >= b)) {
+                    continue;
+                }
+                // Brightest in the middle of the face, as from one candle.
+                const double d = std::hypot(x - centre.x(), y - centre.y()) / reach;
+                const QColor flame =
+                    mixColour(QColor(255, 245, 170), QColor(255, 170, 30), std::clamp(d, 0.0, 1.0));
+                const double t = std::clamp((150.0 - r) / 84.0, 0.0, 1.0);
+                const QColor out = mixColour(QColor(r, g, b), flame, t);
+                line[x] = qRgba(out.red(), out.green(), out.blue(), qAlpha(c));
+            }
         }
-        // Brightest in the middle of the face, as from one candle.
-        const double d = std::hypot(x - centre.x(), y - centre.y()) / reach;
-        const QColor flame = mixColour(QColor(255, 245, 170), QColor(255, 170, 30),
-                                       std::clamp(d, 0.0, 1.0));
-        const double t = std::clamp((150.0 - r) / 84.0, 0.0, 1.0);
-        const QColor out = mixColour(QColor(r, g, b), flame, t);
-        line[x] = qRgba(out.red(), out.green(), out.blue(), qAlpha(c));
-      }
+        return img;
+    }();
+    const double scale = std::min(box.width() / lit.width(), box.height() / lit.height());
+    const QSizeF size(lit.width() * scale, lit.height() * scale);
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.drawImage(QRectF(box.center().x() - size.width() / 2, box.center().y() - size.height() / 2,
+                       size.width(), size.height()),
+                lit);
+    p.restore();
+}
+
+void drawEmojiStretched(QPainter& p, const QString& emoji, const QRectF& box) {
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.drawImage(box, emojiImage(emoji));
+    p.restore();
+}
+
+void drumShade(QImage& image, const QRect& area, double depth) {
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const double t = (y - area.top() + 0.5) / area.height();
+        const double curve = std::pow(std::sin(std::numbers::pi * t), 0.7);
+        const double shade = (1.0 - depth) + depth * curve;
+        const double shine = 34.0 * std::exp(-std::pow((t - 0.32) / 0.10, 2.0));
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb c = line[x];
+            auto f = [&](int v) {
+                return std::clamp(static_cast<int>(std::lround(v * shade + shine * shade)), 0, 255);
+            };
+            line[x] = qRgba(f(qRed(c)), f(qGreen(c)), f(qBlue(c)), qAlpha(c));
+        }
     }
-    return img;
-  }();
-  const double scale = std::min(box.width() / lit.width(), box.height() / lit.height());
-  const QSizeF size(lit.width() * scale, lit.height() * scale);
-  p.save();
-  p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  p.drawImage(QRectF(box.center().x() - size.width() / 2, box.center().y() - size.height() / 2,
-                     size.width(), size.height()),
-              lit);
-  p.restore();
 }
 
-void drawEmojiStretched(QPainter &p, const QString &emoji, const QRectF &box) {
-  p.save();
-  p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  p.drawImage(box, emojiImage(emoji));
-  p.restore();
-}
-
-void drumShade(QImage &image, const QRect &area, double depth) {
-  const QRect r = area.intersected(image.rect());
-  for (int y = r.top(); y <= r.bottom(); ++y) {
-    const double t = (y - area.top() + 0.5) / area.height();
-    const double curve = std::pow(std::sin(std::numbers::pi * t), 0.7);
-    const double shade = (1.0 - depth) + depth * curve;
-    const double shine = 34.0 * std::exp(-std::pow((t - 0.32) / 0.10, 2.0));
-    auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-    for (int x = r.left(); x <= r.right(); ++x) {
-      const QRgb c = line[x];
-      auto f = [&](int v) {
-        return std::clamp(static_cast<int>(std::lround(v * shade + shine * shade)),
-                          0, 255);
-      };
-      line[x] = qRgba(f(qRed(c)), f(qGreen(c)), f(qBlue(c)), qAlpha(c));
-    }
-  }
-}
-
-void drawGlow(QPainter &p, const QPointF &centre, double radius,
-              QColor colour) {
-  QRadialGradient g(centre, radius);
-  QColor mid = colour;
-  mid.setAlpha(colour.alpha() * 45 / 100);
-  QColor edge = colour;
-  edge.setAlpha(0);
-  g.setColorAt(0.0, colour);
-  g.setColorAt(0.45, mid);
-  g.setColorAt(1.0, edge);
-  p.save();
-  p.setPen(Qt::NoPen);
-  p.setBrush(g);
-  p.drawEllipse(centre, radius, radius);
-  p.restore();
+void drawGlow(QPainter& p, const QPointF& centre, double radius, QColor colour) {
+    QRadialGradient g(centre, radius);
+    QColor mid = colour;
+    mid.setAlpha(colour.alpha() * 45 / 100);
+    QColor edge = colour;
+    edge.setAlpha(0);
+    g.setColorAt(0.0, colour);
+    g.setColorAt(0.45, mid);
+    g.setColorAt(1.0, edge);
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    p.drawEllipse(centre, radius, radius);
+    p.restore();
 }
 
 namespace {
-QPainterPath textPath(const QString &text, const QFont &font,
-                      const QPointF &centre) {
-  QPainterPath path;
-  path.addText(0, 0, font, text);
-  const QRectF b = path.boundingRect();
-  path.translate(centre.x() - b.center().x(), centre.y() - b.center().y());
-  return path;
+QPainterPath textPath(const QString& text, const QFont& font, const QPointF& centre) {
+    QPainterPath path;
+    path.addText(0, 0, font, text);
+    const QRectF b = path.boundingRect();
+    path.translate(centre.x() - b.center().x(), centre.y() - b.center().y());
+    return path;
 }
 } // namespace
 
-void drawOutlinedText(QPainter &p, const QString &text, const QFont &font,
-                      const QPointF &centre, const QColor &fill,
-                      const QColor &outline, double outlineWidth,
-                      const QColor &glow) {
-  const QPainterPath path = textPath(text, font, centre);
-  p.save();
-  p.setRenderHint(QPainter::Antialiasing, true);
-  if (glow.alpha() > 0) {
-    for (int i = 4; i >= 1; --i) {
-      QColor g = glow;
-      g.setAlpha(glow.alpha() * 22 / 100);
-      p.setPen(QPen(g, outlineWidth + 3.0 * i, Qt::SolidLine, Qt::RoundCap,
-                    Qt::RoundJoin));
-      p.setBrush(Qt::NoBrush);
-      p.drawPath(path);
+void drawOutlinedText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
+                      const QColor& fill, const QColor& outline, double outlineWidth, const QColor& glow) {
+    const QPainterPath path = textPath(text, font, centre);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (glow.alpha() > 0) {
+        for (int i = 4; i >= 1; --i) {
+            QColor g = glow;
+            g.setAlpha(glow.alpha() * 22 / 100);
+            p.setPen(QPen(g, outlineWidth + 3.0 * i, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(Qt::NoBrush);
+            p.drawPath(path);
+        }
     }
-  }
-  if (outlineWidth > 0) {
-    p.setPen(QPen(outline, outlineWidth * 2, Qt::SolidLine, Qt::RoundCap,
-                  Qt::RoundJoin));
+    if (outlineWidth > 0) {
+        p.setPen(QPen(outline, outlineWidth * 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(outline);
+        p.drawPath(path);
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawPath(path);
+    p.restore();
+}
+
+void drawGradientText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
+                      const QColor& top, const QColor& bottom, const QColor& outline, double outlineWidth) {
+    const QPainterPath path = textPath(text, font, centre);
+    const QRectF b = path.boundingRect();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(outline, outlineWidth * 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(outline);
     p.drawPath(path);
-  }
-  p.setPen(Qt::NoPen);
-  p.setBrush(fill);
-  p.drawPath(path);
-  p.restore();
+    QLinearGradient g(b.topLeft(), b.bottomLeft());
+    g.setColorAt(0.0, top);
+    g.setColorAt(1.0, bottom);
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    p.drawPath(path);
+    p.restore();
 }
 
-void drawGradientText(QPainter &p, const QString &text, const QFont &font,
-                      const QPointF &centre, const QColor &top,
-                      const QColor &bottom, const QColor &outline,
-                      double outlineWidth) {
-  const QPainterPath path = textPath(text, font, centre);
-  const QRectF b = path.boundingRect();
-  p.save();
-  p.setRenderHint(QPainter::Antialiasing, true);
-  p.setPen(QPen(outline, outlineWidth * 2, Qt::SolidLine, Qt::RoundCap,
-                Qt::RoundJoin));
-  p.setBrush(outline);
-  p.drawPath(path);
-  QLinearGradient g(b.topLeft(), b.bottomLeft());
-  g.setColorAt(0.0, top);
-  g.setColorAt(1.0, bottom);
-  p.setPen(Qt::NoPen);
-  p.setBrush(g);
-  p.drawPath(path);
-  p.restore();
+QColor mixColour(const QColor& a, const QColor& b, double t) {
+    auto m = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
+    return QColor(m(a.red(), b.red()), m(a.green(), b.green()), m(a.blue(), b.blue()),
+                  m(a.alpha(), b.alpha()));
 }
 
-QColor mixColour(const QColor &a, const QColor &b, double t) {
-  auto m = [t](int x, int y) {
-    return static_cast<int>(std::lround(x + (y - x) * t));
-  };
-  return QColor(m(a.red(), b.red()), m(a.green(), b.green()),
-                m(a.blue(), b.blue()), m(a.alpha(), b.alpha()));
+void drawBevelPanel(QPainter& p, const QRectF& r, double radius, const QColor& base, double bevel) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    // Outer rim: light at the top left, dark at the bottom right.
+    QLinearGradient rim(r.topLeft(), r.bottomRight());
+    rim.setColorAt(0.0, mixColour(base, Qt::white, 0.55));
+    rim.setColorAt(0.5, base);
+    rim.setColorAt(1.0, mixColour(base, Qt::black, 0.7));
+    p.setBrush(rim);
+    p.drawRoundedRect(r, radius, radius);
+    // Face: a vertical gradient, brighter above.
+    const QRectF face = r.adjusted(bevel, bevel, -bevel, -bevel);
+    QLinearGradient body(face.topLeft(), face.bottomLeft());
+    body.setColorAt(0.0, mixColour(base, Qt::white, 0.30));
+    body.setColorAt(0.48, base);
+    body.setColorAt(0.52, mixColour(base, Qt::black, 0.18));
+    body.setColorAt(1.0, mixColour(base, Qt::black, 0.45));
+    p.setBrush(body);
+    const double inner = std::max(0.0, radius - bevel * 0.6);
+    p.drawRoundedRect(face, inner, inner);
+    p.restore();
 }
 
-void drawBevelPanel(QPainter &p, const QRectF &r, double radius,
-                    const QColor &base, double bevel) {
-  p.save();
-  p.setRenderHint(QPainter::Antialiasing, true);
-  p.setPen(Qt::NoPen);
-  // Outer rim: light at the top left, dark at the bottom right.
-  QLinearGradient rim(r.topLeft(), r.bottomRight());
-  rim.setColorAt(0.0, mixColour(base, Qt::white, 0.55));
-  rim.setColorAt(0.5, base);
-  rim.setColorAt(1.0, mixColour(base, Qt::black, 0.7));
-  p.setBrush(rim);
-  p.drawRoundedRect(r, radius, radius);
-  // Face: a vertical gradient, brighter above.
-  const QRectF face = r.adjusted(bevel, bevel, -bevel, -bevel);
-  QLinearGradient body(face.topLeft(), face.bottomLeft());
-  body.setColorAt(0.0, mixColour(base, Qt::white, 0.30));
-  body.setColorAt(0.48, base);
-  body.setColorAt(0.52, mixColour(base, Qt::black, 0.18));
-  body.setColorAt(1.0, mixColour(base, Qt::black, 0.45));
-  p.setBrush(body);
-  const double inner = std::max(0.0, radius - bevel * 0.6);
-  p.drawRoundedRect(face, inner, inner);
-  p.restore();
+QImage newCanvas(int width, int height, const QColor& fill) {
+    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
+    img.fill(fill);
+    return img;
 }
 
-QImage newCanvas(int width, int height, const QColor &fill) {
-  QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
-  img.fill(fill);
-  return img;
-}
-
-void blackBorder(QImage &image, const QRect &frame, int border) {
-  const QRect inner = frame.adjusted(border, border, -border, -border);
-  for (int y = frame.top(); y <= frame.bottom(); ++y) {
-    auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-    for (int x = frame.left(); x <= frame.right(); ++x) {
-      if (!inner.contains(x, y)) {
-        line[x] = qRgba(0, 0, 0, 255);
-      }
+void blackBorder(QImage& image, const QRect& frame, int border) {
+    const QRect inner = frame.adjusted(border, border, -border, -border);
+    for (int y = frame.top(); y <= frame.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = frame.left(); x <= frame.right(); ++x) {
+            if (!inner.contains(x, y)) {
+                line[x] = qRgba(0, 0, 0, 255);
+            }
+        }
     }
-  }
 }
 
 } // namespace morrow::artgen

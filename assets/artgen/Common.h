@@ -20,72 +20,66 @@ namespace morrow::artgen {
 // numbers.
 class Rng {
 public:
-  explicit Rng(std::uint32_t seed) : engine_(seed) {}
-  // Uniform in [0, 1).
-  double unit() { return static_cast<double>(engine_()) / 4294967296.0; }
-  double range(double lo, double hi) { return lo + (hi - lo) * unit(); }
-  // Uniform integer in [0, n); n > 0.
-  int below(int n) { return static_cast<int>(unit() * n); }
+    explicit Rng(std::uint32_t seed) : engine_(seed) {}
+    // Uniform in [0, 1).
+    double unit() { return static_cast<double>(engine_()) / 4294967296.0; }
+    double range(double lo, double hi) { return lo + (hi - lo) * unit(); }
+    // Uniform integer in [0, n); n > 0.
+    int below(int n) { return static_cast<int>(unit() * n); }
 
 private:
-  std::mt19937 engine_;
+    std::mt19937 engine_;
 };
 
 // A font of the named family at a pixel size. Throws std::runtime_error when
 // fontconfig resolves the request to another family, so a missing font
 // package stops the build instead of silently changing the pictures.
-QFont requireFont(const QString &family, int pixelSize, bool bold = false,
-                  bool italic = false);
+QFont requireFont(const QString& family, int pixelSize, bool bold = false, bool italic = false);
 
 // The usual faces of the game's lettering.
 QFont titleFont(int pixelSize); // DejaVu Serif Bold
 QFont labelFont(int pixelSize); // DejaVu Sans Bold
 
 // An emoji glyph rendered in colour and cropped to its ink, cached.
-const QImage &emojiImage(const QString &emoji);
+const QImage& emojiImage(const QString& emoji);
 
 // Draws an emoji glyph scaled to fit (keeping its aspect) and centred in box.
-void drawEmoji(QPainter &p, const QString &emoji, const QRectF &box,
-               double opacity = 1.0);
+void drawEmoji(QPainter& p, const QString& emoji, const QRectF& box, double opacity = 1.0);
 
 // A jack-o'-lantern glyph with a candle burning inside: its carved eyes,
 // nose and mouth glow yellow instead of showing dark.
-void drawLitLantern(QPainter &p, const QRectF &box);
+void drawLitLantern(QPainter& p, const QRectF& box);
 
 // Same, but the box is taken literally (squashes or stretches the glyph).
-void drawEmojiStretched(QPainter &p, const QString &emoji, const QRectF &box);
+void drawEmojiStretched(QPainter& p, const QString& emoji, const QRectF& box);
 
 // Darkens the top and bottom of a rectangle of an image as the curve of a
 // turning drum does, with a soft highlight above its middle.
-void drumShade(QImage &image, const QRect &area, double depth = 0.72);
+void drumShade(QImage& image, const QRect& area, double depth = 0.72);
 
 // A soft round glow of the colour, fading to transparent at radius.
-void drawGlow(QPainter &p, const QPointF &centre, double radius, QColor colour);
+void drawGlow(QPainter& p, const QPointF& centre, double radius, QColor colour);
 
 // Text centred on a point with a dark outline and an optional glow.
-void drawOutlinedText(QPainter &p, const QString &text, const QFont &font,
-                      const QPointF &centre, const QColor &fill,
-                      const QColor &outline, double outlineWidth,
-                      const QColor &glow = QColor(0, 0, 0, 0));
+void drawOutlinedText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
+                      const QColor& fill, const QColor& outline, double outlineWidth,
+                      const QColor& glow = QColor(0, 0, 0, 0));
 
 // Text filled with a vertical gradient, centred on a point, outlined.
-void drawGradientText(QPainter &p, const QString &text, const QFont &font,
-                      const QPointF &centre, const QColor &top,
-                      const QColor &bottom, const QColor &outline,
-                      double outlineWidth);
+void drawGradientText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
+                      const QColor& top, const QColor& bottom, const QColor& outline, double outlineWidth);
 
 // A bevelled rounded panel: a body gradient with a light upper-left rim
 // and a dark lower-right rim, so it seems to stand out of the surface.
-void drawBevelPanel(QPainter &p, const QRectF &r, double radius,
-                    const QColor &base, double bevel);
+void drawBevelPanel(QPainter& p, const QRectF& r, double radius, const QColor& base, double bevel);
 
 // Blend of two colours, t = 0 gives a.
-QColor mixColour(const QColor &a, const QColor &b, double t);
+QColor mixColour(const QColor& a, const QColor& b, double t);
 
 // A new ARGB32 premultiplied picture filled with a colour.
-QImage newCanvas(int width, int height, const QColor &fill = Qt::black);
+QImage newCanvas(int width, int height, const QColor& fill = Qt::black);
 
 // Forces every pixel of the rectangles outside `inner` to pure opaque black.
-void blackBorder(QImage &image, const QRect &frame, int border);
+void blackBorder(QImage& image, const QRect& frame, int border);
 
 } // namespace morrow::artgen

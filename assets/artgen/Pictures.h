@@ -18,8 +18,8 @@ inline constexpr int kReelBottom = 359; // exclusive
 inline constexpr std::array<int, 3> kReelLeft{78, 202, 326};
 inline constexpr int kPaylineY = 213;
 inline constexpr int kPaylineInset = 72; // from x = 72 to W - 72
-inline constexpr std::array<QRect, 3> kButtons{
-    QRect(76, 365, 97, 31), QRect(201, 365, 97, 31), QRect(325, 365, 97, 31)};
+inline constexpr std::array<QRect, 3> kButtons{QRect(76, 365, 97, 31), QRect(201, 365, 97, 31),
+                                               QRect(325, 365, 97, 31)};
 inline constexpr std::array<int, 3> kNudgeCentreX{125, 250, 375};
 inline constexpr int kNudgeCentreY = 47;
 
@@ -27,7 +27,7 @@ inline constexpr int kNudgeCentreY = 47;
 inline constexpr int kTile = 96;
 inline constexpr int kTileCount = 12;
 inline QRect tileRect(int t) {
-  return QRect((t % 4) * kTile, (t / 4) * kTile, kTile, kTile);
+    return QRect((t % 4) * kTile, (t / 4) * kTile, kTile, kTile);
 }
 // The six symbols of the spinning strip, top to bottom.
 inline constexpr std::array<int, 6> kMotionOrder{7, 2, 5, 0, 6, 4};
@@ -39,12 +39,14 @@ inline constexpr int kSpriteBorder = 10;
 inline constexpr int kBonusWidth = 640;
 inline constexpr int kBonusHeight = 430;
 // Pumpkin tile k (0..5) of the pick picture, bounds inclusive.
-inline QRect pumpkinTile(int k) { return QRect(22 + 100 * k, 330, 94, 95); }
+inline QRect pumpkinTile(int k) {
+    return QRect(22 + 100 * k, 330, 94, 95);
+}
 // The plain black area of the treat picture where the prize is written.
 inline constexpr QRect kTreatTextArea(300, 136, 320, 88);
 
 QImage paintSymbolSheet();
-QImage paintMotionStrip(const QImage &symbolSheet);
+QImage paintMotionStrip(const QImage& symbolSheet);
 QImage paintPlayField();
 QImage paintBat();
 QImage paintGhoul();
@@ -55,7 +57,7 @@ QImage paintTrickTricked();
 QImage paintTrickTreat();
 // A 16-colour Indexed8 strip of seven-segment digits, point and colon.
 QImage paintDigits(bool green, bool large);
-QImage paintPayChart(const QImage &symbolSheet);
+QImage paintPayChart(const QImage& symbolSheet);
 // Amount 1000, 100, 10 or 1.
 QImage paintChip(int amount);
 QImage paintIcon(int size);
