@@ -26,6 +26,9 @@ void RunBonusStandIn(QWidget& parent, GameEngine& engine) {
             pick.addButton(QStringLiteral("Pumpkin %1").arg(k), QMessageBox::AcceptRole);
     }
     QPushButton* anyPumpkin = pick.addButton(QStringLiteral("Pick for me"), QMessageBox::RejectRole);
+    // Enter, Escape and closing the box pick at random, as any key does in
+    // the real window.
+    pick.setDefaultButton(anyPumpkin);
     pick.setEscapeButton(anyPumpkin);
     pick.exec();
 

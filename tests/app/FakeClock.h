@@ -8,7 +8,7 @@ namespace morrow::test {
 
 // A clock that moves on by a fixed step every time it is read, so a spin,
 // its pauses and its count-up run through in a few milliseconds of real time
-// while the engine sees its frames pass as usual.
+// while the engine still plays every frame and every step.
 class FakeClock final : public Clock {
 public:
     explicit FakeClock(std::int64_t stepMicroseconds) : step_(stepMicroseconds) {}

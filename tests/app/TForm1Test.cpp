@@ -9,6 +9,7 @@
 #include "FieldCanvas.h"
 #include "FieldLayout.h"
 #include "ModalAnswerer.h"
+#include "QtGameHost.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -26,14 +27,17 @@ using morrow::test::ModalAnswerer;
 
 namespace {
 
-constexpr std::uint32_t kSevensSeed = 61;  // 7 7 7: three coins win 9 credits
-constexpr std::uint32_t kLosingSeed = 1;   // 0 8 4: nothing
-constexpr std::uint32_t kBonusSeed = 228;  // 8 8 9: Trick or Treat, and the wild's nudge
-constexpr std::int64_t kClockStep = 5'000; // microseconds per reading of the fake clock
+constexpr std::uint32_t kSevensSeed = 61; // 7 7 7: three coins win 9 credits
+constexpr std::uint32_t kLosingSeed = 1;  // 0 8 4: nothing
+constexpr std::uint32_t kBonusSeed = 228; // 8 8 9: Trick or Treat, and the wild's nudge
+// Each reading of the fake clock is 100 ms later than the one before: longer
+// than a frame and than any pause, so the game never has to sleep for real.
+constexpr std::int64_t kClockStep = 100'000;
 
 // A window on a fake clock, shown and with the keyboard focus.
 struct Game {
-    explicit Game(std::uint32_t seed) : clock(kClockStep), form(TForm1::Collaborators{&clock, seed}) {
+    explicit Game(std::uint32_t seed, morrow::Clock* gameClock = nullptr)
+        : clock(kClockStep), form(TForm1::Collaborators{gameClock ? gameClock : &clock, seed}) {
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -161,6 +165,36 @@ private slots:
         game.Key(Qt::Key_Enter);
         QCOMPARE(s.Spins, 2);
         QCOMPARE(s.TotalBets, 6);
+    }
+
+    // The real clock: between frames the spin sleeps until its next frame is
+    // due (a wake-up that never came would hang here).
+    void SpinsOnTheRealClock() {
+        morrow::SteadyClock realClock;
+        Game game(kLosingSeed, &realClock);
+        game.Key(Qt::Key_M);
+        QCOMPARE(game.Session().Spins, 1);
+        QCOMPARE(game.Session().Credits, 997);
+        QVERIFY(!game.Session().Spinning);
+        QVERIFY(game.form.Timer3.isActive()); // the lost line offers a nudge
+    }
+
+    void MessageWaitEndsAtTheDeadline_data() {
+        QTest::addColumn<qint64>("now");
+        QTest::addColumn<qint64>("deadline");
+        QTest::addColumn<int>("milliseconds");
+        QTest::newRow("deadline passed") << qint64{50'000} << qint64{40'000} << 0;
+        QTest::newRow("deadline now") << qint64{50'000} << qint64{50'000} << 0;
+        QTest::newRow("1 us left wakes after 1 ms") << qint64{0} << qint64{1} << 1;
+        QTest::newRow("12.3 ms left") << qint64{0} << qint64{12'300} << 13;
+        QTest::newRow("a frame") << qint64{0} << qint64{25'000} << 25;
+        QTest::newRow("never longer than a frame") << qint64{0} << qint64{2'000'000} << 25;
+    }
+    void MessageWaitEndsAtTheDeadline() {
+        QFETCH(qint64, now);
+        QFETCH(qint64, deadline);
+        QFETCH(int, milliseconds);
+        QCOMPARE(morrow::MessageWaitMilliseconds(now, deadline), milliseconds);
     }
 
     void SpaceWithoutABetSaysSoAndChangesNothing() {
