@@ -246,10 +246,13 @@ void GameEngine::EvaluatePayline() {
     }
     host_.DrawNudges();
 
+    // The win sound is heard in full before the count; a closing window
+    // does not wait for it.
+    const SoundWait wait = s.StopRequested ? SoundWait::NoWait : SoundWait::WaitForEnd;
     if (s.WinAmount > s.Bet) {
-        PlayWinSound(a, SoundWait::WaitForEnd);
+        PlayWinSound(a, wait);
     } else if (s.WinAmount > 0 && s.WinAmount == s.Bet) {
-        PlayWinSound(kBonusSymbol, SoundWait::WaitForEnd);
+        PlayWinSound(kBonusSymbol, wait);
     }
 
     if (s.WinAmount > 0) {
@@ -283,7 +286,11 @@ void GameEngine::CountWinnings() {
         PlayCountTick();
         host_.DrawCredits();
         host_.DrawWinnings(paid);
-        Pause(0.075);
+        // While the window closes the rest is paid at once, so the game that
+        // is kept holds the whole win.
+        if (!s.StopRequested) {
+            Pause(0.075);
+        }
     }
 }
 

@@ -269,6 +269,18 @@ TEST(SpinTest, StopRequestedEndsTheAnimationAtOnce) {
     EXPECT_EQ(rig.session.Credits, 999 + 3) << "the line is still paid";
 }
 
+TEST(SpinTest, ClosingDuringTheCountPaysTheRestAtOnce) {
+    EngineRig rig;
+    rig.NextSpinShows(0, 0, 0);
+    rig.PlaceCoins(3);
+    const std::int64_t countStarts = 47 * 25 * kMs;
+    rig.host.At(countStarts + 1000 * kMs, [&] { rig.session.StopRequested = true; });
+    rig.engine.Spin();
+    EXPECT_EQ(rig.session.Credits, 997 + 750) << "the whole win is in the credits";
+    EXPECT_EQ(rig.host.Count("DrawWinnings "), 100U) << "the steps stay the same";
+    EXPECT_LT(rig.host.now, countStarts + 1200 * kMs) << "no more 75 ms pauses once the window closes";
+}
+
 TEST(SpinTest, SoundOffPlaysNothingAndWaitsForNothing) {
     EngineRig rig;
     rig.session.SoundOn = false;
