@@ -2,7 +2,7 @@
 //
 // Embedded pictures are compiled into the program by the Morrow::Art
 // library (resource prefix "/art"); linking Morrow::Art is all it takes,
-// the resources register themselves at start. Call morrow::art::available()
+// the resources register themselves at start. Call morrow::art::Available()
 // to check that they did. The other pictures are files in the program
 // directory, written there by the build.
 #pragma once
@@ -45,7 +45,7 @@ inline constexpr const char* kPayChartFile = "Paychart.bmp";
 inline constexpr const char* kIconThemeDir = "icons";
 
 // True when the embedded pictures are registered in this program.
-inline bool available() {
+inline bool Available() {
     return QFile::exists(QString::fromLatin1(kIcon));
 }
 

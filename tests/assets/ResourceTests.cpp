@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 TEST(ArtResources, EmbeddedPicturesAreRegisteredInAConsumer) {
-    EXPECT_TRUE(morrow::art::available());
+    EXPECT_TRUE(morrow::art::Available());
     struct Entry {
         const char* path;
         QSize size;
