@@ -13,24 +13,24 @@
 
 namespace morrow::artgen {
 
-std::vector<ArtFile> buildArt() {
+std::vector<ArtFile> BuildArt() {
     std::vector<ArtFile> out;
-    const QImage field = paintPlayField();
-    const QImage symbols = paintSymbolSheet();
-    const QImage motion = paintMotionStrip(symbols);
+    const QImage field = PaintPlayField();
+    const QImage symbols = PaintSymbolSheet();
+    const QImage motion = PaintMotionStrip(symbols);
     out.push_back({QStringLiteral("MorInt.bmp"), false, Encoding::Bmp24, field});
-    out.push_back({QStringLiteral("MorIn256.bmp"), false, Encoding::Bmp8, quantise256(field)});
+    out.push_back({QStringLiteral("MorIn256.bmp"), false, Encoding::Bmp8, Quantise256(field)});
     out.push_back({QStringLiteral("Morro96.bmp"), false, Encoding::Bmp24, symbols});
     out.push_back({QStringLiteral("Motion.bmp"), false, Encoding::Bmp24, motion});
-    out.push_back({QStringLiteral("Motion2.bmp"), false, Encoding::Bmp8, quantise256(motion)});
-    out.push_back({QStringLiteral("Bat.bmp"), false, Encoding::Bmp24, paintBat()});
-    out.push_back({QStringLiteral("Ghoul.bmp"), false, Encoding::Bmp24, paintGhoul()});
-    out.push_back({QStringLiteral("Skelt.bmp"), false, Encoding::Bmp24, paintSkeleton()});
-    out.push_back({QStringLiteral("Blood.bmp"), false, Encoding::Bmp24, paintBlood()});
-    out.push_back({QStringLiteral("Paychart.bmp"), false, Encoding::Bmp24, paintPayChart(symbols)});
+    out.push_back({QStringLiteral("Motion2.bmp"), false, Encoding::Bmp8, Quantise256(motion)});
+    out.push_back({QStringLiteral("Bat.bmp"), false, Encoding::Bmp24, PaintBat()});
+    out.push_back({QStringLiteral("Ghoul.bmp"), false, Encoding::Bmp24, PaintGhoul()});
+    out.push_back({QStringLiteral("Skelt.bmp"), false, Encoding::Bmp24, PaintSkeleton()});
+    out.push_back({QStringLiteral("Blood.bmp"), false, Encoding::Bmp24, PaintBlood()});
+    out.push_back({QStringLiteral("Paychart.bmp"), false, Encoding::Bmp24, PaintPayChart(symbols)});
     const int chipAmounts[] = {1000, 100, 10, 1};
     for (int amount : chipAmounts) {
-        const QImage chip = paintChip(amount);
+        const QImage chip = PaintChip(amount);
         const QString name = QStringLiteral("Chip%1.png").arg(amount);
         out.push_back({name, false, Encoding::Png, chip});
         out.push_back({name, true, Encoding::Png, chip});
@@ -38,28 +38,28 @@ std::vector<ArtFile> buildArt() {
     const int iconSizes[] = {16, 32, 48, 64, 128, 256};
     for (int size : iconSizes) {
         out.push_back({QStringLiteral("icons/hicolor/%1x%1/apps/morrowmas-slots.png").arg(size), false,
-                       Encoding::Png, paintIcon(size)});
+                       Encoding::Png, PaintIcon(size)});
     }
-    out.push_back({QStringLiteral("icon.png"), true, Encoding::Png, paintIcon(256)});
-    out.push_back({QStringLiteral("DigitsSmall.bmp"), true, Encoding::Bmp4, paintDigits(false, false)});
-    out.push_back({QStringLiteral("GreenSmall.bmp"), true, Encoding::Bmp4, paintDigits(true, false)});
-    out.push_back({QStringLiteral("DigitsLarge.bmp"), true, Encoding::Bmp4, paintDigits(false, true)});
-    out.push_back({QStringLiteral("GreenLarge.bmp"), true, Encoding::Bmp4, paintDigits(true, true)});
-    out.push_back({QStringLiteral("TrickPick.bmp"), true, Encoding::Bmp8, quantise256(paintTrickPick())});
+    out.push_back({QStringLiteral("icon.png"), true, Encoding::Png, PaintIcon(256)});
+    out.push_back({QStringLiteral("DigitsSmall.bmp"), true, Encoding::Bmp4, PaintDigits(false, false)});
+    out.push_back({QStringLiteral("GreenSmall.bmp"), true, Encoding::Bmp4, PaintDigits(true, false)});
+    out.push_back({QStringLiteral("DigitsLarge.bmp"), true, Encoding::Bmp4, PaintDigits(false, true)});
+    out.push_back({QStringLiteral("GreenLarge.bmp"), true, Encoding::Bmp4, PaintDigits(true, true)});
+    out.push_back({QStringLiteral("TrickPick.bmp"), true, Encoding::Bmp8, Quantise256(PaintTrickPick())});
     out.push_back(
-        {QStringLiteral("TrickTricked.bmp"), true, Encoding::Bmp8, quantise256(paintTrickTricked())});
-    out.push_back({QStringLiteral("TrickTreat.bmp"), true, Encoding::Bmp8, quantise256(paintTrickTreat())});
+        {QStringLiteral("TrickTricked.bmp"), true, Encoding::Bmp8, Quantise256(PaintTrickTricked())});
+    out.push_back({QStringLiteral("TrickTreat.bmp"), true, Encoding::Bmp8, Quantise256(PaintTrickTreat())});
     return out;
 }
 
-QByteArray encodeArt(const ArtFile& file) {
+QByteArray EncodeArt(const ArtFile& file) {
     switch (file.encoding) {
     case Encoding::Bmp24:
-        return encodeBmp(file.image, 24);
+        return EncodeBmp(file.image, 24);
     case Encoding::Bmp8:
-        return encodeBmp(file.image, 8);
+        return EncodeBmp(file.image, 8);
     case Encoding::Bmp4:
-        return encodeBmp(file.image, 4);
+        return EncodeBmp(file.image, 4);
     case Encoding::Png:
         break;
     }
@@ -72,16 +72,16 @@ QByteArray encodeArt(const ArtFile& file) {
     return bytes;
 }
 
-void writeArt(const std::vector<ArtFile>& files, const QString& programDir, const QString& embeddedDir) {
+void WriteArt(const std::vector<ArtFile>& files, const QString& programDir, const QString& embeddedDir) {
     for (const ArtFile& f : files) {
         const QString path = QDir(f.embedded ? embeddedDir : programDir).filePath(f.path);
-        writeFileBytes(path, encodeArt(f));
+        WriteFileBytes(path, EncodeArt(f));
     }
 }
 
 namespace {
 
-const ArtFile* findArt(const std::vector<ArtFile>& files, const QString& path) {
+const ArtFile* FindArt(const std::vector<ArtFile>& files, const QString& path) {
     for (const ArtFile& f : files) {
         if (f.path == path) {
             return &f;
@@ -93,26 +93,26 @@ const ArtFile* findArt(const std::vector<ArtFile>& files, const QString& path) {
 // The field as the game shows it at start: reels at their first stops
 // (7 8 4 / 0 8 7 / 2 9 1), the payline, grey "Nudge" captions and a row of
 // blood over the bottom edge.
-QImage gamePreview(const std::vector<ArtFile>& files) {
-    const ArtFile* field = findArt(files, QStringLiteral("MorInt.bmp"));
-    const ArtFile* symbols = findArt(files, QStringLiteral("Morro96.bmp"));
-    const ArtFile* blood = findArt(files, QStringLiteral("Blood.bmp"));
+QImage GamePreview(const std::vector<ArtFile>& files) {
+    const ArtFile* field = FindArt(files, QStringLiteral("MorInt.bmp"));
+    const ArtFile* symbols = FindArt(files, QStringLiteral("Morro96.bmp"));
+    const ArtFile* blood = FindArt(files, QStringLiteral("Blood.bmp"));
     if (field == nullptr || symbols == nullptr || blood == nullptr) {
         return {};
     }
-    QImage out = newCanvas(field->image.width(), field->image.height() + 20);
+    QImage out = NewCanvas(field->image.width(), field->image.height() + 20);
     QPainter p(&out);
     p.drawImage(0, 0, field->image);
     const int rows[3][3] = {{7, 8, 4}, {0, 8, 7}, {2, 9, 1}};
     for (int r = 0; r < 3; ++r) {
         for (int k = 0; k < 3; ++k) {
             p.drawImage(QPoint(kReelLeft[static_cast<std::size_t>(r)], kReelTop + kTile * k), symbols->image,
-                        tileRect(rows[r][k]));
+                        TileRect(rows[r][k]));
         }
     }
     p.setPen(QColor(0, 255, 0));
     p.drawLine(kPaylineInset, kPaylineY, out.width() - kPaylineInset - 1, kPaylineY);
-    p.setFont(requireFont(QStringLiteral("DejaVu Sans"), 16));
+    p.setFont(RequireFont(QStringLiteral("DejaVu Sans"), 16));
     p.setPen(QColor(128, 128, 128));
     for (int cx : kNudgeCentreX) {
         p.drawText(QRect(cx - 50, kNudgeCentreY - 12, 100, 24), Qt::AlignCenter, QStringLiteral("Nudge"));
@@ -124,7 +124,7 @@ QImage gamePreview(const std::vector<ArtFile>& files) {
 
 } // namespace
 
-QImage contactSheet(const std::vector<ArtFile>& files) {
+QImage ContactSheet(const std::vector<ArtFile>& files) {
     // Shelf packing in file order, at most 1400 pixels wide.
     constexpr int kMaxWidth = 1400;
     constexpr int kGap = 14;
@@ -136,7 +136,7 @@ QImage contactSheet(const std::vector<ArtFile>& files) {
     };
     std::vector<Placed> placed;
     int x = kGap, y = kGap, shelf = 0, width = 0;
-    const QImage preview = gamePreview(files);
+    const QImage preview = GamePreview(files);
     if (!preview.isNull()) {
         placed.push_back(
             {preview, QStringLiteral("(preview: the field as the game draws it)"), QPoint(x, y + kLabel)});
@@ -148,7 +148,7 @@ QImage contactSheet(const std::vector<ArtFile>& files) {
             continue; // the same chip is shown once, from the program dir
         }
         QImage shown;
-        shown.loadFromData(encodeArt(f));
+        shown.loadFromData(EncodeArt(f));
         if (shown.isNull()) {
             throw std::runtime_error("cannot decode " + f.path.toStdString());
         }
@@ -164,9 +164,9 @@ QImage contactSheet(const std::vector<ArtFile>& files) {
         width = std::max(width, x);
     }
     const int height = y + shelf + kLabel + kGap;
-    QImage sheet = newCanvas(width, height, QColor(96, 96, 104));
+    QImage sheet = NewCanvas(width, height, QColor(96, 96, 104));
     QPainter p(&sheet);
-    p.setFont(requireFont(QStringLiteral("DejaVu Sans"), 11));
+    p.setFont(RequireFont(QStringLiteral("DejaVu Sans"), 11));
     for (const Placed& pl : placed) {
         p.setPen(Qt::white);
         QString label = pl.name;

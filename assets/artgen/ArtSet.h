@@ -20,16 +20,16 @@ struct ArtFile {
 };
 
 // Paints every picture. Throws std::runtime_error when a font is missing.
-std::vector<ArtFile> buildArt();
+std::vector<ArtFile> BuildArt();
 
 // The file bytes of one picture.
-QByteArray encodeArt(const ArtFile& file);
+QByteArray EncodeArt(const ArtFile& file);
 
 // Writes every picture under programDir or embeddedDir.
-void writeArt(const std::vector<ArtFile>& files, const QString& programDir, const QString& embeddedDir);
+void WriteArt(const std::vector<ArtFile>& files, const QString& programDir, const QString& embeddedDir);
 
 // One picture showing every picture at 1:1 with its name, on a grey board.
 // The 8-bit and 4-bit files are shown as decoded from their bytes.
-QImage contactSheet(const std::vector<ArtFile>& files);
+QImage ContactSheet(const std::vector<ArtFile>& files);
 
 } // namespace morrow::artgen

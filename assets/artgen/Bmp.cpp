@@ -15,12 +15,12 @@ namespace morrow::artgen {
 
 namespace {
 
-void put16(QByteArray& out, std::uint16_t v) {
+void Put16(QByteArray& out, std::uint16_t v) {
     out.append(static_cast<char>(v & 0xFF));
     out.append(static_cast<char>((v >> 8) & 0xFF));
 }
 
-void put32(QByteArray& out, std::uint32_t v) {
+void Put32(QByteArray& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) {
         out.append(static_cast<char>((v >> (8 * i)) & 0xFF));
     }
@@ -28,7 +28,7 @@ void put32(QByteArray& out, std::uint32_t v) {
 
 } // namespace
 
-QByteArray encodeBmp(const QImage& image, int bits) {
+QByteArray EncodeBmp(const QImage& image, int bits) {
     if (image.isNull()) {
         throw std::invalid_argument("encodeBmp: empty image");
     }
@@ -56,22 +56,22 @@ QByteArray encodeBmp(const QImage& image, int bits) {
     // BITMAPFILEHEADER
     out.append('B');
     out.append('M');
-    put32(out, offset + imageSize);
-    put16(out, 0);
-    put16(out, 0);
-    put32(out, offset);
+    Put32(out, offset + imageSize);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put32(out, offset);
     // BITMAPINFOHEADER
-    put32(out, kInfoHeaderSize);
-    put32(out, static_cast<std::uint32_t>(w));
-    put32(out, static_cast<std::uint32_t>(h)); // positive: rows bottom-up
-    put16(out, 1);
-    put16(out, static_cast<std::uint16_t>(bits));
-    put32(out, 0); // BI_RGB, no compression
-    put32(out, imageSize);
-    put32(out, 3780); // 96 pixels per inch
-    put32(out, 3780);
-    put32(out, static_cast<std::uint32_t>(paletteSize));
-    put32(out, 0);
+    Put32(out, kInfoHeaderSize);
+    Put32(out, static_cast<std::uint32_t>(w));
+    Put32(out, static_cast<std::uint32_t>(h)); // positive: rows bottom-up
+    Put16(out, 1);
+    Put16(out, static_cast<std::uint16_t>(bits));
+    Put32(out, 0); // BI_RGB, no compression
+    Put32(out, imageSize);
+    Put32(out, 3780); // 96 pixels per inch
+    Put32(out, 3780);
+    Put32(out, static_cast<std::uint32_t>(paletteSize));
+    Put32(out, 0);
     // Palette, blue green red reserved.
     for (int i = 0; i < paletteSize; ++i) {
         const QRgb c = i < src.colorCount() ? src.color(i) : qRgb(0, 0, 0);
@@ -107,7 +107,7 @@ QByteArray encodeBmp(const QImage& image, int bits) {
     return out;
 }
 
-void writeFileBytes(const QString& path, const QByteArray& bytes) {
+void WriteFileBytes(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
@@ -144,7 +144,7 @@ struct Box {
     }
 };
 
-void measure(Box& box, const std::vector<ColourCount>& colours) {
+void Measure(Box& box, const std::vector<ColourCount>& colours) {
     box.lo = {255, 255, 255};
     box.hi = {0, 0, 0};
     box.weight = 0;
@@ -159,7 +159,7 @@ void measure(Box& box, const std::vector<ColourCount>& colours) {
 
 } // namespace
 
-QImage quantise256(const QImage& image) {
+QImage Quantise256(const QImage& image) {
     const QImage src = image.convertToFormat(QImage::Format_RGB32);
     const int w = src.width();
     const int h = src.height();
@@ -193,7 +193,7 @@ QImage quantise256(const QImage& image) {
     } else {
         std::vector<Box> boxes;
         Box first{0, colours.size()};
-        measure(first, colours);
+        Measure(first, colours);
         boxes.push_back(first);
         while (boxes.size() < freeEntries) {
             // Split the box with the largest span weighted by its pixel count;
@@ -237,8 +237,8 @@ QImage quantise256(const QImage& image) {
             }
             Box a{box.begin, cut};
             Box b{cut, box.end};
-            measure(a, colours);
-            measure(b, colours);
+            Measure(a, colours);
+            Measure(b, colours);
             boxes[pick] = a;
             boxes.push_back(b);
         }

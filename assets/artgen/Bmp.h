@@ -21,15 +21,15 @@ inline constexpr int kInfoHeaderSize = 40; // BITMAPINFOHEADER
 //  bits 8:  an Indexed8 image, palette padded to 256 entries;
 //  bits 4:  an Indexed8 image with at most 16 colours, palette padded to 16.
 // Throws std::invalid_argument on an image that does not fit the depth.
-QByteArray encodeBmp(const QImage& image, int bits);
+QByteArray EncodeBmp(const QImage& image, int bits);
 
 // Writes bytes to a file, creating its directory; throws std::runtime_error.
-void writeFileBytes(const QString& path, const QByteArray& bytes);
+void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
 // Reduces a picture to at most 256 colours by median cut over its colour
 // histogram, then maps every pixel to the nearest palette entry (no
 // dithering). Pure black and pure white are always in the palette exactly,
 // so black areas stay black. Deterministic for a given picture.
-QImage quantise256(const QImage& image);
+QImage Quantise256(const QImage& image);
 
 } // namespace morrow::artgen

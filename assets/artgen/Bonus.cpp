@@ -18,7 +18,7 @@ namespace {
 constexpr int W = kBonusWidth;
 constexpr int H = kBonusHeight;
 
-void nightSky(QPainter& p, const QRectF& r, const QColor& top, const QColor& bottom, Rng& rng, int stars) {
+void NightSky(QPainter& p, const QRectF& r, const QColor& top, const QColor& bottom, Rng& rng, int stars) {
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0.0, top);
     g.setColorAt(1.0, bottom);
@@ -32,12 +32,12 @@ void nightSky(QPainter& p, const QRectF& r, const QColor& top, const QColor& bot
     }
 }
 
-void moon(QPainter& p, const QPointF& c, double r, const QColor& tint) {
-    drawGlow(p, c, r * 2.6, QColor(tint.red(), tint.green(), tint.blue(), 90));
+void Moon(QPainter& p, const QPointF& c, double r, const QColor& tint) {
+    DrawGlow(p, c, r * 2.6, QColor(tint.red(), tint.green(), tint.blue(), 90));
     QRadialGradient g(c - QPointF(r * 0.3, r * 0.3), r * 1.3);
     g.setColorAt(0.0, QColor(255, 255, 240));
     g.setColorAt(0.7, tint);
-    g.setColorAt(1.0, mixColour(tint, Qt::black, 0.3));
+    g.setColorAt(1.0, MixColour(tint, Qt::black, 0.3));
     p.setPen(Qt::NoPen);
     p.setBrush(g);
     p.drawEllipse(c, r, r);
@@ -47,7 +47,7 @@ void moon(QPainter& p, const QPointF& c, double r, const QColor& tint) {
     p.drawEllipse(c + QPointF(r * 0.1, -r * 0.45), r * 0.1, r * 0.09);
 }
 
-void deadTree(QPainter& p, QPointF base, double length, double angle, double width, int depth, Rng& rng,
+void DeadTree(QPainter& p, QPointF base, double length, double angle, double width, int depth, Rng& rng,
               const QColor& colour) {
     const QPointF tip = base + QPointF(std::sin(angle) * length, -std::cos(angle) * length);
     p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
@@ -63,12 +63,12 @@ void deadTree(QPainter& p, QPointF base, double length, double angle, double wid
     const int branches = 2 + (rng.unit() < 0.35 ? 1 : 0);
     for (int i = 0; i < branches; ++i) {
         const double spread = rng.range(0.3, 0.8) * (i % 2 == 0 ? 1 : -1);
-        deadTree(p, tip, length * rng.range(0.55, 0.78), angle + spread, width * 0.62, depth - 1, rng,
+        DeadTree(p, tip, length * rng.range(0.55, 0.78), angle + spread, width * 0.62, depth - 1, rng,
                  colour);
     }
 }
 
-void tombstone(QPainter& p, const QRectF& r, bool cross, Rng& rng) {
+void Tombstone(QPainter& p, const QRectF& r, bool cross, Rng& rng) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(Qt::NoPen);
@@ -96,7 +96,7 @@ void tombstone(QPainter& p, const QRectF& r, bool cross, Rng& rng) {
     p.drawPath(stone);
     if (!cross) {
         p.setPen(QPen(QColor(40, 40, 48), 1.0));
-        QFont f = titleFont(static_cast<int>(r.width() * 0.28));
+        QFont f = TitleFont(static_cast<int>(r.width() * 0.28));
         p.setFont(f);
         p.drawText(QRectF(r.left(), r.top() + r.height() * 0.25, r.width(), r.height() * 0.3),
                    Qt::AlignCenter, QStringLiteral("R.I.P."));
@@ -116,7 +116,7 @@ void tombstone(QPainter& p, const QRectF& r, bool cross, Rng& rng) {
     p.restore();
 }
 
-void fog(QPainter& p, double y, Rng& rng, int puffs) {
+void Fog(QPainter& p, double y, Rng& rng, int puffs) {
     p.setPen(Qt::NoPen);
     for (int i = 0; i < puffs; ++i) {
         const QPointF c(rng.unit() * W, y + rng.range(-12, 12));
@@ -128,7 +128,7 @@ void fog(QPainter& p, double y, Rng& rng, int puffs) {
     }
 }
 
-void house(QPainter& p) {
+void House(QPainter& p) {
     // Walls.
     const QRectF wall(170, 128, 300, 178);
     QLinearGradient wg(wall.topLeft(), wall.bottomLeft());
@@ -159,7 +159,7 @@ void house(QPainter& p) {
         p.drawLine(QPointF(320 - half, y), QPointF(320 + half, y));
     }
     // Attic window, round and lit.
-    drawGlow(p, QPointF(320, 95), 34, QColor(255, 170, 40, 120));
+    DrawGlow(p, QPointF(320, 95), 34, QColor(255, 170, 40, 120));
     p.setPen(QPen(QColor(20, 10, 10), 3));
     p.setBrush(QColor(255, 190, 70));
     p.drawEllipse(QPointF(320, 95), 15, 15);
@@ -168,7 +168,7 @@ void house(QPainter& p) {
     // Two windows with a glow and a lantern in one.
     for (double x : {205.0, 385.0}) {
         const QRectF win(x, 160, 52, 62);
-        drawGlow(p, win.center(), 60, QColor(255, 150, 30, 90));
+        DrawGlow(p, win.center(), 60, QColor(255, 150, 30, 90));
         QLinearGradient lg(win.topLeft(), win.bottomLeft());
         lg.setColorAt(0.0, QColor(255, 220, 110));
         lg.setColorAt(1.0, QColor(230, 120, 20));
@@ -184,10 +184,10 @@ void house(QPainter& p) {
         p.drawRect(QRectF(win.left() - 16, win.top() - 2, 14, win.height() + 4));
         p.drawRect(QRectF(win.right() + 2, win.top() - 2, 14, win.height() + 4));
     }
-    drawEmoji(p, QStringLiteral("🎃"), QRectF(390, 196, 28, 24));
+    DrawEmoji(p, QStringLiteral("🎃"), QRectF(390, 196, 28, 24));
     // Door, open a crack with warm light.
     const QRectF door(292, 196, 56, 104);
-    drawGlow(p, QPointF(320, 260), 70, QColor(255, 170, 60, 90));
+    DrawGlow(p, QPointF(320, 260), 70, QColor(255, 170, 60, 90));
     p.setPen(QPen(QColor(15, 8, 8), 3));
     p.setBrush(QColor(255, 200, 110));
     p.drawRect(door);
@@ -206,8 +206,8 @@ void house(QPainter& p) {
     p.drawRect(QRectF(262, 306, 116, 6));
 }
 
-void pickTile(QPainter& p, int k, Rng& rng) {
-    const QRect r = pumpkinTile(k);
+void PickTile(QPainter& p, int k, Rng& rng) {
+    const QRect r = PumpkinTile(k);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     // Gold frame: flat outer edge (the clickable bounds), bevelled inside.
@@ -221,62 +221,62 @@ void pickTile(QPainter& p, int k, Rng& rng) {
     g.setColorAt(1.0, QColor(18, 6, 26));
     p.fillRect(inner, g);
     p.setRenderHint(QPainter::Antialiasing, true);
-    drawGlow(p, QPointF(inner.center()) + QPointF(0, 6), 34, QColor(255, 150, 30, 110));
+    DrawGlow(p, QPointF(inner.center()) + QPointF(0, 6), 34, QColor(255, 150, 30, 110));
     const double wobble = rng.range(-4, 4);
     p.translate(QPointF(inner.center()) + QPointF(0, 6));
     p.rotate(wobble);
-    drawEmoji(p, QStringLiteral("🎃"), QRectF(-32, -28, 64, 56));
+    DrawEmoji(p, QStringLiteral("🎃"), QRectF(-32, -28, 64, 56));
     p.restore();
-    drawOutlinedText(p, QString::number(k + 1), labelFont(13), QPointF(r.left() + 14, r.top() + 15),
+    DrawOutlinedText(p, QString::number(k + 1), LabelFont(13), QPointF(r.left() + 14, r.top() + 15),
                      QColor(255, 230, 150), QColor(40, 10, 0), 1.5);
 }
 
 } // namespace
 
-QImage paintTrickPick() {
-    QImage img = newCanvas(W, H);
+QImage PaintTrickPick() {
+    QImage img = NewCanvas(W, H);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
     Rng rng(0x7E1C0001);
-    nightSky(p, QRectF(0, 0, W, 320), QColor(6, 4, 24), QColor(58, 26, 70), rng, 140);
-    moon(p, QPointF(560, 70), 38, QColor(255, 230, 170));
+    NightSky(p, QRectF(0, 0, W, 320), QColor(6, 4, 24), QColor(58, 26, 70), rng, 140);
+    Moon(p, QPointF(560, 70), 38, QColor(255, 230, 170));
     // Bare trees at the sides.
-    deadTree(p, QPointF(70, 318), 90, -0.05, 12, 5, rng, QColor(12, 6, 14));
-    deadTree(p, QPointF(590, 318), 80, 0.1, 10, 5, rng, QColor(12, 6, 14));
-    house(p);
+    DeadTree(p, QPointF(70, 318), 90, -0.05, 12, 5, rng, QColor(12, 6, 14));
+    DeadTree(p, QPointF(590, 318), 80, 0.1, 10, 5, rng, QColor(12, 6, 14));
+    House(p);
     // Ground and path.
     QLinearGradient ground(0, 300, 0, 322);
     ground.setColorAt(0.0, QColor(30, 40, 24));
     ground.setColorAt(1.0, QColor(10, 14, 8));
     p.fillRect(QRectF(0, 306, W, 16), ground);
     // The two trick-or-treaters at the door.
-    drawEmoji(p, QStringLiteral("🧙"), QRectF(228, 228, 62, 80));
-    drawEmoji(p, QStringLiteral("👻"), QRectF(352, 236, 60, 70));
-    drawEmoji(p, QStringLiteral("🎃"), QRectF(272, 286, 22, 20));
+    DrawEmoji(p, QStringLiteral("🧙"), QRectF(228, 228, 62, 80));
+    DrawEmoji(p, QStringLiteral("👻"), QRectF(352, 236, 60, 70));
+    DrawEmoji(p, QStringLiteral("🎃"), QRectF(272, 286, 22, 20));
     // Bats against the moon.
-    drawEmoji(p, QStringLiteral("🦇"), QRectF(520, 40, 40, 26));
-    drawEmoji(p, QStringLiteral("🦇"), QRectF(90, 80, 30, 20));
-    drawEmoji(p, QStringLiteral("🦇"), QRectF(136, 64, 24, 16));
-    drawGradientText(p, QStringLiteral("Trick or Treat!"), titleFont(36), QPointF(150, 34),
+    DrawEmoji(p, QStringLiteral("🦇"), QRectF(520, 40, 40, 26));
+    DrawEmoji(p, QStringLiteral("🦇"), QRectF(90, 80, 30, 20));
+    DrawEmoji(p, QStringLiteral("🦇"), QRectF(136, 64, 24, 16));
+    DrawGradientText(p, QStringLiteral("Trick or Treat!"), TitleFont(36), QPointF(150, 34),
                      QColor(255, 210, 90), QColor(230, 90, 0), QColor(30, 0, 0), 2.0);
-    drawOutlinedText(p, QStringLiteral("Pick a pumpkin"), labelFont(15), QPointF(540, 300),
+    DrawOutlinedText(p, QStringLiteral("Pick a pumpkin"), LabelFont(15), QPointF(540, 300),
                      QColor(255, 240, 200), QColor(30, 0, 0), 1.6);
     // The black band of the six pumpkin tiles.
     p.fillRect(QRect(0, 322, W, H - 322), Qt::black);
     for (int k = 0; k < 6; ++k) {
-        pickTile(p, k, rng);
+        PickTile(p, k, rng);
     }
     p.end();
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage paintTrickTricked() {
-    QImage img = newCanvas(W, H);
+QImage PaintTrickTricked() {
+    QImage img = NewCanvas(W, H);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
     Rng rng(0x7E1C0002);
-    nightSky(p, QRectF(0, 0, W, H), QColor(4, 12, 10), QColor(30, 60, 45), rng, 110);
-    moon(p, QPointF(470, 90), 56, QColor(200, 255, 200));
+    NightSky(p, QRectF(0, 0, W, H), QColor(4, 12, 10), QColor(30, 60, 45), rng, 110);
+    Moon(p, QPointF(470, 90), 56, QColor(200, 255, 200));
     // Clouds across the moon.
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 5; ++i) {
@@ -293,8 +293,8 @@ QImage paintTrickTricked() {
     hill.closeSubpath();
     p.setBrush(QColor(10, 22, 14));
     p.drawPath(hill);
-    deadTree(p, QPointF(90, 290), 100, 0.05, 14, 6, rng, QColor(5, 10, 8));
-    deadTree(p, QPointF(560, 282), 70, -0.1, 9, 5, rng, QColor(5, 10, 8));
+    DeadTree(p, QPointF(90, 290), 100, 0.05, 14, 6, rng, QColor(5, 10, 8));
+    DeadTree(p, QPointF(560, 282), 70, -0.1, 9, 5, rng, QColor(5, 10, 8));
     // Iron fence.
     p.setPen(QPen(QColor(8, 8, 10), 3));
     p.drawLine(QPointF(0, 282), QPointF(640, 282));
@@ -305,38 +305,38 @@ QImage paintTrickTricked() {
         p.drawPolygon(QPolygonF({QPointF(x - 3, 271), QPointF(x, 263), QPointF(x + 3, 271)}));
     }
     // Headstones.
-    tombstone(p, QRectF(40, 276, 54, 70), false, rng);
-    tombstone(p, QRectF(150, 262, 40, 82), true, rng);
-    tombstone(p, QRectF(250, 270, 66, 86), false, rng);
-    tombstone(p, QRectF(400, 262, 44, 90), true, rng);
-    tombstone(p, QRectF(500, 280, 60, 70), false, rng);
+    Tombstone(p, QRectF(40, 276, 54, 70), false, rng);
+    Tombstone(p, QRectF(150, 262, 40, 82), true, rng);
+    Tombstone(p, QRectF(250, 270, 66, 86), false, rng);
+    Tombstone(p, QRectF(400, 262, 44, 90), true, rng);
+    Tombstone(p, QRectF(500, 280, 60, 70), false, rng);
     // Who played the trick.
-    drawEmoji(p, QStringLiteral("🧟"), QRectF(322, 240, 80, 104));
-    drawEmoji(p, QStringLiteral("👻"), QRectF(190, 150, 70, 70));
-    drawEmoji(p, QStringLiteral("🦇"), QRectF(430, 60, 44, 30));
-    drawEmoji(p, QStringLiteral("🦇"), QRectF(500, 30, 30, 20));
+    DrawEmoji(p, QStringLiteral("🧟"), QRectF(322, 240, 80, 104));
+    DrawEmoji(p, QStringLiteral("👻"), QRectF(190, 150, 70, 70));
+    DrawEmoji(p, QStringLiteral("🦇"), QRectF(430, 60, 44, 30));
+    DrawEmoji(p, QStringLiteral("🦇"), QRectF(500, 30, 30, 20));
     // Ground and fog.
     QLinearGradient ground(0, 340, 0, H);
     ground.setColorAt(0.0, QColor(14, 26, 18));
     ground.setColorAt(1.0, QColor(0, 0, 0));
     p.setPen(Qt::NoPen);
     p.fillRect(QRectF(0, 344, W, H - 344), ground);
-    fog(p, 340, rng, 16);
-    drawOutlinedText(p, QStringLiteral("You've Been Tricked"), titleFont(46), QPointF(320, 392),
+    Fog(p, 340, rng, 16);
+    DrawOutlinedText(p, QStringLiteral("You've Been Tricked"), TitleFont(46), QPointF(320, 392),
                      QColor(150, 255, 90), QColor(10, 30, 0), 2.4, QColor(60, 200, 40, 160));
     p.end();
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage paintTrickTreat() {
-    QImage img = newCanvas(W, H);
+QImage PaintTrickTreat() {
+    QImage img = NewCanvas(W, H);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
     Rng rng(0x7E1C0003);
     // A black room lit by the big lantern.
-    drawGlow(p, QPointF(150, 200), 150, QColor(255, 120, 0, 130));
-    drawLitLantern(p, QRectF(22, 70, 260, 240));
-    drawGradientText(p, QStringLiteral("Your Treat"), titleFont(52), QPointF(462, 72), QColor(255, 240, 150),
+    DrawGlow(p, QPointF(150, 200), 150, QColor(255, 120, 0, 130));
+    DrawLitLantern(p, QRectF(22, 70, 260, 240));
+    DrawGradientText(p, QStringLiteral("Your Treat"), TitleFont(52), QPointF(462, 72), QColor(255, 240, 150),
                      QColor(230, 90, 0), QColor(40, 0, 0), 2.5);
     for (int i = 0; i < 7; ++i) {
         const QPointF c(320 + rng.unit() * 290, 20 + rng.unit() * 100);
@@ -359,10 +359,10 @@ QImage paintTrickTreat() {
             const double size = rng.range(48, 74) + row * 6;
             const double y = baseY + rng.range(-6, 8) - 0.06 * std::abs(x - 420) * (row == 0 ? 1 : 0);
             if (rng.unit() < 0.18) {
-                drawEmoji(p, sweets[rng.below(3)], QRectF(x, std::max(y, 280.0), size * 0.6, size * 0.6));
+                DrawEmoji(p, sweets[rng.below(3)], QRectF(x, std::max(y, 280.0), size * 0.6, size * 0.6));
             } else {
-                drawGlow(p, QPointF(x + size / 2, y + size / 2), size * 0.7, QColor(255, 120, 0, 40));
-                drawEmoji(p, QStringLiteral("🎃"), QRectF(x, std::max(y, 268.0), size, size * 0.9));
+                DrawGlow(p, QPointF(x + size / 2, y + size / 2), size * 0.7, QColor(255, 120, 0, 40));
+                DrawEmoji(p, QStringLiteral("🎃"), QRectF(x, std::max(y, 268.0), size, size * 0.9));
             }
             x += size * rng.range(0.65, 0.85);
         }

@@ -22,26 +22,26 @@ constexpr int W = kFieldWidth;
 constexpr int H = kFieldHeight;
 
 // A vertical bar shaded like a cylinder lit from the upper left.
-void cylinderBar(QPainter& p, const QRectF& r, const QColor& base) {
+void CylinderBar(QPainter& p, const QRectF& r, const QColor& base) {
     QLinearGradient g(r.topLeft(), r.topRight());
-    g.setColorAt(0.0, mixColour(base, Qt::black, 0.75));
-    g.setColorAt(0.28, mixColour(base, Qt::white, 0.45));
+    g.setColorAt(0.0, MixColour(base, Qt::black, 0.75));
+    g.setColorAt(0.28, MixColour(base, Qt::white, 0.45));
     g.setColorAt(0.42, base);
-    g.setColorAt(1.0, mixColour(base, Qt::black, 0.8));
+    g.setColorAt(1.0, MixColour(base, Qt::black, 0.8));
     p.fillRect(r, g);
 }
 
 // A horizontal bar shaded like a cylinder lit from above.
-void railBar(QPainter& p, const QRectF& r, const QColor& base) {
+void RailBar(QPainter& p, const QRectF& r, const QColor& base) {
     QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0.0, mixColour(base, Qt::black, 0.6));
-    g.setColorAt(0.25, mixColour(base, Qt::white, 0.5));
+    g.setColorAt(0.0, MixColour(base, Qt::black, 0.6));
+    g.setColorAt(0.25, MixColour(base, Qt::white, 0.5));
     g.setColorAt(0.45, base);
-    g.setColorAt(1.0, mixColour(base, Qt::black, 0.8));
+    g.setColorAt(1.0, MixColour(base, Qt::black, 0.8));
     p.fillRect(r, g);
 }
 
-void bolt(QPainter& p, const QPointF& c, double r) {
+void Bolt(QPainter& p, const QPointF& c, double r) {
     QRadialGradient g(c - QPointF(r * 0.4, r * 0.4), r * 1.6);
     g.setColorAt(0.0, QColor(255, 240, 200));
     g.setColorAt(0.5, QColor(170, 120, 50));
@@ -51,7 +51,7 @@ void bolt(QPainter& p, const QPointF& c, double r) {
     p.drawEllipse(c, r, r);
 }
 
-void cobweb(QPainter& p, const QPointF& corner, double size, int dx, int dy) {
+void Cobweb(QPainter& p, const QPointF& corner, double size, int dx, int dy) {
     p.save();
     p.setPen(QPen(QColor(220, 220, 230, 70), 0.8));
     p.setBrush(Qt::NoBrush);
@@ -76,7 +76,7 @@ void cobweb(QPainter& p, const QPointF& corner, double size, int dx, int dy) {
     p.restore();
 }
 
-void paylineMarker(QPainter& p, bool left) {
+void PaylineMarker(QPainter& p, bool left) {
     // Tip touches the payline's end (x = 72 or W - 72); the body lies in the frame.
     const double tip = left ? kPaylineInset - 1 : W - kPaylineInset;
     const double dir = left ? 1.0 : -1.0;
@@ -92,7 +92,7 @@ void paylineMarker(QPainter& p, bool left) {
     arrow.closeSubpath();
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
-    drawGlow(p, QPointF(tip - dir * 14, y), 20, QColor(120, 255, 80, 110));
+    DrawGlow(p, QPointF(tip - dir * 14, y), 20, QColor(120, 255, 80, 110));
     p.setPen(QPen(QColor(30, 15, 0), 1.6));
     QLinearGradient g(0, y - 11, 0, y + 11);
     g.setColorAt(0.0, QColor(255, 245, 170));
@@ -111,7 +111,7 @@ void paylineMarker(QPainter& p, bool left) {
     p.restore();
 }
 
-void reelButton(QPainter& p, const QRect& area, const QString& label, const QColor& base) {
+void ReelButton(QPainter& p, const QRect& area, const QString& label, const QColor& base) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     const QRectF r(area);
@@ -119,7 +119,7 @@ void reelButton(QPainter& p, const QRect& area, const QString& label, const QCol
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 200));
     p.drawRoundedRect(r.adjusted(-2, -2, 2, 2), 9, 9);
-    drawBevelPanel(p, r.adjusted(0, 0, 0, 0), 8, base, 3.0);
+    DrawBevelPanel(p, r.adjusted(0, 0, 0, 0), 8, base, 3.0);
     // Glossy highlight on the upper half of the cap.
     QLinearGradient gloss(r.topLeft(), QPointF(r.left(), r.center().y()));
     gloss.setColorAt(0.0, QColor(255, 255, 255, 120));
@@ -127,14 +127,14 @@ void reelButton(QPainter& p, const QRect& area, const QString& label, const QCol
     p.setBrush(gloss);
     p.drawRoundedRect(QRectF(r.left() + 5, r.top() + 3, r.width() - 10, r.height() / 2 - 3), 5, 5);
     p.restore();
-    drawOutlinedText(p, label, labelFont(14), QPointF(r.center().x(), r.center().y() + 0.5),
-                     QColor(255, 250, 230), mixColour(base, Qt::black, 0.75), 1.6);
+    DrawOutlinedText(p, label, LabelFont(14), QPointF(r.center().x(), r.center().y() + 0.5),
+                     QColor(255, 250, 230), MixColour(base, Qt::black, 0.75), 1.6);
 }
 
 } // namespace
 
-QImage paintPlayField() {
-    QImage img = newCanvas(W, H);
+QImage PaintPlayField() {
+    QImage img = NewCanvas(W, H);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
 
@@ -152,18 +152,18 @@ QImage paintPlayField() {
     }
 
     // Bronze pillars on both sides.
-    cylinderBar(p, QRectF(0, 0, 22, H), QColor(150, 95, 40));
-    cylinderBar(p, QRectF(W - 22, 0, 22, H), QColor(150, 95, 40));
-    cylinderBar(p, QRectF(22, 0, 6, H), QColor(60, 20, 20));
-    cylinderBar(p, QRectF(W - 28, 0, 6, H), QColor(60, 20, 20));
+    CylinderBar(p, QRectF(0, 0, 22, H), QColor(150, 95, 40));
+    CylinderBar(p, QRectF(W - 22, 0, 22, H), QColor(150, 95, 40));
+    CylinderBar(p, QRectF(22, 0, 6, H), QColor(60, 20, 20));
+    CylinderBar(p, QRectF(W - 28, 0, 6, H), QColor(60, 20, 20));
 
     // Carved top rail with the name of the machine.
-    railBar(p, QRectF(0, 0, W, 28), QColor(150, 95, 40));
-    railBar(p, QRectF(0, 26, W, 4), QColor(70, 30, 10));
-    drawGradientText(p, QStringLiteral("MORROWMAS  SLOTS"), titleFont(17), QPointF(W / 2.0, 14),
+    RailBar(p, QRectF(0, 0, W, 28), QColor(150, 95, 40));
+    RailBar(p, QRectF(0, 26, W, 4), QColor(70, 30, 10));
+    DrawGradientText(p, QStringLiteral("MORROWMAS  SLOTS"), TitleFont(17), QPointF(W / 2.0, 14),
                      QColor(255, 240, 170), QColor(200, 110, 0), QColor(40, 8, 0), 1.4);
     for (double x : {12.0, 40.0, W - 40.0, W - 12.0}) {
-        bolt(p, QPointF(x, 14), 4);
+        Bolt(p, QPointF(x, 14), 4);
     }
 
     // Nudge band: a plain dark strip with three recessed plaques.
@@ -186,7 +186,7 @@ QImage paintPlayField() {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0, 0, 0, 140));
         p.drawRoundedRect(outer.adjusted(-4, -2, 6, 6), 12, 12);
-        drawBevelPanel(p, outer, 10, QColor(190, 130, 40), 5);
+        DrawBevelPanel(p, outer, 10, QColor(190, 130, 40), 5);
         p.setBrush(QColor(12, 10, 14));
         p.drawRoundedRect(outer.adjusted(8, 5, -8, -5), 6, 6);
     }
@@ -195,13 +195,13 @@ QImage paintPlayField() {
     for (int i = 0; i < 2; ++i) {
         const int left = kReelLeft[static_cast<std::size_t>(i)] + kReelWidth + 3;
         const int right = kReelLeft[static_cast<std::size_t>(i) + 1] - 3;
-        cylinderBar(p, QRectF(left, kReelTop - 3, right - left, kReelBottom - kReelTop + 6),
+        CylinderBar(p, QRectF(left, kReelTop - 3, right - left, kReelBottom - kReelTop + 6),
                     QColor(150, 150, 165));
     }
 
     // Cobwebs in the bezel's upper corners (the openings cover their middle).
-    cobweb(p, QPointF(66, 68), 26, 1, 1);
-    cobweb(p, QPointF(W - 66, 68), 26, -1, 1);
+    Cobweb(p, QPointF(66, 68), 26, 1, 1);
+    Cobweb(p, QPointF(W - 66, 68), 26, -1, 1);
 
     // The reel openings: dark neutral, deeper at the top and bottom like the
     // inside of the drum housing, with a shadow line around each.
@@ -218,28 +218,28 @@ QImage paintPlayField() {
     p.setRenderHint(QPainter::Antialiasing, true);
 
     // Payline markers at both ends of the line.
-    paylineMarker(p, true);
-    paylineMarker(p, false);
+    PaylineMarker(p, true);
+    PaylineMarker(p, false);
 
     // Side decorations: a skull above, a lantern below, cobwebs in the corners.
-    drawGlow(p, QPointF(30, 120), 30, QColor(255, 60, 20, 90));
-    drawGlow(p, QPointF(W - 30, 120), 30, QColor(255, 60, 20, 90));
-    drawEmoji(p, QStringLiteral("💀"), QRectF(8, 100, 44, 40));
-    drawEmoji(p, QStringLiteral("💀"), QRectF(W - 52, 100, 44, 40));
-    drawGlow(p, QPointF(30, 305), 34, QColor(255, 150, 20, 120));
-    drawGlow(p, QPointF(W - 30, 305), 34, QColor(255, 150, 20, 120));
-    drawLitLantern(p, QRectF(6, 284, 48, 44));
-    drawLitLantern(p, QRectF(W - 54, 284, 48, 44));
-    drawEmoji(p, QStringLiteral("🕯️"), QRectF(16, 236, 28, 40));
-    drawEmoji(p, QStringLiteral("🕯️"), QRectF(W - 44, 236, 28, 40));
+    DrawGlow(p, QPointF(30, 120), 30, QColor(255, 60, 20, 90));
+    DrawGlow(p, QPointF(W - 30, 120), 30, QColor(255, 60, 20, 90));
+    DrawEmoji(p, QStringLiteral("💀"), QRectF(8, 100, 44, 40));
+    DrawEmoji(p, QStringLiteral("💀"), QRectF(W - 52, 100, 44, 40));
+    DrawGlow(p, QPointF(30, 305), 34, QColor(255, 150, 20, 120));
+    DrawGlow(p, QPointF(W - 30, 305), 34, QColor(255, 150, 20, 120));
+    DrawLitLantern(p, QRectF(6, 284, 48, 44));
+    DrawLitLantern(p, QRectF(W - 54, 284, 48, 44));
+    DrawEmoji(p, QStringLiteral("🕯️"), QRectF(16, 236, 28, 40));
+    DrawEmoji(p, QStringLiteral("🕯️"), QRectF(W - 44, 236, 28, 40));
 
     // Button console.
     {
-        railBar(p, QRectF(30, 362, W - 60, 34), QColor(60, 40, 30));
+        RailBar(p, QRectF(30, 362, W - 60, 34), QColor(60, 40, 30));
         p.fillRect(QRectF(30, 364, W - 60, 30), QColor(22, 12, 12, 200));
-        reelButton(p, kButtons[0], QStringLiteral("BET ONE"), QColor(220, 110, 0));
-        reelButton(p, kButtons[1], QStringLiteral("BET MAX"), QColor(130, 40, 170));
-        reelButton(p, kButtons[2], QStringLiteral("SPIN"), QColor(200, 20, 20));
+        ReelButton(p, kButtons[0], QStringLiteral("BET ONE"), QColor(220, 110, 0));
+        ReelButton(p, kButtons[1], QStringLiteral("BET MAX"), QColor(130, 40, 170));
+        ReelButton(p, kButtons[2], QStringLiteral("SPIN"), QColor(200, 20, 20));
     }
 
     // Bottom lip, soaked: the blood strip runs over these rows.

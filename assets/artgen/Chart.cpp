@@ -17,17 +17,17 @@ constexpr int kChartW = 632;
 constexpr int kChartH = 413;
 constexpr int kCell = 44;
 
-void chartTile(QPainter& p, const QImage& sheet, int tile, const QPointF& at) {
+void ChartTile(QPainter& p, const QImage& sheet, int tile, const QPointF& at) {
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
     p.setPen(QPen(QColor(0, 0, 0), 1));
     p.setBrush(Qt::NoBrush);
-    p.drawImage(QRectF(at.x(), at.y(), kCell, kCell), sheet, tileRect(tile));
+    p.drawImage(QRectF(at.x(), at.y(), kCell, kCell), sheet, TileRect(tile));
     p.drawRect(QRectF(at.x() - 0.5, at.y() - 0.5, kCell + 1, kCell + 1));
     p.restore();
 }
 
-void anyTile(QPainter& p, const QPointF& at) {
+void AnyTile(QPainter& p, const QPointF& at) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     QLinearGradient g(at, at + QPointF(0, kCell));
@@ -38,14 +38,14 @@ void anyTile(QPainter& p, const QPointF& at) {
     p.setBrush(g);
     p.drawRect(QRectF(at.x() - 0.5, at.y() - 0.5, kCell + 1, kCell + 1));
     p.restore();
-    drawOutlinedText(p, QStringLiteral("ANY"), labelFont(12), at + QPointF(kCell / 2.0, kCell / 2.0),
+    DrawOutlinedText(p, QStringLiteral("ANY"), LabelFont(12), at + QPointF(kCell / 2.0, kCell / 2.0),
                      QColor(220, 220, 230), QColor(0, 0, 0), 1.2);
 }
 
 // The third reel's cell of a triple: the symbol, with a small wild in its
 // corner to show that the wild completes it too.
-void symbolOrWild(QPainter& p, const QImage& sheet, int tile, const QPointF& at) {
-    chartTile(p, sheet, tile, at);
+void SymbolOrWild(QPainter& p, const QImage& sheet, int tile, const QPointF& at) {
+    ChartTile(p, sheet, tile, at);
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -56,11 +56,11 @@ void symbolOrWild(QPainter& p, const QImage& sheet, int tile, const QPointF& at)
     QPainterPath clip;
     clip.addEllipse(badge);
     p.setClipPath(clip);
-    p.drawImage(badge, sheet, tileRect(9).adjusted(10, 10, -10, -10));
+    p.drawImage(badge, sheet, TileRect(9).adjusted(10, 10, -10, -10));
     p.restore();
 }
 
-void payRow(QPainter& p, const QImage& sheet, const QPointF& at, int symbol) {
+void PayRow(QPainter& p, const QImage& sheet, const QPointF& at, int symbol) {
     // Row panel.
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -73,35 +73,35 @@ void payRow(QPainter& p, const QImage& sheet, const QPointF& at, int symbol) {
     p.restore();
     const QPointF cell = at + QPointF(8, 3);
     if (symbol == 9) {
-        anyTile(p, cell);
-        anyTile(p, cell + QPointF(48, 0));
-        chartTile(p, sheet, 9, cell + QPointF(96, 0));
+        AnyTile(p, cell);
+        AnyTile(p, cell + QPointF(48, 0));
+        ChartTile(p, sheet, 9, cell + QPointF(96, 0));
     } else {
-        chartTile(p, sheet, symbol, cell);
-        chartTile(p, sheet, symbol, cell + QPointF(48, 0));
-        symbolOrWild(p, sheet, symbol, cell + QPointF(96, 0));
+        ChartTile(p, sheet, symbol, cell);
+        ChartTile(p, sheet, symbol, cell + QPointF(48, 0));
+        SymbolOrWild(p, sheet, symbol, cell + QPointF(96, 0));
     }
     const QPointF text = at + QPointF(220, 25);
     if (symbol == 8) {
-        drawOutlinedText(p, QStringLiteral("TRICK OR TREAT"), labelFont(13), text + QPointF(0, -8),
+        DrawOutlinedText(p, QStringLiteral("TRICK OR TREAT"), LabelFont(13), text + QPointF(0, -8),
                          QColor(255, 170, 40), QColor(30, 0, 0), 1.4);
-        drawOutlinedText(p, QStringLiteral("bonus game"), labelFont(12), text + QPointF(0, 10),
+        DrawOutlinedText(p, QStringLiteral("bonus game"), LabelFont(12), text + QPointF(0, 10),
                          QColor(240, 230, 210), QColor(30, 0, 0), 1.2);
         return;
     }
     static constexpr int kPays[] = {250, 50, 20, 18, 14, 12, 10, 3, 0, 1};
-    drawGradientText(p, QString::number(kPays[symbol]), titleFont(26), text + QPointF(-22, 0),
+    DrawGradientText(p, QString::number(kPays[symbol]), TitleFont(26), text + QPointF(-22, 0),
                      QColor(255, 245, 170), QColor(220, 130, 0), QColor(30, 0, 0), 1.6);
-    drawOutlinedText(p, symbol == 9 ? QStringLiteral("stake") : QStringLiteral("per"), labelFont(11),
+    DrawOutlinedText(p, symbol == 9 ? QStringLiteral("stake") : QStringLiteral("per"), LabelFont(11),
                      text + QPointF(36, -7), QColor(240, 230, 210), QColor(30, 0, 0), 1.0);
-    drawOutlinedText(p, symbol == 9 ? QStringLiteral("back") : QStringLiteral("coin"), labelFont(11),
+    DrawOutlinedText(p, symbol == 9 ? QStringLiteral("back") : QStringLiteral("coin"), LabelFont(11),
                      text + QPointF(36, 8), QColor(240, 230, 210), QColor(30, 0, 0), 1.0);
 }
 
 } // namespace
 
-QImage paintPayChart(const QImage& symbolSheet) {
-    QImage img = newCanvas(kChartW, kChartH);
+QImage PaintPayChart(const QImage& symbolSheet) {
+    QImage img = NewCanvas(kChartW, kChartH);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
     {
@@ -116,14 +116,14 @@ QImage paintPayChart(const QImage& symbolSheet) {
     p.drawRoundedRect(QRectF(3, 3, kChartW - 6, kChartH - 6), 10, 10);
     p.setPen(QPen(QColor(255, 210, 100), 1.5));
     p.drawRoundedRect(QRectF(6.5, 6.5, kChartW - 13, kChartH - 13), 8, 8);
-    drawEmoji(p, QStringLiteral("🎃"), QRectF(20, 10, 34, 30));
-    drawEmoji(p, QStringLiteral("🎃"), QRectF(kChartW - 54, 10, 34, 30));
-    drawGradientText(p, QStringLiteral("MORROWMAS PAYOFFS"), titleFont(26), QPointF(kChartW / 2.0, 26),
+    DrawEmoji(p, QStringLiteral("🎃"), QRectF(20, 10, 34, 30));
+    DrawEmoji(p, QStringLiteral("🎃"), QRectF(kChartW - 54, 10, 34, 30));
+    DrawGradientText(p, QStringLiteral("MORROWMAS PAYOFFS"), TitleFont(26), QPointF(kChartW / 2.0, 26),
                      QColor(255, 240, 160), QColor(220, 100, 0), QColor(40, 0, 0), 2.0);
     constexpr int kRows[2][5] = {{0, 1, 2, 3, 4}, {5, 6, 7, 8, 9}};
     for (int col = 0; col < 2; ++col) {
         for (int row = 0; row < 5; ++row) {
-            payRow(p, symbolSheet, QPointF(18 + col * 306, 50 + row * 54), kRows[col][row]);
+            PayRow(p, symbolSheet, QPointF(18 + col * 306, 50 + row * 54), kRows[col][row]);
         }
     }
     // The rules under the table.
@@ -131,7 +131,7 @@ QImage paintPayChart(const QImage& symbolSheet) {
     p.setPen(QPen(QColor(120, 70, 30), 1));
     p.setBrush(QColor(0, 0, 0, 140));
     p.drawRoundedRect(rules, 8, 8);
-    p.setFont(requireFont(QStringLiteral("DejaVu Sans"), 13));
+    p.setFont(RequireFont(QStringLiteral("DejaVu Sans"), 13));
     p.setPen(QColor(240, 230, 210));
     const QStringList lines{
         QStringLiteral("Pays are per coin on the centre line, times the coins bet (1 to 3)."),
@@ -146,7 +146,7 @@ QImage paintPayChart(const QImage& symbolSheet) {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage paintChip(int amount) {
+QImage PaintChip(int amount) {
     QColor base;
     QString label;
     switch (amount) {
@@ -180,8 +180,8 @@ QImage paintChip(int amount) {
     edge.arcTo(top.translated(0, thick), 180, 180);
     edge.lineTo(top.right(), top.center().y());
     edge.closeSubpath();
-    p.setPen(QPen(mixColour(base, Qt::black, 0.7), 1));
-    p.setBrush(mixColour(base, Qt::black, 0.35));
+    p.setPen(QPen(MixColour(base, Qt::black, 0.7), 1));
+    p.setBrush(MixColour(base, Qt::black, 0.35));
     p.drawPath(edge);
     // White inserts on the edge.
     p.setPen(Qt::NoPen);
@@ -194,9 +194,9 @@ QImage paintChip(int amount) {
     }
     // Top face.
     QRadialGradient face(top.center() - QPointF(10, 6), 40);
-    face.setColorAt(0.0, mixColour(base, Qt::white, 0.35));
+    face.setColorAt(0.0, MixColour(base, Qt::white, 0.35));
     face.setColorAt(1.0, base);
-    p.setPen(QPen(mixColour(base, Qt::black, 0.6), 1));
+    p.setPen(QPen(MixColour(base, Qt::black, 0.6), 1));
     p.setBrush(face);
     p.drawEllipse(top);
     // Rim inserts and the inner ring.
@@ -207,16 +207,16 @@ QImage paintChip(int amount) {
     }
     const QRectF inner = top.adjusted(9, 5, -9, -5);
     p.setPen(QPen(QColor(255, 255, 255, 200), 1, Qt::DashLine));
-    p.setBrush(mixColour(base, Qt::black, 0.15));
+    p.setBrush(MixColour(base, Qt::black, 0.15));
     p.drawEllipse(inner);
     p.end();
     QPainter t(&img);
-    drawOutlinedText(t, label, labelFont(amount == 1000 ? 11 : 13), inner.center(), QColor(255, 255, 255),
-                     mixColour(base, Qt::black, 0.7), 1.0);
+    DrawOutlinedText(t, label, LabelFont(amount == 1000 ? 11 : 13), inner.center(), QColor(255, 255, 255),
+                     MixColour(base, Qt::black, 0.7), 1.0);
     return img;
 }
 
-QImage paintIcon(int size) {
+QImage PaintIcon(int size) {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
@@ -229,10 +229,10 @@ QImage paintIcon(int size) {
     p.setBrush(bg);
     const double inset = std::max(0.5, s / 32.0);
     p.drawRoundedRect(QRectF(inset, inset, s - 2 * inset, s - 2 * inset), s * 0.2, s * 0.2);
-    drawGlow(p, QPointF(s / 2, s * 0.56), s * 0.45, QColor(255, 150, 0, 150));
-    drawLitLantern(p, QRectF(s * 0.1, s * 0.16, s * 0.8, s * 0.76));
+    DrawGlow(p, QPointF(s / 2, s * 0.56), s * 0.45, QColor(255, 150, 0, 150));
+    DrawLitLantern(p, QRectF(s * 0.1, s * 0.16, s * 0.8, s * 0.76));
     if (size >= 48) {
-        drawEmoji(p, QStringLiteral("🦇"), QRectF(s * 0.56, s * 0.06, s * 0.34, s * 0.2));
+        DrawEmoji(p, QStringLiteral("🦇"), QRectF(s * 0.56, s * 0.06, s * 0.34, s * 0.2));
     }
     p.end();
     return img;

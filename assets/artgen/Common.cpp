@@ -13,7 +13,7 @@
 
 namespace morrow::artgen {
 
-QFont requireFont(const QString& family, int pixelSize, bool bold, bool italic) {
+QFont RequireFont(const QString& family, int pixelSize, bool bold, bool italic) {
     QFont font(family);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
@@ -28,21 +28,21 @@ QFont requireFont(const QString& family, int pixelSize, bool bold, bool italic) 
     return font;
 }
 
-QFont titleFont(int pixelSize) {
-    return requireFont(QStringLiteral("DejaVu Serif"), pixelSize, true);
+QFont TitleFont(int pixelSize) {
+    return RequireFont(QStringLiteral("DejaVu Serif"), pixelSize, true);
 }
 
-QFont labelFont(int pixelSize) {
-    return requireFont(QStringLiteral("DejaVu Sans"), pixelSize, true);
+QFont LabelFont(int pixelSize) {
+    return RequireFont(QStringLiteral("DejaVu Sans"), pixelSize, true);
 }
 
-const QImage& emojiImage(const QString& emoji) {
+const QImage& EmojiImage(const QString& emoji) {
     static QHash<QString, QImage> cache;
     auto found = cache.constFind(emoji);
     if (found != cache.constEnd()) {
         return *found;
     }
-    const QFont font = requireFont(QStringLiteral("Noto Color Emoji"), 128);
+    const QFont font = RequireFont(QStringLiteral("Noto Color Emoji"), 128);
     QImage canvas(256, 256, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
     {
@@ -74,8 +74,8 @@ const QImage& emojiImage(const QString& emoji) {
     return *cache.insert(emoji, cropped);
 }
 
-void drawEmoji(QPainter& p, const QString& emoji, const QRectF& box, double opacity) {
-    const QImage& img = emojiImage(emoji);
+void DrawEmoji(QPainter& p, const QString& emoji, const QRectF& box, double opacity) {
+    const QImage& img = EmojiImage(emoji);
     const double scale = std::min(box.width() / img.width(), box.height() / img.height());
     const QSizeF size(img.width() * scale, img.height() * scale);
     const QRectF target(box.center().x() - size.width() / 2, box.center().y() - size.height() / 2,
@@ -87,9 +87,9 @@ void drawEmoji(QPainter& p, const QString& emoji, const QRectF& box, double opac
     p.restore();
 }
 
-void drawLitLantern(QPainter& p, const QRectF& box) {
+void DrawLitLantern(QPainter& p, const QRectF& box) {
     static const QImage lit = [] {
-        QImage img = emojiImage(QStringLiteral("🎃")).convertToFormat(QImage::Format_ARGB32);
+        QImage img = EmojiImage(QStringLiteral("🎃")).convertToFormat(QImage::Format_ARGB32);
         const QPointF centre(img.width() / 2.0, img.height() * 0.6);
         const double reach = img.width() * 0.5;
         for (int y = 0; y < img.height(); ++y) {
@@ -103,9 +103,9 @@ void drawLitLantern(QPainter& p, const QRectF& box) {
                 // Brightest in the middle of the face, as from one candle.
                 const double d = std::hypot(x - centre.x(), y - centre.y()) / reach;
                 const QColor flame =
-                    mixColour(QColor(255, 245, 170), QColor(255, 170, 30), std::clamp(d, 0.0, 1.0));
+                    MixColour(QColor(255, 245, 170), QColor(255, 170, 30), std::clamp(d, 0.0, 1.0));
                 const double t = std::clamp((150.0 - r) / 84.0, 0.0, 1.0);
-                const QColor out = mixColour(QColor(r, g, b), flame, t);
+                const QColor out = MixColour(QColor(r, g, b), flame, t);
                 line[x] = qRgba(out.red(), out.green(), out.blue(), qAlpha(c));
             }
         }
@@ -121,14 +121,14 @@ void drawLitLantern(QPainter& p, const QRectF& box) {
     p.restore();
 }
 
-void drawEmojiStretched(QPainter& p, const QString& emoji, const QRectF& box) {
+void DrawEmojiStretched(QPainter& p, const QString& emoji, const QRectF& box) {
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    p.drawImage(box, emojiImage(emoji));
+    p.drawImage(box, EmojiImage(emoji));
     p.restore();
 }
 
-void drumShade(QImage& image, const QRect& area, double depth) {
+void DrumShade(QImage& image, const QRect& area, double depth) {
     const QRect r = area.intersected(image.rect());
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const double t = (y - area.top() + 0.5) / area.height();
@@ -146,7 +146,7 @@ void drumShade(QImage& image, const QRect& area, double depth) {
     }
 }
 
-void drawGlow(QPainter& p, const QPointF& centre, double radius, QColor colour) {
+void DrawGlow(QPainter& p, const QPointF& centre, double radius, QColor colour) {
     QRadialGradient g(centre, radius);
     QColor mid = colour;
     mid.setAlpha(colour.alpha() * 45 / 100);
@@ -163,7 +163,7 @@ void drawGlow(QPainter& p, const QPointF& centre, double radius, QColor colour) 
 }
 
 namespace {
-QPainterPath textPath(const QString& text, const QFont& font, const QPointF& centre) {
+QPainterPath TextPath(const QString& text, const QFont& font, const QPointF& centre) {
     QPainterPath path;
     path.addText(0, 0, font, text);
     const QRectF b = path.boundingRect();
@@ -172,9 +172,9 @@ QPainterPath textPath(const QString& text, const QFont& font, const QPointF& cen
 }
 } // namespace
 
-void drawOutlinedText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
+void DrawOutlinedText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
                       const QColor& fill, const QColor& outline, double outlineWidth, const QColor& glow) {
-    const QPainterPath path = textPath(text, font, centre);
+    const QPainterPath path = TextPath(text, font, centre);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     if (glow.alpha() > 0) {
@@ -197,9 +197,9 @@ void drawOutlinedText(QPainter& p, const QString& text, const QFont& font, const
     p.restore();
 }
 
-void drawGradientText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
+void DrawGradientText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
                       const QColor& top, const QColor& bottom, const QColor& outline, double outlineWidth) {
-    const QPainterPath path = textPath(text, font, centre);
+    const QPainterPath path = TextPath(text, font, centre);
     const QRectF b = path.boundingRect();
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -215,43 +215,43 @@ void drawGradientText(QPainter& p, const QString& text, const QFont& font, const
     p.restore();
 }
 
-QColor mixColour(const QColor& a, const QColor& b, double t) {
+QColor MixColour(const QColor& a, const QColor& b, double t) {
     auto m = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
     return QColor(m(a.red(), b.red()), m(a.green(), b.green()), m(a.blue(), b.blue()),
                   m(a.alpha(), b.alpha()));
 }
 
-void drawBevelPanel(QPainter& p, const QRectF& r, double radius, const QColor& base, double bevel) {
+void DrawBevelPanel(QPainter& p, const QRectF& r, double radius, const QColor& base, double bevel) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(Qt::NoPen);
     // Outer rim: light at the top left, dark at the bottom right.
     QLinearGradient rim(r.topLeft(), r.bottomRight());
-    rim.setColorAt(0.0, mixColour(base, Qt::white, 0.55));
+    rim.setColorAt(0.0, MixColour(base, Qt::white, 0.55));
     rim.setColorAt(0.5, base);
-    rim.setColorAt(1.0, mixColour(base, Qt::black, 0.7));
+    rim.setColorAt(1.0, MixColour(base, Qt::black, 0.7));
     p.setBrush(rim);
     p.drawRoundedRect(r, radius, radius);
     // Face: a vertical gradient, brighter above.
     const QRectF face = r.adjusted(bevel, bevel, -bevel, -bevel);
     QLinearGradient body(face.topLeft(), face.bottomLeft());
-    body.setColorAt(0.0, mixColour(base, Qt::white, 0.30));
+    body.setColorAt(0.0, MixColour(base, Qt::white, 0.30));
     body.setColorAt(0.48, base);
-    body.setColorAt(0.52, mixColour(base, Qt::black, 0.18));
-    body.setColorAt(1.0, mixColour(base, Qt::black, 0.45));
+    body.setColorAt(0.52, MixColour(base, Qt::black, 0.18));
+    body.setColorAt(1.0, MixColour(base, Qt::black, 0.45));
     p.setBrush(body);
     const double inner = std::max(0.0, radius - bevel * 0.6);
     p.drawRoundedRect(face, inner, inner);
     p.restore();
 }
 
-QImage newCanvas(int width, int height, const QColor& fill) {
+QImage NewCanvas(int width, int height, const QColor& fill) {
     QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
     img.fill(fill);
     return img;
 }
 
-void blackBorder(QImage& image, const QRect& frame, int border) {
+void BlackBorder(QImage& image, const QRect& frame, int border) {
     const QRect inner = frame.adjusted(border, border, -border, -border);
     for (int y = frame.top(); y <= frame.bottom(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));

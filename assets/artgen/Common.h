@@ -34,52 +34,52 @@ private:
 // A font of the named family at a pixel size. Throws std::runtime_error when
 // fontconfig resolves the request to another family, so a missing font
 // package stops the build instead of silently changing the pictures.
-QFont requireFont(const QString& family, int pixelSize, bool bold = false, bool italic = false);
+QFont RequireFont(const QString& family, int pixelSize, bool bold = false, bool italic = false);
 
 // The usual faces of the game's lettering.
-QFont titleFont(int pixelSize); // DejaVu Serif Bold
-QFont labelFont(int pixelSize); // DejaVu Sans Bold
+QFont TitleFont(int pixelSize); // DejaVu Serif Bold
+QFont LabelFont(int pixelSize); // DejaVu Sans Bold
 
 // An emoji glyph rendered in colour and cropped to its ink, cached.
-const QImage& emojiImage(const QString& emoji);
+const QImage& EmojiImage(const QString& emoji);
 
 // Draws an emoji glyph scaled to fit (keeping its aspect) and centred in box.
-void drawEmoji(QPainter& p, const QString& emoji, const QRectF& box, double opacity = 1.0);
+void DrawEmoji(QPainter& p, const QString& emoji, const QRectF& box, double opacity = 1.0);
 
 // A jack-o'-lantern glyph with a candle burning inside: its carved eyes,
 // nose and mouth glow yellow instead of showing dark.
-void drawLitLantern(QPainter& p, const QRectF& box);
+void DrawLitLantern(QPainter& p, const QRectF& box);
 
 // Same, but the box is taken literally (squashes or stretches the glyph).
-void drawEmojiStretched(QPainter& p, const QString& emoji, const QRectF& box);
+void DrawEmojiStretched(QPainter& p, const QString& emoji, const QRectF& box);
 
 // Darkens the top and bottom of a rectangle of an image as the curve of a
 // turning drum does, with a soft highlight above its middle.
-void drumShade(QImage& image, const QRect& area, double depth = 0.72);
+void DrumShade(QImage& image, const QRect& area, double depth = 0.72);
 
 // A soft round glow of the colour, fading to transparent at radius.
-void drawGlow(QPainter& p, const QPointF& centre, double radius, QColor colour);
+void DrawGlow(QPainter& p, const QPointF& centre, double radius, QColor colour);
 
 // Text centred on a point with a dark outline and an optional glow.
-void drawOutlinedText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
+void DrawOutlinedText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
                       const QColor& fill, const QColor& outline, double outlineWidth,
                       const QColor& glow = QColor(0, 0, 0, 0));
 
 // Text filled with a vertical gradient, centred on a point, outlined.
-void drawGradientText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
+void DrawGradientText(QPainter& p, const QString& text, const QFont& font, const QPointF& centre,
                       const QColor& top, const QColor& bottom, const QColor& outline, double outlineWidth);
 
 // A bevelled rounded panel: a body gradient with a light upper-left rim
 // and a dark lower-right rim, so it seems to stand out of the surface.
-void drawBevelPanel(QPainter& p, const QRectF& r, double radius, const QColor& base, double bevel);
+void DrawBevelPanel(QPainter& p, const QRectF& r, double radius, const QColor& base, double bevel);
 
 // Blend of two colours, t = 0 gives a.
-QColor mixColour(const QColor& a, const QColor& b, double t);
+QColor MixColour(const QColor& a, const QColor& b, double t);
 
 // A new ARGB32 premultiplied picture filled with a colour.
-QImage newCanvas(int width, int height, const QColor& fill = Qt::black);
+QImage NewCanvas(int width, int height, const QColor& fill = Qt::black);
 
 // Forces every pixel of the rectangles outside `inner` to pure opaque black.
-void blackBorder(QImage& image, const QRect& frame, int border);
+void BlackBorder(QImage& image, const QRect& frame, int border);
 
 } // namespace morrow::artgen

@@ -23,7 +23,7 @@ enum Ink : uchar {
     kGreenGhost = 8,
 };
 
-QList<QRgb> digitPalette() {
+QList<QRgb> DigitPalette() {
     QList<QRgb> pal{qRgb(0, 0, 0),    qRgb(255, 0, 0),     qRgb(255, 150, 140), qRgb(168, 0, 0),
                     qRgb(52, 0, 0),   qRgb(0, 255, 0),     qRgb(160, 255, 150), qRgb(0, 160, 0),
                     qRgb(0, 48, 0),   qRgb(128, 128, 128), qRgb(192, 192, 192), qRgb(255, 255, 255),
@@ -49,97 +49,97 @@ constexpr std::array<std::array<bool, 7>, 10> kLit{{
     {true, true, true, true, false, true, true},     // 9
 }};
 
-void put(QImage& img, int x, int y, uchar v) {
+void Put(QImage& img, int x, int y, uchar v) {
     img.setPixel(x, y, v);
 }
 
 // A horizontal segment centred on row cy, spanning x 4..11 at its widest.
-void hSeg(QImage& img, int ox, int cy, uchar light, uchar mid, uchar dark) {
+void HSeg(QImage& img, int ox, int cy, uchar light, uchar mid, uchar dark) {
     for (int x = 5; x <= 10; ++x) {
-        put(img, ox + x, cy - 1, light);
-        put(img, ox + x, cy + 1, dark);
+        Put(img, ox + x, cy - 1, light);
+        Put(img, ox + x, cy + 1, dark);
     }
     for (int x = 4; x <= 11; ++x) {
-        put(img, ox + x, cy, mid);
+        Put(img, ox + x, cy, mid);
     }
 }
 
 // A vertical segment centred on column cx, spanning rows y0..y1 at its
 // longest.
-void vSeg(QImage& img, int ox, int cx, int y0, int y1, uchar light, uchar mid, uchar dark) {
+void VSeg(QImage& img, int ox, int cx, int y0, int y1, uchar light, uchar mid, uchar dark) {
     for (int y = y0 + 1; y <= y1 - 1; ++y) {
-        put(img, ox + cx - 1, y, light);
-        put(img, ox + cx + 1, y, dark);
+        Put(img, ox + cx - 1, y, light);
+        Put(img, ox + cx + 1, y, dark);
     }
     for (int y = y0; y <= y1; ++y) {
-        put(img, ox + cx, y, mid);
+        Put(img, ox + cx, y, mid);
     }
 }
 
-void segment(QImage& img, int ox, Seg s, bool lit, bool green) {
+void Segment(QImage& img, int ox, Seg s, bool lit, bool green) {
     const uchar mid = lit ? (green ? kGreen : kRed) : (green ? kGreenGhost : kRedGhost);
     const uchar light = lit ? uchar(green ? kGreenLight : kRedLight) : mid;
     const uchar dark = lit ? uchar(green ? kGreenDark : kRedDark) : mid;
     switch (s) {
     case A:
-        hSeg(img, ox, 3, light, mid, dark);
+        HSeg(img, ox, 3, light, mid, dark);
         break;
     case G:
-        hSeg(img, ox, 10, light, mid, dark);
+        HSeg(img, ox, 10, light, mid, dark);
         break;
     case D:
-        hSeg(img, ox, 17, light, mid, dark);
+        HSeg(img, ox, 17, light, mid, dark);
         break;
     case F:
-        vSeg(img, ox, 3, 4, 9, light, mid, dark);
+        VSeg(img, ox, 3, 4, 9, light, mid, dark);
         break;
     case B:
-        vSeg(img, ox, 12, 4, 9, light, mid, dark);
+        VSeg(img, ox, 12, 4, 9, light, mid, dark);
         break;
     case E:
-        vSeg(img, ox, 3, 11, 16, light, mid, dark);
+        VSeg(img, ox, 3, 11, 16, light, mid, dark);
         break;
     case C:
-        vSeg(img, ox, 12, 11, 16, light, mid, dark);
+        VSeg(img, ox, 12, 11, 16, light, mid, dark);
         break;
     }
 }
 
-void dot(QImage& img, int x0, int y0, bool green) {
+void Dot(QImage& img, int x0, int y0, bool green) {
     const uchar light = green ? kGreenLight : kRedLight;
     const uchar mid = green ? kGreen : kRed;
     const uchar dark = green ? kGreenDark : kRedDark;
-    put(img, x0, y0, light);
-    put(img, x0 + 1, y0, light);
-    put(img, x0, y0 + 1, light);
-    put(img, x0 + 1, y0 + 1, mid);
-    put(img, x0 + 2, y0 + 1, dark);
-    put(img, x0 + 1, y0 + 2, dark);
-    put(img, x0 + 2, y0 + 2, dark);
-    put(img, x0 + 2, y0, mid);
-    put(img, x0, y0 + 2, mid);
+    Put(img, x0, y0, light);
+    Put(img, x0 + 1, y0, light);
+    Put(img, x0, y0 + 1, light);
+    Put(img, x0 + 1, y0 + 1, mid);
+    Put(img, x0 + 2, y0 + 1, dark);
+    Put(img, x0 + 1, y0 + 2, dark);
+    Put(img, x0 + 2, y0 + 2, dark);
+    Put(img, x0 + 2, y0, mid);
+    Put(img, x0, y0 + 2, mid);
 }
 
-QImage smallStrip(bool green) {
+QImage SmallStrip(bool green) {
     QImage img(188, 21, QImage::Format_Indexed8);
-    img.setColorTable(digitPalette());
+    img.setColorTable(DigitPalette());
     img.fill(0);
     for (int d = 0; d < 10; ++d) {
         for (int s = A; s <= G; ++s) {
-            segment(img, d * 16, static_cast<Seg>(s),
+            Segment(img, d * 16, static_cast<Seg>(s),
                     kLit[static_cast<std::size_t>(d)][static_cast<std::size_t>(s)], green);
         }
     }
-    dot(img, 160 + 6, 16, green); // point
-    dot(img, 176 + 4, 6, green);  // colon, upper dot
-    dot(img, 176 + 4, 13, green); // colon, lower dot
+    Dot(img, 160 + 6, 16, green); // point
+    Dot(img, 176 + 4, 6, green);  // colon, upper dot
+    Dot(img, 176 + 4, 13, green); // colon, lower dot
     return img;
 }
 
 } // namespace
 
-QImage paintDigits(bool green, bool large) {
-    const QImage small = smallStrip(green);
+QImage PaintDigits(bool green, bool large) {
+    const QImage small = SmallStrip(green);
     if (!large) {
         return small;
     }

@@ -26,7 +26,7 @@ inline constexpr int kNudgeCentreY = 47;
 // Symbol sheet: 12 tiles of 96 x 96 in 4 columns.
 inline constexpr int kTile = 96;
 inline constexpr int kTileCount = 12;
-inline QRect tileRect(int t) {
+inline QRect TileRect(int t) {
     return QRect((t % 4) * kTile, (t / 4) * kTile, kTile, kTile);
 }
 // The six symbols of the spinning strip, top to bottom.
@@ -39,27 +39,27 @@ inline constexpr int kSpriteBorder = 10;
 inline constexpr int kBonusWidth = 640;
 inline constexpr int kBonusHeight = 430;
 // Pumpkin tile k (0..5) of the pick picture, bounds inclusive.
-inline QRect pumpkinTile(int k) {
+inline QRect PumpkinTile(int k) {
     return QRect(22 + 100 * k, 330, 94, 95);
 }
 // The plain black area of the treat picture where the prize is written.
 inline constexpr QRect kTreatTextArea(300, 136, 320, 88);
 
-QImage paintSymbolSheet();
-QImage paintMotionStrip(const QImage& symbolSheet);
-QImage paintPlayField();
-QImage paintBat();
-QImage paintGhoul();
-QImage paintSkeleton();
-QImage paintBlood();
-QImage paintTrickPick();
-QImage paintTrickTricked();
-QImage paintTrickTreat();
+QImage PaintSymbolSheet();
+QImage PaintMotionStrip(const QImage& symbolSheet);
+QImage PaintPlayField();
+QImage PaintBat();
+QImage PaintGhoul();
+QImage PaintSkeleton();
+QImage PaintBlood();
+QImage PaintTrickPick();
+QImage PaintTrickTricked();
+QImage PaintTrickTreat();
 // A 16-colour Indexed8 strip of seven-segment digits, point and colon.
-QImage paintDigits(bool green, bool large);
-QImage paintPayChart(const QImage& symbolSheet);
+QImage PaintDigits(bool green, bool large);
+QImage PaintPayChart(const QImage& symbolSheet);
 // Amount 1000, 100, 10 or 1.
-QImage paintChip(int amount);
-QImage paintIcon(int size);
+QImage PaintChip(int amount);
+QImage PaintIcon(int size);
 
 } // namespace morrow::artgen

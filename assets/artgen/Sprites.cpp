@@ -20,7 +20,7 @@ namespace {
 
 // One wing of the bat, drawn for the right side; the left is its mirror.
 // lift is +1 with the wing raised high and -1 with it swept down.
-QPainterPath batWing(double lift) {
+QPainterPath BatWing(double lift) {
     const double span = 58 - 8 * std::abs(lift);
     const QPointF shoulder(6, -6);
     const QPointF elbow(span * 0.42, -6 - 22 * lift);
@@ -44,15 +44,15 @@ QPainterPath batWing(double lift) {
     return wing;
 }
 
-void paintBatFrame(QPainter& p, double lift) {
+void PaintBatFrame(QPainter& p, double lift) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.translate(75, 72 + 6 * lift);
-    drawGlow(p, QPointF(0, 0), 60, QColor(120, 60, 160, 60));
+    DrawGlow(p, QPointF(0, 0), 60, QColor(120, 60, 160, 60));
     for (int side : {1, -1}) {
         p.save();
         p.scale(side, 1);
-        const QPainterPath wing = batWing(lift);
+        const QPainterPath wing = BatWing(lift);
         QLinearGradient g(0, -40, 40, 30);
         g.setColorAt(0.0, QColor(120, 60, 100));
         g.setColorAt(1.0, QColor(55, 20, 45));
@@ -86,8 +86,8 @@ void paintBatFrame(QPainter& p, double lift) {
     head.quadTo(-9, -4, -8, -12);
     p.drawPath(head);
     // Glowing red eyes and two fangs.
-    drawGlow(p, QPointF(-3.5, -11), 5, QColor(255, 40, 0, 200));
-    drawGlow(p, QPointF(3.5, -11), 5, QColor(255, 40, 0, 200));
+    DrawGlow(p, QPointF(-3.5, -11), 5, QColor(255, 40, 0, 200));
+    DrawGlow(p, QPointF(3.5, -11), 5, QColor(255, 40, 0, 200));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 230, 120));
     p.drawEllipse(QPointF(-3.5, -11), 1.6, 1.6);
@@ -98,7 +98,7 @@ void paintBatFrame(QPainter& p, double lift) {
     p.restore();
 }
 
-void paintSkeletonFrame(QPainter& p, int frame) {
+void PaintSkeletonFrame(QPainter& p, int frame) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     const QColor bone(236, 230, 210);
@@ -116,7 +116,7 @@ void paintSkeletonFrame(QPainter& p, int frame) {
         p.drawEllipse(a, w * 0.9, w * 0.9);
         p.drawEllipse(b, w * 0.9, w * 0.9);
     };
-    drawGlow(p, QPointF(45, 60), 42, QColor(160, 200, 255, 40));
+    DrawGlow(p, QPointF(45, 60), 42, QColor(160, 200, 255, 40));
     const QPointF neck(46, 38), hip(45, 72);
     // Far arm and leg behind the body, a little darker.
     p.setOpacity(0.8);
@@ -152,23 +152,23 @@ void paintSkeletonFrame(QPainter& p, int frame) {
     p.save();
     p.translate(47, 26 + bob);
     p.rotate(frame == 0 ? 4 : -3);
-    drawEmoji(p, QStringLiteral("💀"), QRectF(-14, -15, 28, 28));
+    DrawEmoji(p, QStringLiteral("💀"), QRectF(-14, -15, 28, 28));
     p.restore();
 }
 
 } // namespace
 
-QImage paintBat() {
+QImage PaintBat() {
     constexpr int kFrame = 150;
     constexpr std::array<double, 5> kLift{1.0, 0.45, -0.35, -0.9, 0.1};
-    QImage img = newCanvas(5 * kFrame, kFrame);
+    QImage img = NewCanvas(5 * kFrame, kFrame);
     for (int k = 0; k < 5; ++k) {
-        QImage frame = newCanvas(kFrame, kFrame);
+        QImage frame = NewCanvas(kFrame, kFrame);
         {
             QPainter p(&frame);
-            paintBatFrame(p, kLift[static_cast<std::size_t>(k)]);
+            PaintBatFrame(p, kLift[static_cast<std::size_t>(k)]);
         }
-        blackBorder(frame, frame.rect(), kSpriteBorder);
+        BlackBorder(frame, frame.rect(), kSpriteBorder);
         QPainter p(&img);
         p.drawImage(k * kFrame, 0, frame);
     }
@@ -178,7 +178,7 @@ QImage paintBat() {
 namespace {
 
 // One leg of the ghoul from hip to foot, in ragged trousers and a boot.
-void ghoulLeg(QPainter& p, const QPointF& hip, const QPointF& knee, const QPointF& foot, bool far) {
+void GhoulLeg(QPainter& p, const QPointF& hip, const QPointF& knee, const QPointF& foot, bool far) {
     const QColor cloth = far ? QColor(40, 44, 70) : QColor(62, 68, 104);
     const QColor edge(15, 15, 25);
     p.setPen(QPen(edge, 12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -195,7 +195,7 @@ void ghoulLeg(QPainter& p, const QPointF& hip, const QPointF& knee, const QPoint
 
 } // namespace
 
-QImage paintGhoul() {
+QImage PaintGhoul() {
     constexpr int kW = 190, kH = 150;
     // A four-step walk to the left: near leg forward, passing, far leg
     // forward, passing; the body rises as the legs pass.
@@ -209,10 +209,10 @@ QImage paintGhoul() {
         {0, 3, {9, 117}, {17, 132}, {-13, 117}, {-22, 132}},
         {-3, 0, {-2, 116}, {0, 132}, {-5, 113}, {-1, 127}},
     }};
-    QImage img = newCanvas(kW, 4 * kH);
+    QImage img = NewCanvas(kW, 4 * kH);
     for (int k = 0; k < 4; ++k) {
         const Pose& pose = poses[static_cast<std::size_t>(k)];
-        QImage frame = newCanvas(kW, kH);
+        QImage frame = NewCanvas(kW, kH);
         {
             QPainter p(&frame);
             p.setRenderHint(QPainter::Antialiasing, true);
@@ -223,12 +223,12 @@ QImage paintGhoul() {
             sg.setColorAt(1.0, QColor(0, 0, 0, 0));
             p.setBrush(sg);
             p.drawEllipse(QPointF(95, 136), 44, 5);
-            drawGlow(p, QPointF(95, 76 + pose.bob), 64, QColor(90, 200, 60, 70));
+            DrawGlow(p, QPointF(95, 76 + pose.bob), 64, QColor(90, 200, 60, 70));
             p.translate(95, 0);
             const double hipY = 98 + pose.bob;
             const QPointF down(0, pose.bob * 0.5);
-            ghoulLeg(p, QPointF(4, hipY), pose.farKnee + down, pose.farFoot, true);
-            ghoulLeg(p, QPointF(-4, hipY), pose.nearKnee + down, pose.nearFoot, false);
+            GhoulLeg(p, QPointF(4, hipY), pose.farKnee + down, pose.farFoot, true);
+            GhoulLeg(p, QPointF(-4, hipY), pose.nearKnee + down, pose.nearFoot, false);
             // Tattered shirt under the bust.
             p.save();
             p.translate(0, hipY);
@@ -253,33 +253,33 @@ QImage paintGhoul() {
             p.drawLine(QPointF(-19, 0), QPointF(19, 0)); // rope belt
             // Head, shoulders and reaching hands, facing the way it walks.
             p.scale(-1, 1);
-            drawEmoji(p, QStringLiteral("🧟"), QRectF(-40, -96, 80, 82));
+            DrawEmoji(p, QStringLiteral("🧟"), QRectF(-40, -96, 80, 82));
             p.restore();
         }
-        blackBorder(frame, frame.rect(), kSpriteBorder);
+        BlackBorder(frame, frame.rect(), kSpriteBorder);
         QPainter p(&img);
         p.drawImage(0, k * kH, frame);
     }
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage paintSkeleton() {
+QImage PaintSkeleton() {
     constexpr int kW = 90, kH = 126;
-    QImage img = newCanvas(kW, 2 * kH);
+    QImage img = NewCanvas(kW, 2 * kH);
     for (int k = 0; k < 2; ++k) {
-        QImage frame = newCanvas(kW, kH);
+        QImage frame = NewCanvas(kW, kH);
         {
             QPainter p(&frame);
-            paintSkeletonFrame(p, k);
+            PaintSkeletonFrame(p, k);
         }
-        blackBorder(frame, frame.rect(), kSpriteBorder);
+        BlackBorder(frame, frame.rect(), kSpriteBorder);
         QPainter p(&img);
         p.drawImage(0, k * kH, frame);
     }
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage paintBlood() {
+QImage PaintBlood() {
     constexpr int kW = 498, kRow = 24, kRows = 5;
     struct Drip {
         double x, width, start, growth;
@@ -297,7 +297,7 @@ QImage paintBlood() {
         drips.push_back(d);
         x += rng.range(10, 26);
     }
-    QImage img = newCanvas(kW, kRow * kRows);
+    QImage img = NewCanvas(kW, kRow * kRows);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
     for (int k = 0; k < kRows; ++k) {

@@ -29,7 +29,7 @@ struct SymbolLook {
 };
 
 // Symbols 0..7, top prize first.
-SymbolLook lookOf(int t) {
+SymbolLook LookOf(int t) {
     switch (t) {
     case 0:
         return {QStringLiteral("🎃"), QColor(255, 226, 120), QColor(170, 60, 0), Ring::Gold};
@@ -50,7 +50,7 @@ SymbolLook lookOf(int t) {
     }
 }
 
-void ringColours(Ring ring, QColor& light, QColor& dark) {
+void RingColours(Ring ring, QColor& light, QColor& dark) {
     switch (ring) {
     case Ring::Gold:
         light = QColor(255, 236, 140);
@@ -67,7 +67,7 @@ void ringColours(Ring ring, QColor& light, QColor& dark) {
     }
 }
 
-void paintDrumSurface(QPainter& p, const QRect& r) {
+void PaintDrumSurface(QPainter& p, const QRect& r) {
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0.0, QColor(58, 48, 66));
     g.setColorAt(1.0, QColor(44, 36, 52));
@@ -81,7 +81,7 @@ void paintDrumSurface(QPainter& p, const QRect& r) {
     p.restore();
 }
 
-void paintMedallion(QPainter& p, const QPointF& c, double radius, const QColor& inner, const QColor& outer,
+void PaintMedallion(QPainter& p, const QPointF& c, double radius, const QColor& inner, const QColor& outer,
                     Ring ring) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -90,17 +90,17 @@ void paintMedallion(QPainter& p, const QPointF& c, double radius, const QColor& 
     p.setBrush(QColor(0, 0, 0, 110));
     p.drawEllipse(c + QPointF(2, 3), radius + 1, radius + 1);
     QColor light, dark;
-    ringColours(ring, light, dark);
+    RingColours(ring, light, dark);
     QLinearGradient rg(c - QPointF(radius, radius), c + QPointF(radius, radius));
     rg.setColorAt(0.0, light);
-    rg.setColorAt(0.5, mixColour(light, dark, 0.45));
+    rg.setColorAt(0.5, MixColour(light, dark, 0.45));
     rg.setColorAt(1.0, dark);
     p.setBrush(rg);
     p.drawEllipse(c, radius, radius);
     const double face = radius - (ring == Ring::Gold ? 5.0 : 4.0);
     QRadialGradient fg(c - QPointF(face * 0.3, face * 0.35), face * 1.25);
     fg.setColorAt(0.0, inner);
-    fg.setColorAt(0.6, mixColour(inner, outer, 0.6));
+    fg.setColorAt(0.6, MixColour(inner, outer, 0.6));
     fg.setColorAt(1.0, outer);
     p.setBrush(fg);
     p.drawEllipse(c, face, face);
@@ -115,7 +115,7 @@ void paintMedallion(QPainter& p, const QPointF& c, double radius, const QColor& 
     p.restore();
 }
 
-void sparkle(QPainter& p, const QPointF& c, double s, const QColor& colour) {
+void Sparkle(QPainter& p, const QPointF& c, double s, const QColor& colour) {
     QPainterPath star;
     star.moveTo(c.x(), c.y() - s);
     star.quadTo(c.x(), c.y(), c.x() + s, c.y());
@@ -130,7 +130,7 @@ void sparkle(QPainter& p, const QPointF& c, double s, const QColor& colour) {
     p.restore();
 }
 
-void paintSpiderWeb(QPainter& p, const QPointF& c, double radius) {
+void PaintSpiderWeb(QPainter& p, const QPointF& c, double radius) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(QPen(QColor(255, 255, 255, 90), 0.8));
@@ -156,39 +156,39 @@ void paintSpiderWeb(QPainter& p, const QPointF& c, double radius) {
     p.restore();
 }
 
-void paintSymbol(QPainter& p, int t) {
+void PaintSymbol(QPainter& p, int t) {
     const QPointF c(48, 48);
-    const SymbolLook look = lookOf(t);
-    paintMedallion(p, c, 42, look.inner, look.outer, look.ring);
+    const SymbolLook look = LookOf(t);
+    PaintMedallion(p, c, 42, look.inner, look.outer, look.ring);
     switch (t) {
     case 0: {
-        drawGlow(p, QPointF(48, 56), 40, QColor(255, 200, 60, 170));
-        drawLitLantern(p, QRectF(16, 30, 64, 58));
-        drawEmoji(p, QStringLiteral("👑"), QRectF(31, 8, 34, 28));
-        sparkle(p, QPointF(17, 24), 6, QColor(255, 255, 220));
-        sparkle(p, QPointF(80, 30), 5, QColor(255, 255, 220));
-        sparkle(p, QPointF(74, 78), 4, QColor(255, 255, 220));
+        DrawGlow(p, QPointF(48, 56), 40, QColor(255, 200, 60, 170));
+        DrawLitLantern(p, QRectF(16, 30, 64, 58));
+        DrawEmoji(p, QStringLiteral("👑"), QRectF(31, 8, 34, 28));
+        Sparkle(p, QPointF(17, 24), 6, QColor(255, 255, 220));
+        Sparkle(p, QPointF(80, 30), 5, QColor(255, 255, 220));
+        Sparkle(p, QPointF(74, 78), 4, QColor(255, 255, 220));
         break;
     }
     case 2:
-        drawGlow(p, c, 30, QColor(255, 255, 230, 200));
-        drawEmoji(p, look.emoji, QRectF(10, 16, 76, 64));
+        DrawGlow(p, c, 30, QColor(255, 255, 230, 200));
+        DrawEmoji(p, look.emoji, QRectF(10, 16, 76, 64));
         break;
     case 5:
-        paintSpiderWeb(p, c, 36);
-        drawEmoji(p, look.emoji, QRectF(16, 16, 64, 64));
+        PaintSpiderWeb(p, c, 36);
+        DrawEmoji(p, look.emoji, QRectF(16, 16, 64, 64));
         break;
     case 6:
-        drawGlow(p, c, 34, QColor(255, 240, 170, 200));
-        drawEmoji(p, look.emoji, QRectF(14, 14, 68, 68));
+        DrawGlow(p, c, 34, QColor(255, 240, 170, 200));
+        DrawEmoji(p, look.emoji, QRectF(14, 14, 68, 68));
         break;
     default:
-        drawEmoji(p, look.emoji, QRectF(15, 14, 66, 68));
+        DrawEmoji(p, look.emoji, QRectF(15, 14, 66, 68));
         break;
     }
 }
 
-void paintBonus(QPainter& p) {
+void PaintBonus(QPainter& p) {
     const QPointF c(48, 48);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -208,7 +208,7 @@ void paintBonus(QPainter& p) {
         p.drawPath(ray);
     }
     p.restore();
-    paintMedallion(p, c, 36, QColor(255, 200, 80), QColor(150, 40, 0), Ring::Gold);
+    PaintMedallion(p, c, 36, QColor(255, 200, 80), QColor(150, 40, 0), Ring::Gold);
     // The trick-or-treat pail: a pumpkin with a wire handle and sweets.
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -218,9 +218,9 @@ void paintBonus(QPainter& p) {
     p.setPen(QPen(QColor(210, 210, 220), 2.4, Qt::SolidLine, Qt::RoundCap));
     p.drawArc(QRectF(24, 12, 48, 44), 16 * 15, 16 * 150);
     p.restore();
-    drawEmoji(p, QStringLiteral("🍬"), QRectF(26, 20, 22, 16));
-    drawEmoji(p, QStringLiteral("🍭"), QRectF(48, 14, 20, 22));
-    drawEmoji(p, QStringLiteral("🎃"), QRectF(20, 28, 56, 48));
+    DrawEmoji(p, QStringLiteral("🍬"), QRectF(26, 20, 22, 16));
+    DrawEmoji(p, QStringLiteral("🍭"), QRectF(48, 14, 20, 22));
+    DrawEmoji(p, QStringLiteral("🎃"), QRectF(20, 28, 56, 48));
     // Ribbon banner.
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -239,60 +239,60 @@ void paintBonus(QPainter& p) {
     p.setBrush(rg);
     p.drawPath(ribbon);
     p.restore();
-    drawGradientText(p, QStringLiteral("BONUS"), labelFont(14), QPointF(48, 75.5), QColor(255, 255, 200),
+    DrawGradientText(p, QStringLiteral("BONUS"), LabelFont(14), QPointF(48, 75.5), QColor(255, 255, 200),
                      QColor(255, 190, 0), QColor(40, 0, 0), 1.3);
 }
 
 // The wild: a witch's-fire flame that swells and glows over three frames.
-void paintWild(QPainter& p, int frame) {
+void PaintWild(QPainter& p, int frame) {
     const QPointF c(48, 48);
     const double pulse = 0.55 + 0.225 * frame; // 0.55, 0.775, 1.0
-    paintMedallion(p, c, 42, QColor(210, 255, 120), QColor(60, 0, 90), Ring::Gold);
-    drawGlow(p, QPointF(48, 46), 24 + 14 * pulse, QColor(180, 255, 80, static_cast<int>(120 + 120 * pulse)));
+    PaintMedallion(p, c, 42, QColor(210, 255, 120), QColor(60, 0, 90), Ring::Gold);
+    DrawGlow(p, QPointF(48, 46), 24 + 14 * pulse, QColor(180, 255, 80, static_cast<int>(120 + 120 * pulse)));
     const double fw = 40 + 10 * pulse;
     const double fh = 40 + 10 * pulse;
-    drawEmoji(p, QStringLiteral("🔥"), QRectF(48 - fw / 2, 56 - fh, fw, fh + 4));
-    drawOutlinedText(p, QStringLiteral("WILD"), labelFont(23), QPointF(48, 70),
-                     mixColour(QColor(255, 230, 60), QColor(255, 255, 230), pulse - 0.55), QColor(50, 0, 70),
+    DrawEmoji(p, QStringLiteral("🔥"), QRectF(48 - fw / 2, 56 - fh, fw, fh + 4));
+    DrawOutlinedText(p, QStringLiteral("WILD"), LabelFont(23), QPointF(48, 70),
+                     MixColour(QColor(255, 230, 60), QColor(255, 255, 230), pulse - 0.55), QColor(50, 0, 70),
                      2.0, QColor(200, 255, 80, static_cast<int>(90 + 100 * pulse)));
     if (frame > 0) {
-        sparkle(p, QPointF(20, 26), 3 + 2 * frame, QColor(230, 255, 200));
-        sparkle(p, QPointF(78, 22), 2 + 2 * frame, QColor(230, 255, 200));
+        Sparkle(p, QPointF(20, 26), 3 + 2 * frame, QColor(230, 255, 200));
+        Sparkle(p, QPointF(78, 22), 2 + 2 * frame, QColor(230, 255, 200));
     }
 }
 
 } // namespace
 
-QImage paintSymbolSheet() {
-    QImage sheet = newCanvas(4 * kTile, 3 * kTile);
+QImage PaintSymbolSheet() {
+    QImage sheet = NewCanvas(4 * kTile, 3 * kTile);
     for (int t = 0; t < kTileCount; ++t) {
-        const QRect r = tileRect(t);
-        QImage tile = newCanvas(kTile, kTile);
+        const QRect r = TileRect(t);
+        QImage tile = NewCanvas(kTile, kTile);
         {
             QPainter p(&tile);
-            paintDrumSurface(p, tile.rect());
+            PaintDrumSurface(p, tile.rect());
             if (t <= 7) {
-                paintSymbol(p, t);
+                PaintSymbol(p, t);
             } else if (t == 8) {
-                paintBonus(p);
+                PaintBonus(p);
             } else {
-                paintWild(p, t - 9);
+                PaintWild(p, t - 9);
             }
         }
-        drumShade(tile, tile.rect());
+        DrumShade(tile, tile.rect());
         QPainter sp(&sheet);
         sp.drawImage(r.topLeft(), tile);
     }
     return sheet.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage paintMotionStrip(const QImage& symbolSheet) {
+QImage PaintMotionStrip(const QImage& symbolSheet) {
     const int h = kTile * static_cast<int>(kMotionOrder.size());
-    QImage strip = newCanvas(kTile, h);
+    QImage strip = NewCanvas(kTile, h);
     {
         QPainter p(&strip);
         for (std::size_t i = 0; i < kMotionOrder.size(); ++i) {
-            p.drawImage(QPoint(0, static_cast<int>(i) * kTile), symbolSheet, tileRect(kMotionOrder[i]));
+            p.drawImage(QPoint(0, static_cast<int>(i) * kTile), symbolSheet, TileRect(kMotionOrder[i]));
         }
     }
     strip = strip.convertToFormat(QImage::Format_RGB32);

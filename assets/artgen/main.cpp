@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     const QStringList args = QGuiApplication::arguments();
     try {
         if (args.size() == 3 && args[1] == QStringLiteral("--contact-sheet")) {
-            const QImage sheet = morrow::artgen::contactSheet(morrow::artgen::buildArt());
+            const QImage sheet = morrow::artgen::ContactSheet(morrow::artgen::BuildArt());
             if (!sheet.save(args[2], "PNG")) {
                 std::fprintf(stderr, "morrow-artgen: cannot write %s\n", qPrintable(args[2]));
                 return 1;
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
                                  "       morrow-artgen --contact-sheet <out.png>\n");
             return 2;
         }
-        morrow::artgen::writeArt(morrow::artgen::buildArt(), args[1], args[2]);
+        morrow::artgen::WriteArt(morrow::artgen::BuildArt(), args[1], args[2]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "morrow-artgen: %s\n", e.what());
         return 1;

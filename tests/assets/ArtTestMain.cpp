@@ -34,7 +34,7 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvi
 namespace morrow::artgen::test {
 
 const std::vector<ArtFile>& art() {
-    static const std::vector<ArtFile> files = buildArt();
+    static const std::vector<ArtFile> files = BuildArt();
     return files;
 }
 
@@ -49,7 +49,7 @@ const ArtFile& artFile(const QString& path, bool embedded) {
 
 QImage decoded(const QString& path, bool embedded) {
     QImage img;
-    img.loadFromData(encodeArt(artFile(path, embedded)));
+    img.loadFromData(EncodeArt(artFile(path, embedded)));
     return img.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -26,7 +26,7 @@ TEST(BmpWriter, TrueColourHeaderPaddingAndBottomUpRows) {
     QImage img(3, 2, QImage::Format_RGB32);
     img.setPixel(0, 0, qRgb(1, 2, 3));    // top left
     img.setPixel(2, 1, qRgb(40, 50, 60)); // bottom right
-    const QByteArray b = encodeBmp(img, 24);
+    const QByteArray b = EncodeBmp(img, 24);
     const int rowBytes = 12; // 9 bytes of pixels padded to 12
     ASSERT_EQ(b.size(), 54 + 2 * rowBytes);
     EXPECT_EQ(b.left(2), QByteArray("BM"));
@@ -50,7 +50,7 @@ TEST(BmpWriter, PalettedDepthsPackIndicesAndPadPalette) {
     img.setPixel(4, 1, 2);
     img.setPixel(1, 0, 2); // top row:    0 2 0 0 0
 
-    const QByteArray four = encodeBmp(img, 4);
+    const QByteArray four = EncodeBmp(img, 4);
     const int paletteEnd4 = 54 + 16 * 4;
     EXPECT_EQ(le32(four, 10), static_cast<std::uint32_t>(paletteEnd4));
     EXPECT_EQ(le16(four, 28), 4);
@@ -63,7 +63,7 @@ TEST(BmpWriter, PalettedDepthsPackIndicesAndPadPalette) {
     EXPECT_EQ(static_cast<unsigned char>(four[paletteEnd4 + 2]), 0x20);
     EXPECT_EQ(static_cast<unsigned char>(four[paletteEnd4 + 4]), 0x02);
 
-    const QByteArray eight = encodeBmp(img, 8);
+    const QByteArray eight = EncodeBmp(img, 8);
     EXPECT_EQ(le32(eight, 10), 1078u);
     EXPECT_EQ(le16(eight, 28), 8);
     EXPECT_EQ(eight.size(), 1078 + 2 * 8);
@@ -86,9 +86,9 @@ TEST(BmpWriter, RefusesImagesThatDoNotFitTheDepth) {
     for (int i = 0; i < 17; ++i) {
         big.push_back(qRgb(i, i, i));
     }
-    EXPECT_THROW(encodeBmp(indexed(2, 2, big), 4), std::invalid_argument);
-    EXPECT_THROW(encodeBmp(QImage(2, 2, QImage::Format_RGB32), 8), std::invalid_argument);
-    EXPECT_THROW(encodeBmp(QImage(), 24), std::invalid_argument);
+    EXPECT_THROW(EncodeBmp(indexed(2, 2, big), 4), std::invalid_argument);
+    EXPECT_THROW(EncodeBmp(QImage(2, 2, QImage::Format_RGB32), 8), std::invalid_argument);
+    EXPECT_THROW(EncodeBmp(QImage(), 24), std::invalid_argument);
 }
 
 TEST(Quantiser, KeepsBlackWhiteAndSmallPalettesExact) {
@@ -101,7 +101,7 @@ TEST(Quantiser, KeepsBlackWhiteAndSmallPalettesExact) {
                                  : qRgb(4 * x, 255 - 4 * x, y * 30));
         }
     }
-    const QImage q = quantise256(img);
+    const QImage q = Quantise256(img);
     ASSERT_EQ(q.format(), QImage::Format_Indexed8);
     EXPECT_EQ(q.colorCount(), 256);
     for (int x = 0; x < 64; ++x) {
@@ -119,7 +119,7 @@ TEST(Quantiser, ManyColoursStayCloseAndDeterministic) {
         }
     }
     img.setPixel(5, 5, qRgb(0, 0, 0));
-    const QImage q = quantise256(img);
+    const QImage q = Quantise256(img);
     EXPECT_EQ(q.pixel(5, 5), qRgb(0, 0, 0));
     double error = 0;
     for (int x = 0; x < 256; ++x) {
@@ -130,5 +130,5 @@ TEST(Quantiser, ManyColoursStayCloseAndDeterministic) {
         }
     }
     EXPECT_LT(error / (256.0 * 64 * 3), 12.0);
-    EXPECT_EQ(encodeBmp(q, 8), encodeBmp(quantise256(img), 8));
+    EXPECT_EQ(EncodeBmp(q, 8), EncodeBmp(Quantise256(img), 8));
 }

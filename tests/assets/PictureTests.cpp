@@ -70,7 +70,7 @@ bool allBlack(const QImage& img, const QRect& r) {
 TEST(ArtFiles, EveryBmpHasItsSizeAndDepth) {
     for (const Expected& e : kBmpFiles) {
         SCOPED_TRACE(e.path);
-        const QByteArray b = encodeArt(artFile(QString::fromLatin1(e.path), e.embedded));
+        const QByteArray b = EncodeArt(artFile(QString::fromLatin1(e.path), e.embedded));
         ASSERT_GE(b.size(), 54);
         EXPECT_EQ(b.left(2), QByteArray("BM"));
         EXPECT_EQ(le32(b, 14), 40u);
@@ -88,7 +88,7 @@ TEST(ArtFiles, EveryBmpHasItsSizeAndDepth) {
 TEST(ArtFiles, BonusPicturesHaveTheExactWindowsLayout) {
     for (const char* name : {"TrickPick.bmp", "TrickTricked.bmp", "TrickTreat.bmp"}) {
         SCOPED_TRACE(name);
-        const QByteArray b = encodeArt(artFile(QString::fromLatin1(name), true));
+        const QByteArray b = EncodeArt(artFile(QString::fromLatin1(name), true));
         EXPECT_EQ(b.size(), 276278);
         EXPECT_EQ(le32(b, 2), 276278u);
         EXPECT_EQ(le32(b, 10), 1078u);
@@ -117,16 +117,16 @@ TEST(ArtFiles, ChipsAndIconsArePngsOfTheirSizes) {
 }
 
 TEST(ArtFiles, TheSamePicturesEveryTime) {
-    const std::vector<ArtFile> again = buildArt();
+    const std::vector<ArtFile> again = BuildArt();
     ASSERT_EQ(again.size(), art().size());
     for (std::size_t i = 0; i < again.size(); ++i) {
-        EXPECT_EQ(encodeArt(again[i]), encodeArt(art()[i])) << again[i].path.toStdString();
+        EXPECT_EQ(EncodeArt(again[i]), EncodeArt(art()[i])) << again[i].path.toStdString();
     }
     // Written twice into fresh directories, the files are byte for byte equal.
     QTemporaryDir first, second;
     ASSERT_TRUE(first.isValid() && second.isValid());
-    writeArt(art(), first.filePath("game"), first.filePath("embedded"));
-    writeArt(again, second.filePath("game"), second.filePath("embedded"));
+    WriteArt(art(), first.filePath("game"), first.filePath("embedded"));
+    WriteArt(again, second.filePath("game"), second.filePath("embedded"));
     for (const ArtFile& f : art()) {
         const QString rel = (f.embedded ? QStringLiteral("embedded/") : QStringLiteral("game/")) + f.path;
         QFile a(first.filePath(rel)), b(second.filePath(rel));
@@ -147,7 +147,7 @@ TEST(ArtFiles, TheBuildWroteTheSameProgramFiles) {
         }
         QFile file(QDir(QString::fromLocal8Bit(dir)).filePath(f.path));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << f.path.toStdString();
-        EXPECT_EQ(file.readAll(), encodeArt(f)) << f.path.toStdString();
+        EXPECT_EQ(file.readAll(), EncodeArt(f)) << f.path.toStdString();
     }
 }
 
@@ -199,14 +199,14 @@ TEST(Symbols, TilesAreDistinctAndShadedLikeADrum) {
     const QImage sheet = decoded(QStringLiteral("Morro96.bmp"), false);
     for (int t = 0; t < kTileCount; ++t) {
         SCOPED_TRACE(t);
-        const QRect r = tileRect(t);
+        const QRect r = TileRect(t);
         const double top = meanBrightness(sheet, QRect(r.left(), r.top(), kTile, 4));
         const double bottom = meanBrightness(sheet, QRect(r.left(), r.bottom() - 3, kTile, 4));
         const double middle = meanBrightness(sheet, QRect(r.left(), r.top() + 30, kTile, 4));
         EXPECT_LT(top, middle * 0.6);
         EXPECT_LT(bottom, middle * 0.6);
         for (int u = 0; u < t; ++u) {
-            EXPECT_NE(sheet.copy(r), sheet.copy(tileRect(u))) << u;
+            EXPECT_NE(sheet.copy(r), sheet.copy(TileRect(u))) << u;
         }
     }
 }
@@ -294,7 +294,7 @@ TEST(Bonus, PickTilesHaveFramesAtTheirExactBounds) {
     const QImage pick = decoded(QStringLiteral("TrickPick.bmp"), true);
     for (int k = 0; k < 6; ++k) {
         SCOPED_TRACE(k);
-        const QRect r = pumpkinTile(k); // inclusive 22 + 100k .. 115 + 100k, 330 .. 424
+        const QRect r = PumpkinTile(k); // inclusive 22 + 100k .. 115 + 100k, 330 .. 424
         EXPECT_EQ(r.left(), 22 + 100 * k);
         EXPECT_EQ(r.right(), 115 + 100 * k);
         for (int y = 330; y <= 424; y += 2) {
