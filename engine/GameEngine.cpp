@@ -425,7 +425,7 @@ void GameEngine::FormMouseDown(int x, int y) {
 
     if (InBand(kNudgeRow, fieldY)) {
         if (s.NudgeChance && s.Nudges > 0) {
-            if (column >= 0 && !Busy()) {
+            if (column >= 0) {
                 NudgeReel(column);
             }
         } else {
