@@ -7,7 +7,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMORROW_WERROR=ON
 endif
 
-.PHONY: all setup build run test test-plain test-asan bench format format-check contact-sheet clean
+.PHONY: all setup build run test test-plain test-asan bench format format-check contact-sheet sound-sheet clean
 
 all: build
 
@@ -42,6 +42,9 @@ format-check: build
 
 contact-sheet: build
 	cmake --build --preset default --target contact-sheet
+
+sound-sheet: build
+	cmake --build --preset default --target sound-sheet
 
 clean:
 	rm -rf build build-asan

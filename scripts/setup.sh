@@ -10,7 +10,11 @@ packages=(
   # windows, drawing, dialogs
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # sound effects and music
-  libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
+  libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont fluidsynth
+  # making our sounds and music
+  libsndfile1-dev espeak-ng libespeak-ng-dev sox abcmidi
+  # help file and help viewer
+  qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite
   # game record file
   libsimpleini-dev
   # tests and benchmarks
