@@ -1,0 +1,55 @@
+#include "TPaychart.h"
+
+#include "ArtResources.h"
+#include "DialogLook.h"
+#include "Dialogs.h"
+#include "GameSession.h"
+
+#include <QImageReader>
+#include <QLabel>
+#include <QPixmap>
+
+namespace morrow {
+
+namespace {
+
+constexpr int kDesignWidth = 632;
+constexpr int kDesignHeight = 413;
+constexpr int kHelpContext = 41010;
+
+} // namespace
+
+TPaychart::TPaychart(const GameSession& session, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Payoff Chart"));
+    setProperty("helpContext", kHelpContext);
+    setFont(DialogFont(13));
+    SetDialogFrame(*this, kDesignWidth, kDesignHeight);
+    Image1 = new QLabel(this);
+    Image1->move(0, 0);
+    FormCreate(session);
+    CentreOnScreen(*this);
+}
+
+void TPaychart::FormCreate(const GameSession& session) {
+    pictureFile_ = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(art::kPayChartFile);
+    setUpdatesEnabled(false);
+    QImageReader reader(pictureFile_);
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        setUpdatesEnabled(true);
+        ShowError(parentWidget(), session, QStringLiteral("Cannot open file %1").arg(pictureFile_));
+        return;
+    }
+    Image1->setPixmap(QPixmap::fromImage(picture));
+    Image1->resize(picture.size());
+    setFixedSize(picture.size());
+    hasPicture_ = true;
+    setUpdatesEnabled(true);
+}
+
+void RunPaychart(QWidget* parent, const GameSession& session) {
+    TPaychart chart(session, parent);
+    chart.exec();
+}
+
+} // namespace morrow
