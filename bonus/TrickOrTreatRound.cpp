@@ -1,5 +1,7 @@
 #include "TrickOrTreatRound.h"
 
+#include <algorithm>
+
 namespace morrow {
 
 namespace {
@@ -56,6 +58,18 @@ void TrickOrTreatRound::Close() {
     if (pickedPrize_ > 1) {
         SaturatingAdd(session_.TricksWon, pickedPrize_);
     }
+}
+
+int RandomPumpkin(const std::function<int(int n)>& random) {
+    return 1 + std::clamp(random(kPumpkinCount), 0, kPumpkinCount - 1);
+}
+
+int PickPumpkinUnseen(GameSession& session, const std::function<int(int n)>& random) {
+    const int pumpkin = RandomPumpkin(random);
+    TrickOrTreatRound round(session);
+    round.RevealPumpkin(pumpkin);
+    round.Close();
+    return pumpkin;
 }
 
 } // namespace morrow

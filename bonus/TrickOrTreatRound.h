@@ -3,6 +3,7 @@
 #include "GameSession.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,5 +51,15 @@ private:
     bool closed_ = false;
     std::int32_t pickedPrize_ = 0;
 };
+
+// A pumpkin 1..6 drawn from `random`, which gives 0..n-1 (a value out of
+// that range is held to its nearest end).
+int RandomPumpkin(const std::function<int(int n)>& random);
+
+// The bonus game of a window that is closing: a pumpkin picked at random and
+// its prize handed out exactly as a pick and a close of the window would,
+// with nothing shown or heard, so the game that is saved holds the prize.
+// Returns the pumpkin picked.
+int PickPumpkinUnseen(GameSession& session, const std::function<int(int n)>& random);
 
 } // namespace morrow

@@ -68,5 +68,26 @@ TEST(TrickOrTreatRoundTest, EmptyPumpkinWinsNothingAndOnlyTheFirstPickCounts) {
     EXPECT_EQ(rig.session.TricksWon, 0);
 }
 
+// The unseen pick of a closing window hands out the prize as a pick and a
+// close would: credits into WinAmount and TricksWon, nudges into Nudges.
+TEST(PickPumpkinUnseenTest, HandsOutThePrizeAsPickAndCloseWould) {
+    struct Case {
+        int random;
+        int pumpkin, winAmount, nudges, tricksWon;
+    };
+    for (const Case c : {Case{1, 2, 200, 3, 200}, Case{2, 3, 0, 7, 0}, Case{0, 1, 0, 3, 0},
+                         Case{-4, 1, 0, 3, 0}, Case{9, 6, 100, 3, 100}}) {
+        RoundRig rig;
+        const int pumpkin = PickPumpkinUnseen(rig.session, [&c](int n) {
+            EXPECT_EQ(n, kPumpkinCount);
+            return c.random;
+        });
+        EXPECT_EQ(pumpkin, c.pumpkin) << "random " << c.random << " (out of range is held to 0..5)";
+        EXPECT_EQ(rig.session.WinAmount, c.winAmount) << "pumpkin " << pumpkin;
+        EXPECT_EQ(rig.session.Nudges, c.nudges) << "pumpkin " << pumpkin;
+        EXPECT_EQ(rig.session.TricksWon, c.tricksWon) << "pumpkin " << pumpkin;
+    }
+}
+
 } // namespace
 } // namespace morrow

@@ -1,0 +1,250 @@
+#include "TTrickForm.h"
+
+#include "ArtResources.h"
+#include "GameEngine.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRect>
+#include <QScreen>
+
+#include <utility>
+
+namespace morrow {
+
+namespace {
+
+// Screens below this many pixels per inch get the window maximised.
+constexpr qreal kMaximiseBelowDpi = 100.0;
+constexpr QRgb kPrizeRed = qRgb(255, 0, 0);
+
+// One of the embedded pictures, ready to draw on. Should it ever be missing,
+// a black picture of the same size keeps the tiles where the player expects
+// them.
+QImage LoadPicture(const char* resource) {
+    QImage picture(QString::fromLatin1(resource));
+    if (picture.isNull()) {
+        picture = QImage(kTrickPictureWidth, kTrickPictureHeight, QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        return picture;
+    }
+    return picture.convertToFormat(QImage::Format_RGB32);
+}
+
+// The virtual key code of the two keys that pick, whatever the shift state.
+int KeyCodeOf(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return static_cast<int>(GameKey::Enter);
+    case Qt::Key_Space:
+        return static_cast<int>(GameKey::Space);
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+TTrickForm::TTrickForm(GameSession& session, TrickFormCollaborators collaborators, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), session_(session),
+      collaborators_(std::move(collaborators)), round_(session), image1_(LoadPicture(art::kTrickPick)),
+      image2_(LoadPicture(art::kTrickTricked)), image3_(LoadPicture(art::kTrickTreat)) {
+    Q_ASSERT_X(collaborators_.random, "TTrickForm", "the keyboard's pick needs a random source");
+    setWindowTitle(QString::fromLatin1(kTrickFormCaption));
+    setModal(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // The paint event covers every pixel: black around the picture.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    Timer1.setInterval(kTimer1Milliseconds);
+    Timer1.setSingleShot(true);
+    Timer1.setTimerType(Qt::PreciseTimer);
+    connect(&Timer1, &QTimer::timeout, this, &TTrickForm::Timer1Timer);
+    Timer2.setInterval(kTimer2Milliseconds);
+    Timer2.setSingleShot(true);
+    Timer2.setTimerType(Qt::PreciseTimer);
+    connect(&Timer2, &QTimer::timeout, this, &TTrickForm::Timer2Timer);
+
+    FormCreate();
+    Timer2.start();
+}
+
+TTrickForm::~TTrickForm() = default;
+
+// The window covers the screen it opens on, centred there; the pictures are
+// centred in it.
+void TTrickForm::FormCreate() {
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const QRect screenArea =
+        screen ? screen->geometry() : QRect(0, 0, session_.ScreenWidth, session_.ScreenHeight);
+    const int width = session_.ScreenWidth > 0 ? session_.ScreenWidth : screenArea.width();
+    const int height = session_.ScreenHeight > 0 ? session_.ScreenHeight : screenArea.height();
+    resize(width, height);
+    move(screenArea.left() + (screenArea.width() - width) / 2,
+         screenArea.top() + (screenArea.height() - height) / 2);
+    if (screen && screen->logicalDotsPerInch() < kMaximiseBelowDpi) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+    PlacePictures();
+}
+
+// Centred in the client area, each half-difference truncated toward zero; a
+// client area smaller than the picture cuts it on both sides.
+void TTrickForm::PlacePictures() {
+    pictureOffset_ =
+        QPoint((this->width() - kTrickPictureWidth) / 2, (this->height() - kTrickPictureHeight) / 2);
+    update();
+}
+
+const QImage& TTrickForm::ShownPicture() const {
+    if (!round_.Picked()) {
+        return image1_;
+    }
+    return round_.PickedPrize() > 0 ? image3_ : image2_;
+}
+
+void TTrickForm::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    painter.drawImage(pictureOffset_, ShownPicture());
+}
+
+void TTrickForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlacePictures();
+}
+
+// Any mouse button. A press on the picture goes to the picture, one beside
+// it to the window.
+void TTrickForm::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (state_ == TrickFormState::Closed) {
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const QRect picture(pictureOffset_, QSize(kTrickPictureWidth, kTrickPictureHeight));
+    if (!picture.contains(point)) {
+        FormMouseDown();
+    } else if (state_ == TrickFormState::Picking) {
+        Image1MouseDown(point - pictureOffset_);
+    }
+    // The trick and treat pictures take no clicks.
+}
+
+// The black area beside the picture: a miss while picking; after the pick
+// it closes the window at once.
+void TTrickForm::FormMouseDown() {
+    if (state_ == TrickFormState::Picking) {
+        ShowMissMessage();
+    } else {
+        done(QDialog::Accepted);
+    }
+}
+
+void TTrickForm::Image1MouseDown(QPoint picturePoint) {
+    const std::optional<int> pumpkin = PumpkinAt(picturePoint.x(), picturePoint.y());
+    if (!pumpkin) {
+        ShowMissMessage();
+        return;
+    }
+    RevealPumpkin(*pumpkin);
+}
+
+// Every key is taken here, so Escape does not close the window.
+void TTrickForm::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+    FormKeyDown(KeyCodeOf(event->key()));
+}
+
+void TTrickForm::FormKeyDown(int keyCode) {
+    const bool pickKey =
+        keyCode == static_cast<int>(GameKey::Enter) || keyCode == static_cast<int>(GameKey::Space);
+    if (pickKey && state_ == TrickFormState::Picking) {
+        RevealPumpkin(RandomPumpkin(collaborators_.random));
+    }
+}
+
+void TTrickForm::RevealPumpkin(int pumpkin) {
+    const std::optional<PumpkinReveal> reveal = round_.RevealPumpkin(pumpkin);
+    if (!reveal) {
+        return;
+    }
+    const bool treat = reveal->prize != PumpkinPrize::Empty;
+    state_ = treat ? TrickFormState::TreatShown : TrickFormState::TrickShown;
+    if (collaborators_.playWinSound) {
+        collaborators_.playWinSound(treat ? kTreatSound : kTrickSound);
+    }
+    Timer1.start();
+    if (treat) {
+        WritePrize(QString::fromStdString(reveal->text));
+    }
+    update();
+}
+
+// Writes the prize on the treat picture, centred on its dark patch, over
+// whatever lies there.
+void TTrickForm::WritePrize(const QString& text) {
+    QFont font(QString::fromLatin1(kPrizeFontFamily));
+    font.setPixelSize(kPrizeFontPixels);
+    font.setBold(true);
+    QPainter painter(&image3_);
+    painter.setFont(font);
+    painter.setPen(QColor(kPrizeRed));
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int left = kPrizeTextCentreX - metrics.horizontalAdvance(text) / 2;
+    const int top = kPrizeTextCentreY - metrics.height() / 2;
+    painter.drawText(left, top + metrics.ascent(), text);
+}
+
+void TTrickForm::ShowMissMessage() {
+    QMessageBox box(
+        QMessageBox::Information, QString::fromStdString(session_.GameTitle),
+        QString::fromLatin1(kMissedPumpkinText.data(), static_cast<qsizetype>(kMissedPumpkinText.size())),
+        QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TTrickForm::Timer1Timer() {
+    done(QDialog::Accepted);
+}
+
+void TTrickForm::Timer2Timer() {
+    if (collaborators_.playTrickOrTreat) {
+        collaborators_.playTrickOrTreat();
+    }
+}
+
+void TTrickForm::done(int result) {
+    if (state_ != TrickFormState::Closed) {
+        FormClose();
+    }
+    QDialog::done(result);
+}
+
+void TTrickForm::FormClose() {
+    Timer1.stop();
+    Timer2.stop();
+    if (!round_.Picked()) {
+        round_.RevealPumpkin(RandomPumpkin(collaborators_.random));
+    }
+    round_.Close();
+    state_ = TrickFormState::Closed;
+}
+
+void RunTrickOrTreat(QWidget* parent, GameSession& session, TrickFormCollaborators collaborators) {
+    TTrickForm form(session, std::move(collaborators), parent);
+    form.exec();
+    // A modal loop cut short (the application quitting) still ends the round.
+    if (form.State() != TrickFormState::Closed) {
+        form.done(QDialog::Accepted);
+    }
+}
+
+} // namespace morrow
