@@ -116,6 +116,14 @@ void TTrickForm::paintEvent(QPaintEvent* /*event*/) {
     painter.drawImage(pictureOffset_, ShownPicture());
 }
 
+// The keys go to this window as soon as it shows, with or without a window
+// manager to hand them over.
+void TTrickForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+}
+
 void TTrickForm::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     PlacePictures();
