@@ -49,7 +49,6 @@ TBorrowC::TBorrowC(GameSession& session, const DigitStrips& strips, const QLocal
         chip->setGeometry(kChipLefts[tag], 104, 80, 57);
         chip->setIcon(QIcon(QString::fromLatin1(kChipPictures[tag])));
         chip->setIconSize(QSize(66, 42));
-        chip->setAutoDefault(false);
         chip->setProperty("Tag", static_cast<int>(tag));
         chip->setAccessibleName(QStringLiteral("%1 credits").arg(kChipAmounts[tag]));
         SetHelpContext(*chip, kControlContext);
@@ -86,7 +85,6 @@ TBorrowC::TBorrowC(GameSession& session, const DigitStrips& strips, const QLocal
 
     BitBtn7 = new QPushButton(GlyphIcon(ButtonGlyph::Help), QStringLiteral("&Help"), this);
     BitBtn7->setGeometry(10, 246, 127, 46);
-    BitBtn7->setAutoDefault(false);
     SetHelpContext(*BitBtn7, kControlContext);
     connect(BitBtn7, &QPushButton::clicked, this, &TBorrowC::BitBtn7Click);
 
