@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace morrow {
+
+// A day of the calendar: year (e.g. 1998), month 1..12, day 1..31.
+struct CalendarDate {
+    int year = 1970;
+    int month = 1;
+    int day = 1;
+};
+
+// Where the record file gets "today" from; tests hand in a fixed day.
+using TodaySource = std::function<CalendarDate()>;
+
+// Today in the local time zone, from the system clock.
+CalendarDate SystemToday();
+
+// The date as a saved game shows it: "mm/dd/yy" with `separator` in place of
+// the slashes, e.g. "10/31/98" or "10.31.98".
+std::string FormatGameDate(const CalendarDate& date, std::string_view separator);
+
+// The date separator of a strftime date format such as "%m/%d/%y" or
+// "%d.%m.%Y": the first character after the first field when it is a mark
+// of punctuation, otherwise "/".
+std::string DateSeparatorOf(std::string_view dateFormat);
+
+// The date separator of the LC_TIME locale in force (call setlocale first;
+// QApplication does), "/" in the C locale.
+std::string LocaleDateSeparator();
+
+} // namespace morrow
