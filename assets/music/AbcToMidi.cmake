@@ -18,6 +18,8 @@ endforeach()
 
 get_filename_component(name "${INPUT}" NAME)
 set(partial "${OUTPUT}.part")
+get_filename_component(outputDir "${OUTPUT}" DIRECTORY)
+file(MAKE_DIRECTORY "${outputDir}")
 file(REMOVE "${partial}")
 
 execute_process(
@@ -26,35 +28,45 @@ execute_process(
   OUTPUT_VARIABLE messages
   ERROR_VARIABLE messages)
 
-# One message per line; keep what abc2midi says about the notation.
-string(REPLACE "\n" ";" lines "${messages}")
+# One message per line; keep what abc2midi says about the notation. The
+# lines are walked as plain strings, not as a CMake list, because messages
+# such as "probably missing ']'" would upset list splitting.
+set(rest "${messages}\n")
 set(errors "")
-set(warnings "")
-foreach(line IN LISTS lines)
+set(errorCount 0)
+while(NOT rest STREQUAL "")
+  string(FIND "${rest}" "\n" end)
+  string(SUBSTRING "${rest}" 0 ${end} line)
+  math(EXPR end "${end} + 1")
+  string(SUBSTRING "${rest}" ${end} -1 rest)
   if(line MATCHES "^[ \t]*(Error|error|ERROR)")
-    list(APPEND errors "${line}")
+    string(APPEND errors "\n  ${line}")
+    math(EXPR errorCount "${errorCount} + 1")
   elseif(line MATCHES "^[ \t]*(Warning|warning)")
-    list(APPEND warnings "${line}")
+    message(NOTICE "${name}: ${line}")
   endif()
-endforeach()
-
-foreach(line IN LISTS warnings)
-  message(NOTICE "${name}: ${line}")
-endforeach()
+endwhile()
 
 set(failure "")
 if(NOT status EQUAL 0)
   set(failure "abc2midi exited with ${status}")
-elseif(errors)
-  list(LENGTH errors count)
-  list(JOIN errors "\n  " text)
-  set(failure "abc2midi reported ${count} error(s):\n  ${text}")
+elseif(errorCount GREATER 0)
+  set(failure "abc2midi reported ${errorCount} error(s)")
 elseif(NOT EXISTS "${partial}")
   set(failure "abc2midi wrote no MIDI file (no tune in the file?)")
 else()
   file(SIZE "${partial}" size)
   if(size LESS 14)
     set(failure "abc2midi wrote an empty MIDI file")
+  endif()
+endif()
+if(failure)
+  # Show what abc2midi said: its error lines, or everything when it named none.
+  if(errorCount GREATER 0)
+    string(APPEND failure ":${errors}")
+  else()
+    string(STRIP "${messages}" text)
+    string(APPEND failure ":\n  ${text}")
   endif()
 endif()
 
@@ -71,10 +83,6 @@ endif()
 
 if(failure)
   file(REMOVE "${partial}" "${OUTPUT}")
-  if(NOT errors)
-    string(STRIP "${messages}" messages)
-    string(APPEND failure "\n${messages}")
-  endif()
   message(FATAL_ERROR "${name}: ${failure}")
 endif()
 
