@@ -117,6 +117,12 @@ int PrintSoundSheet(const std::filesystem::path& dir, Playback playback, std::FI
     double total = 0.0;
     for (const SoundRecipe& r : SoundRecipes()) {
         const std::filesystem::path file = dir / r.name;
+        std::error_code ec;
+        if (!std::filesystem::exists(file, ec)) {
+            std::fprintf(out, "%-12s missing\n", r.name);
+            status = 1;
+            continue;
+        }
         try {
             const Stereo s = ReadWav(file);
             total += s.Seconds();
@@ -127,7 +133,7 @@ int PrintSoundSheet(const std::filesystem::path& dir, Playback playback, std::FI
                 PlayFile(*player, file);
             }
         } catch (const std::exception& e) {
-            std::fprintf(out, "%-12s missing or unreadable: %s\n", r.name, e.what());
+            std::fprintf(out, "%-12s unreadable: %s\n", r.name, e.what());
             status = 1;
         }
     }

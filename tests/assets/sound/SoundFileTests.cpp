@@ -1,5 +1,6 @@
 // The sound files the build wrote into the program directory, read back as
 // the game's player reads them, and the generator run again from scratch.
+#include "SoundTestSupport.h"
 #include "Wave.h"
 
 #include <sndfile.h>
@@ -25,6 +26,7 @@ extern char** environ;
 
 namespace fs = std::filesystem;
 using namespace morrow::soundgen;
+using morrow::soundgen::test::TempDir;
 
 namespace {
 
@@ -54,29 +56,6 @@ std::string Bytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "morrow-sound-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot make a temporary directory");
-        }
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 struct Expected {
     const char* name;

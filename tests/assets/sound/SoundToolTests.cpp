@@ -1,29 +1,30 @@
 // The measures and effects every sound is built on: the loudness meter that
-// sets their levels, the normaliser's ceiling, the speed change the voices go
-// through, and the WAV writer's failure path.
+// sets their levels, the normaliser's ceiling, the speed and pitch changes,
+// echo and room the voices go through, the speech synthesiser, the WAV
+// writer and reader, and the sound sheet.
 #include "Effects.h"
 #include "SoundSet.h"
+#include "SoundSheet.h"
+#include "SoundTestSupport.h"
+#include "Speech.h"
 #include "Wave.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <numbers>
 #include <stdexcept>
+#include <string>
 
 using namespace morrow::soundgen;
+using morrow::soundgen::test::Sine;
+using morrow::soundgen::test::TempDir;
 
 namespace {
-
-Mono Sine(double hz, double seconds, double amplitude, int rate = kSampleRate) {
-    Mono m(static_cast<std::size_t>(seconds * rate));
-    for (std::size_t i = 0; i < m.size(); ++i) {
-        m[i] = static_cast<float>(amplitude *
-                                  std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate));
-    }
-    return m;
-}
 
 // Amplitude of the component at hz (Goertzel over a Hann window).
 double AmplitudeAt(const Mono& m, double hz) {
@@ -39,6 +40,22 @@ double AmplitudeAt(const Mono& m, double hz) {
     }
     const double power = s1 * s1 + s2 * s2 - c * s1 * s2;
     return 2.0 * std::sqrt(std::max(power, 0.0)) / windowSum;
+}
+
+double Energy(const Mono& m, std::size_t from, std::size_t to) {
+    double e = 0.0;
+    for (std::size_t i = from; i < std::min(to, m.size()); ++i) {
+        e += static_cast<double>(m[i]) * m[i];
+    }
+    return e;
+}
+
+float PeakIn(const Stereo& s, double from, double to) {
+    float p = 0.0f;
+    for (std::size_t i = FramesFor(from); i < std::min(FramesFor(to), s.Frames()); ++i) {
+        p = std::max({p, std::abs(s.left[i]), std::abs(s.right[i])});
+    }
+    return p;
 }
 
 } // namespace
@@ -110,4 +127,126 @@ TEST(WriteWav, FailureThrowsAndLeavesNothing) {
         std::filesystem::temp_directory_path() / "morrow-sound-no-such-dir" / "x.wav";
     EXPECT_THROW(WriteWav(ToStereo(Sine(440, 0.1, 0.1)), missing), std::runtime_error);
     EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+}
+
+// Shifting the pitch an octave down keeps the length and halves the tone's
+// frequency (counted by its zero crossings), with nothing left at the old
+// pitch.
+TEST(ShiftPitch, AnOctaveDownKeepsTheLength) {
+    const Mono in = Sine(440, 1.0, 0.5);
+    const Mono out = ShiftPitch(in, 0.5, 0.045);
+    ASSERT_EQ(out.size(), in.size());
+    const Mono middle(out.begin() + 4410, out.end() - 4410); // past the first grain
+    int crossings = 0;
+    for (std::size_t i = 1; i < middle.size(); ++i) {
+        crossings += (middle[i - 1] < 0.0f) != (middle[i] < 0.0f) ? 1 : 0;
+    }
+    const double hz = crossings / 2.0 / (static_cast<double>(middle.size()) / kSampleRate);
+    EXPECT_NEAR(hz, 220.0, 15.0);
+    EXPECT_LT(AmplitudeAt(middle, 440), 0.01) << "the old pitch is still there";
+}
+
+// Each repeat of an echo comes exactly one delay after the one before, the
+// first at the wet level and every further one quieter by the feedback, with
+// silence in between.
+TEST(Echo, RepeatsOneDelayApartDyingByTheFeedback) {
+    Mono impulse(4410, 0.0f);
+    impulse[0] = 0.5f;
+    const Mono out = Echo(impulse, 0.1, 0.5f, 0.5f, 20000.0, 0.5);
+    EXPECT_EQ(out.size(), impulse.size() + FramesFor(0.5));
+    const std::size_t delay = FramesFor(0.1);
+    std::vector<double> repeats;
+    for (std::size_t k = 0; k < 4; ++k) {
+        repeats.push_back(Energy(out, k * delay, k * delay + 200));
+        EXPECT_LT(Energy(out, k * delay + 300, (k + 1) * delay), 1e-9) << "sound between repeats " << k;
+    }
+    EXPECT_NEAR(repeats[1] / repeats[0], 0.25, 0.25 * 0.15) << "first repeat not at the wet level";
+    for (std::size_t k = 2; k < repeats.size(); ++k) {
+        EXPECT_NEAR(repeats[k] / repeats[k - 1], 0.25, 0.25 * 0.15) << "repeat " << k;
+    }
+}
+
+// The largest room the jingles use dies away (more than 40 dB down 3.5 s
+// after a click), and with no room level the direct sound passes
+// untouched, followed by silence.
+TEST(Reverb, DiesAwayAndPassesTheDirectSound) {
+    Stereo click;
+    click.Resize(4410);
+    click.left[0] = click.right[0] = 0.5f;
+    ReverbSettings hall;
+    hall.roomSize = 0.88;
+    hall.wet = 0.3;
+    hall.tail = 4.0;
+    const Stereo ringing = Reverb(click, hall);
+    EXPECT_GT(PeakIn(ringing, 0.05, 0.5), 0.005f) << "the room does not answer";
+    EXPECT_LT(PeakIn(ringing, 3.5, 4.1), 0.01f * PeakIn(ringing, 0.05, 0.5)) << "the room does not die away";
+
+    hall.wet = 0.0;
+    const Stereo dry = Reverb(click, hall);
+    EXPECT_EQ(dry.left[0], 0.5f);
+    EXPECT_EQ(PeakIn(dry, 1.0 / kSampleRate, 4.1), 0.0f) << "sound without a room";
+}
+
+// The synthesiser speaks a short line in a plausible time and with real
+// energy; an unknown voice and a second session at once are errors, not
+// silence.
+TEST(Speaker, SpeaksAndRefusesWhatItCannotDo) {
+    Speaker speaker;
+    const Mono line = speaker.Say("Trick or treat!", {"en-us", 150, 50, 50});
+    const double seconds = static_cast<double>(line.size()) / speaker.Rate();
+    EXPECT_GT(seconds, 0.5);
+    EXPECT_LT(seconds, 2.5);
+    EXPECT_GT(Energy(line, 0, line.size()) / static_cast<double>(line.size()), 1e-4) << "hardly audible";
+    EXPECT_THROW(speaker.Say("Boo", {"no-such-voice", 150, 50, 50}), std::runtime_error);
+    EXPECT_THROW(Speaker second, std::runtime_error);
+}
+
+// A sound written and read back keeps every sample to within one step of
+// 16-bit PCM with its channels in order; samples beyond full scale are held
+// at full scale, never wrapped round to the other sign.
+TEST(WriteWav, RoundTripKeepsSamplesAndClampsOverload) {
+    const TempDir dir;
+    Stereo s{Sine(440, 0.2, 0.5), Sine(660, 0.2, -0.25)};
+    s.left[10] = 1.5f;
+    s.right[11] = -1.5f;
+    WriteWav(s, dir.Path() / "x.wav");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "x.wav.part")) << "temporary file left behind";
+    const Stereo back = ReadWav(dir.Path() / "x.wav");
+    ASSERT_EQ(back.Frames(), s.Frames());
+    EXPECT_GT(back.left[10], 0.999f);
+    EXPECT_LT(back.right[11], -0.999f);
+    for (std::size_t i = 0; i < s.Frames(); ++i) {
+        if (i != 10 && i != 11) {
+            ASSERT_NEAR(back.left[i], s.left[i], 1.0 / 32767) << "left, frame " << i;
+            ASSERT_NEAR(back.right[i], s.right[i], 1.0 / 32767) << "right, frame " << i;
+        }
+    }
+}
+
+// The sound sheet lists every sound of the game, with the length of each one
+// found, names the missing ones and then reports failure.
+TEST(SoundSheet, ListsEverySoundAndFailsOnAMissingOne) {
+    const TempDir dir;
+    WriteWav(ToStereo(Sine(3000, 0.045, 0.3)), dir.Path() / "Morrow3.wav");
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    ASSERT_NE(out, nullptr);
+    const int status = PrintSoundSheet(dir.Path(), Playback::ListOnly, out);
+    std::fclose(out);
+    const std::string sheet(text, size);
+    std::free(text);
+
+    EXPECT_EQ(status, 1) << "missing files not reported as a failure";
+    for (const SoundRecipe& r : SoundRecipes()) {
+        const std::string name = r.name;
+        const std::size_t line = sheet.find("\n" + name + " ");
+        ASSERT_NE(line, std::string::npos) << name << " not listed";
+        const std::string row = sheet.substr(line + 1, sheet.find('\n', line + 1) - line - 1);
+        if (name == "Morrow3.wav") {
+            EXPECT_NE(row.find(" 45 ms "), std::string::npos) << "length not listed: " << row;
+        } else {
+            EXPECT_NE(row.find("missing"), std::string::npos) << "not named as missing: " << row;
+        }
+    }
 }
