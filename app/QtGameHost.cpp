@@ -47,47 +47,53 @@ void QtGameHost::HandleMessages(std::int64_t deadlineMicroseconds) {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-// The play field's pictures are not drawn yet: the reels and counters show
-// as the interim text read-out, and the picture-only operations do nothing.
+// The play field's drawing operations paint into the window's canvas.
 
 void QtGameHost::DrawReel(int reel) {
-    form_.InterimView().SetReelMoving(reel, false);
-    form_.RedrawInterimView();
+    form_.Painter().DrawReel(reel);
 }
-
-void QtGameHost::DrawReelMotion(int reel, int /*stripOffset*/) {
-    form_.InterimView().SetReelMoving(reel, true);
-    form_.RedrawInterimView();
+void QtGameHost::DrawReelMotion(int reel, int stripOffset) {
+    form_.Painter().DrawReelMotion(reel, stripOffset);
 }
-
-void QtGameHost::BeginReelBounce(int /*reel*/) {}
-void QtGameHost::DrawReelBounce(int /*reel*/, int /*shift*/) {}
-void QtGameHost::BeginNudgeSlide(int /*reel*/, std::int32_t /*newPosition*/) {}
-void QtGameHost::DrawNudgeSlide(int /*reel*/, int /*top*/) {}
-void QtGameHost::BeginShakeReel(int /*reel*/) {}
-void QtGameHost::DrawShakeReel(int /*reel*/, int /*shift*/) {}
-
+void QtGameHost::BeginReelBounce(int reel) {
+    form_.Painter().BeginReelBounce(reel);
+}
+void QtGameHost::DrawReelBounce(int reel, int shift) {
+    form_.Painter().DrawReelBounce(reel, shift);
+}
+void QtGameHost::BeginNudgeSlide(int reel, std::int32_t newPosition) {
+    form_.Painter().BeginNudgeSlide(reel, newPosition);
+}
+void QtGameHost::DrawNudgeSlide(int reel, int top) {
+    form_.Painter().DrawNudgeSlide(reel, top);
+}
+void QtGameHost::BeginShakeReel(int reel) {
+    form_.Painter().BeginShakeReel(reel);
+}
+void QtGameHost::DrawShakeReel(int reel, int shift) {
+    form_.Painter().DrawShakeReel(reel, shift);
+}
 void QtGameHost::DrawCredits() {
-    form_.RedrawInterimView();
+    form_.Painter().DrawCredits();
 }
 void QtGameHost::DrawNudges() {
-    form_.RedrawInterimView();
+    form_.Painter().DrawNudges();
 }
 void QtGameHost::DrawBet() {
-    form_.RedrawInterimView();
+    form_.Painter().DrawBet();
 }
-
 void QtGameHost::DrawWinnings(std::int32_t amount) {
-    form_.InterimView().SetPaid(amount);
-    form_.RedrawInterimView();
+    form_.Painter().DrawWinnings(amount);
 }
-
-void QtGameHost::DrawWinningsLabel() {}
-void QtGameHost::DrawNudgeLabels(Rgb /*colour*/) {
-    form_.RedrawInterimView();
+void QtGameHost::DrawWinningsLabel() {
+    form_.Painter().DrawWinningsLabel();
 }
-void QtGameHost::DrawPayline() {}
-
+void QtGameHost::DrawNudgeLabels(Rgb colour) {
+    form_.Painter().DrawNudgeLabels(colour);
+}
+void QtGameHost::DrawPayline() {
+    form_.Painter().DrawPayline();
+}
 void QtGameHost::RepaintWindow() {
     form_.RepaintField();
 }

@@ -1,11 +1,14 @@
 #include "TForm1.h"
 
 #include "FieldCanvas.h"
+#include "ArtResources.h"
 #include "FieldLayout.h"
 #include "Random.h"
 #include "Reels.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -26,6 +29,11 @@ constexpr char kGameTitle[] = "Morrowmas Slots";
 constexpr char kHelpFileName[] = "Morrow.hlp";
 constexpr int kTimer2Milliseconds = 200;
 constexpr int kTimer3Milliseconds = 200;
+constexpr int kTimer5Milliseconds = 100;
+constexpr int kTimer6Milliseconds = 70;
+constexpr int kTimer7Milliseconds = 250;
+constexpr int kTimer8Milliseconds = 100;
+constexpr double kInchesPerMetre = 1000.0 / 25.4;
 // The window leaves 10 pixels of the screen free (5 on each side when centred).
 constexpr int kScreenBorder = 10;
 // Screens below this many pixels per inch get the window maximised.
@@ -54,7 +62,7 @@ std::optional<int> GameKeyCode(int qtKey) {
 
 TForm1::TForm1(Collaborators collaborators, QWidget* parent)
     : QMainWindow(parent), ownClock_(collaborators.clock ? nullptr : std::make_unique<SteadyClock>()),
-      clock_(collaborators.clock ? *collaborators.clock : *ownClock_), seed_(collaborators.seed),
+      clock_(collaborators.clock ? *collaborators.clock : *ownClock_), seed_(collaborators.seed), programDir_(collaborators.programDir),
       host_(*this, clock_) {
     // The window as laid out: black, one fixed size, no scroll bars (it has
     // no scroll area), the menu bar on top and the play field below.
@@ -82,6 +90,16 @@ void TForm1::SetUpMenu() {
     QMenu* file1 = MainMenu1->addMenu(QStringLiteral("&File"));
     NewGame1 = file1->addAction(QStringLiteral("&New Game"));
     connect(NewGame1, &QAction::triggered, this, &TForm1::NewGame1Click);
+
+    Options1 = MainMenu1->addMenu(QStringLiteral("&Options"));
+    Blood1 = Options1->addAction(QStringLiteral("Blood"));
+    Blood1->setCheckable(true);
+    Blood1->setChecked(true);
+    connect(Blood1, &QAction::triggered, this, &TForm1::Blood1Click);
+    Animations1 = Options1->addAction(QStringLiteral("Animations"));
+    Animations1->setCheckable(true);
+    Animations1->setChecked(true);
+    connect(Animations1, &QAction::triggered, this, &TForm1::Animations1Click);
 }
 
 void TForm1::SetUpTimers() {
@@ -93,6 +111,21 @@ void TForm1::SetUpTimers() {
     Timer3.setInterval(kTimer3Milliseconds);
     Timer3.setTimerType(Qt::PreciseTimer);
     connect(&Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+
+    // The decorations' timers start disabled; start-up and the Options menu
+    // switch them on.
+    const auto setUp = [](QTimer& timer, int milliseconds) {
+        timer.setInterval(milliseconds);
+        timer.setTimerType(Qt::PreciseTimer);
+    };
+    setUp(Timer5, kTimer5Milliseconds);
+    setUp(Timer6, kTimer6Milliseconds);
+    setUp(Timer7, kTimer7Milliseconds);
+    setUp(Timer8, kTimer8Milliseconds);
+    connect(&Timer5, &QTimer::timeout, this, [this] { animations_->Timer5Timer(); });
+    connect(&Timer6, &QTimer::timeout, this, [this] { animations_->Timer6Timer(); });
+    connect(&Timer7, &QTimer::timeout, this, [this] { animations_->Timer7Timer(); });
+    connect(&Timer8, &QTimer::timeout, this, [this] { animations_->Timer8Timer(); });
 }
 
 // Start-up, in its fixed order.
@@ -100,7 +133,8 @@ void TForm1::FormCreate() {
     GameSession& s = session_;
 
     // 1-2. The program's directory, where all its files lie, and the help file.
-    s.ProgramDir = QCoreApplication::applicationDirPath().toStdString() + "/";
+    const QString programDir = programDir_.isEmpty() ? QCoreApplication::applicationDirPath() : programDir_;
+    s.ProgramDir = programDir.toStdString() + "/";
     helpFile_ = QString::fromStdString(s.ProgramDir) + QString::fromLatin1(kHelpFileName);
 
     // 3. The screen, read once.
@@ -112,6 +146,10 @@ void TForm1::FormCreate() {
     // the client area however large the window becomes.
     canvas_ = QImage(screenSize, QImage::Format_RGB32);
     canvas_.fill(Qt::black);
+    // Captions are sized in points at the screen's own resolution.
+    const qreal dpi = screen ? screen->logicalDotsPerInch() : 96.0;
+    canvas_.setDotsPerMeterX(static_cast<int>(dpi * kInchesPerMetre));
+    canvas_.setDotsPerMeterY(static_cast<int>(dpi * kInchesPerMetre));
 
     // 4. No spin yet; the game's random generator is seeded here, once.
     s.Spinning = false;
@@ -123,12 +161,21 @@ void TForm1::FormCreate() {
     s.FieldLeft = 0;
     s.FieldTop = 0;
 
-    // 7-8. BITMAPS: the off-screen pictures and the bitmap files are loaded
-    // here, with the missing-files message. No play-field picture exists yet,
-    // so the layout places a field 0 pixels wide.
-    const FieldOrigin origin = FieldOriginFor(s.ScreenWidth, 0);
-    s.FieldLeft = origin.left;
-    s.FieldTop = origin.top;
+    // 7-8. The pictures: created for this layout, then loaded from the
+    // program directory. A missing picture is reported once; the game runs
+    // on without it.
+    bitmaps_ = CreateBitmaps(s.ScreenWidth);
+    strips_ = DigitStrips::LoadEmbedded();
+    painter_ = std::make_unique<PlayFieldPainter>(canvas_, session_, bitmaps_, strips_, CaptionStyle{dpi});
+    painter_->SetUpdateHandler([this](const QRect& rect) { ShowCanvas(rect); });
+    animations_ = std::make_unique<AmbientAnimations>(canvas_, session_, bitmaps_, static_cast<AnimationTimers&>(*this));
+    animations_->SetUpdateHandler([this](const QRect& rect) { ShowCanvas(rect); });
+    const int colourBits = screen ? screen->depth() : 24;
+    if (!LoadBitmaps(bitmaps_, s, colourBits)) {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                        QString::fromLatin1(kMissingBitmapsText), QMessageBox::Ok, this);
+        box.exec();
+    }
 
     // 9.
     SetupReels(s);
@@ -154,8 +201,17 @@ void TForm1::FormCreate() {
 
     // 17. GAME RECORD: the game in play is read from the record file here.
 
-    // 18. ANIMATIONS: the blood effect and the first animation start here in
-    // the medium and large layouts; the small layout hides their menu items.
+    // 18. Centred; the decorations start in the medium and large layouts,
+    // while the small layout has none and hides their menu items.
+    if (HasAnimations(DisplayModeFor(s.ScreenWidth))) {
+        if (Blood1->isChecked()) {
+            animations_->StartBlood();
+        }
+        animations_->StartBat();
+    } else {
+        Blood1->setVisible(false);
+        Animations1->setVisible(false);
+    }
     CentreWindow();
 
     // 19. Low-resolution screens get the window maximised.
@@ -189,15 +245,58 @@ void TForm1::TakeFocusBack() {
     }
 }
 
+// Every "repaint the whole window" of the game: the canvas is cleared and
+// the field drawn anew into it. A paint event from the window system only
+// shows the canvas as it stands.
 void TForm1::RepaintField() {
-    canvas_.fill(Qt::black);
-    interimView_.Draw(canvas_, session_);
-    fieldCanvas_->update();
+    painter_->FormPaint();
 }
 
-void TForm1::RedrawInterimView() {
-    interimView_.Draw(canvas_, session_);
-    fieldCanvas_->update();
+void TForm1::ShowCanvas(const QRect& rect) {
+    fieldCanvas_->update(rect);
+}
+
+void TForm1::SetTimerEnabled(AnimationTimer timer, bool enabled) {
+    QTimer& t = timer == AnimationTimer::Timer5   ? Timer5
+                : timer == AnimationTimer::Timer6 ? Timer6
+                : timer == AnimationTimer::Timer7 ? Timer7
+                                                  : Timer8;
+    if (enabled) {
+        t.start();
+    } else {
+        t.stop();
+    }
+}
+
+// The blood restarts from its first row; switched off, the window is
+// repainted at once, which takes the strip away.
+void TForm1::Blood1Click() {
+    if (Blood1->isChecked()) {
+        animations_->StartBlood();
+    } else {
+        animations_->StopBlood();
+        RepaintField();
+    }
+}
+
+// Switched on again, the procession starts with a sprite chosen at random.
+void TForm1::Animations1Click() {
+    if (!Animations1->isChecked()) {
+        animations_->StopSprites();
+        RepaintField();
+        return;
+    }
+    switch (engine_->Random(3)) {
+    case 0:
+        animations_->StartBat();
+        break;
+    case 1:
+        animations_->StartGhoul();
+        break;
+    default:
+        animations_->StartSkeleton();
+        break;
+    }
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {
@@ -234,8 +333,9 @@ void TForm1::NewGame1Click() {
     engine_->RequestNewGame();
 }
 
-// The wild's animation on reel 3's payline is drawn here with the play field.
-void TForm1::Timer2Timer() {}
+void TForm1::Timer2Timer() {
+    painter_->Timer2Timer();
+}
 
 void TForm1::Timer3Timer() {
     engine_->Timer3Timer();

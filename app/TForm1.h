@@ -3,7 +3,10 @@
 #include "Clock.h"
 #include "GameEngine.h"
 #include "GameSession.h"
-#include "InterimFieldView.h"
+#include "AmbientAnimations.h"
+#include "DigitCounter.h"
+#include "PlayFieldBitmaps.h"
+#include "PlayFieldPainter.h"
 #include "QtGameHost.h"
 
 #include <QImage>
@@ -29,11 +32,12 @@ class FieldCanvas;
 struct FormCollaborators {
     Clock* clock = nullptr;            // empty: the system's monotonic clock
     std::optional<std::uint32_t> seed; // empty: seeded from the time of day
+    QString programDir;                 // empty: the executable's directory
 };
 
 // The game's main window: the play field, the menu bar and the timers. It
 // owns the game in play and the engine that plays it.
-class TForm1 final : public QMainWindow {
+class TForm1 final : public QMainWindow, private AnimationTimers {
     Q_OBJECT
 
 public:
@@ -58,17 +62,25 @@ public:
     // and the keys go to the play field, with or without a window manager.
     void TakeFocusBack();
 
-    // Full redraw of the play field, shown at the next paint.
+    // The whole play field redrawn into the canvas and shown.
     void RepaintField();
-    // Redraws the interim read-out of the counters and the payline.
-    void RedrawInterimView();
-    InterimFieldView& InterimView() { return interimView_; }
+    PlayFieldPainter& Painter() { return *painter_; }
+    AmbientAnimations& Animations() { return *animations_; }
+    const PlayFieldBitmaps& Bitmaps() const { return bitmaps_; }
+    const DigitStrips& Strips() const { return strips_; }
 
     // Components of the window.
     QMenuBar* MainMenu1 = nullptr;
     QAction* NewGame1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QAction* Blood1 = nullptr;
+    QAction* Animations1 = nullptr;
     QTimer Timer2; // 200 ms: the wild on reel 3's payline
     QTimer Timer3; // 200 ms: flashes the "Nudge" captions during an offer
+    QTimer Timer5; // 100 ms: the skeleton's walk
+    QTimer Timer6; // 70 ms: the bat's flight
+    QTimer Timer7; // 250 ms: the dripping blood
+    QTimer Timer8; // 100 ms: the ghoul's walk
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -82,6 +94,10 @@ private:
     void NewGame1Click();
     void Timer2Timer();
     void Timer3Timer();
+    void Blood1Click();
+    void Animations1Click();
+    void SetTimerEnabled(AnimationTimer timer, bool enabled) override;
+    void ShowCanvas(const QRect& rect);
     void SetUpMenu();
     void SetUpTimers();
     void PlaceWindowAtOrigin();
@@ -90,6 +106,7 @@ private:
     std::unique_ptr<Clock> ownClock_; // the real clock, when none was handed in
     Clock& clock_;
     std::optional<std::uint32_t> seed_;
+    QString programDir_;
 
     GameSession session_;
     QtGameHost host_;
@@ -98,7 +115,10 @@ private:
     QString helpFile_;
     QImage canvas_; // the window's persistent drawing surface
     FieldCanvas* fieldCanvas_ = nullptr;
-    InterimFieldView interimView_;
+    PlayFieldBitmaps bitmaps_;
+    DigitStrips strips_;
+    std::unique_ptr<PlayFieldPainter> painter_;
+    std::unique_ptr<AmbientAnimations> animations_;
 };
 
 } // namespace morrow

@@ -26,10 +26,8 @@ enum class DigitAlign {
     Right, // x is the right edge of the last digit
 };
 
-// Screens from 1000 pixels wide get the large digits; beyond 10000 pixels
-// the counters draw nothing at all.
+// Screens from 1000 pixels wide get the large digits (however wide they are).
 inline constexpr std::int32_t kLargeDigitsScreenWidth = 1000;
-inline constexpr std::int32_t kWidestCounterScreen = 10000;
 
 struct DigitCell {
     int width = 0;

@@ -37,7 +37,7 @@ constexpr std::int64_t kClockStep = 100'000;
 // A window on a fake clock, shown and with the keyboard focus.
 struct Game {
     explicit Game(std::uint32_t seed, morrow::Clock* gameClock = nullptr)
-        : clock(kClockStep), form(TForm1::Collaborators{gameClock ? gameClock : &clock, seed}) {
+        : clock(kClockStep), form(TForm1::Collaborators{gameClock ? gameClock : &clock, seed, qEnvironmentVariable("MORROW_PROGRAM_DIR")}) {
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -87,18 +87,22 @@ private slots:
         const morrow::GameSession& s = game.Session();
         QCOMPARE(game.form.windowTitle(), QStringLiteral("Morrowmas Slots"));
         QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("3D Morrowmas Slots"));
-        QVERIFY(game.form.findChildren<QMenu*>().size() == 1);
+        QStringList bar;
+        for (const QAction* menu : game.form.MainMenu1->actions()) {
+            bar << menu->text();
+        }
+        QCOMPARE(bar, (QStringList{"&File", "&Options"}));
         QCOMPARE(game.form.NewGame1->text(), QStringLiteral("&New Game"));
 
-        const std::string dir = QCoreApplication::applicationDirPath().toStdString() + "/";
+        const std::string dir = qEnvironmentVariable("MORROW_PROGRAM_DIR").toStdString() + "/";
         QCOMPARE(s.ProgramDir, dir);
         QCOMPARE(game.form.HelpFile().toStdString(), dir + "Morrow.hlp");
         QCOMPARE(s.MusicFiles[7], dir + "Morro7.mid");
         QCOMPARE(s.LineBreak, std::string("\r\n"));
 
         QCOMPARE(s.ScreenWidth, 800);
-        // No play-field picture yet: the field starts at the screen's centre.
-        QCOMPARE(s.FieldLeft, 400);
+        // The 500-pixel field centred.
+        QCOMPARE(s.FieldLeft, 150);
         QCOMPARE(s.FieldTop, 40);
         // 96 pixels per inch: maximised.
         QVERIFY(game.form.windowState() & Qt::WindowMaximized);

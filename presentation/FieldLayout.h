@@ -1,3 +1,5 @@
+// The play field's layouts: where the field stands, how large its digits
+// are and whether the animations exist, by the screen's width.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +33,12 @@ struct FieldOrigin {
     std::int32_t top = 0;
     friend bool operator==(const FieldOrigin&, const FieldOrigin&) = default;
 };
+
+// The ambient animations (and their pictures and menu items) exist only
+// from the medium layout up.
+constexpr bool HasAnimations(DisplayMode mode) {
+    return mode != DisplayMode::Small;
+}
 
 // Where the top-left corner of the play-field picture, `fieldWidth` pixels
 // wide, stands in the window's client area. In the small layout its top 20

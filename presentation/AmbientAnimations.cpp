@@ -1,0 +1,180 @@
+#include "AmbientAnimations.h"
+
+#include "GameSession.h"
+
+#include <QPainter>
+
+namespace morrow {
+
+namespace {
+
+constexpr int kBatSize = 150;
+constexpr int kBatFrames = 5;
+constexpr int kBatClimb = 5;
+constexpr int kBatFlight = 6;
+constexpr int kGhoulWidth = 190;
+constexpr int kGhoulHeight = 150;
+constexpr int kGhoulFrames = 4;
+constexpr int kSkeletonWidth = 90;
+constexpr int kSkeletonHeight = 126;
+constexpr int kSkeletonFrames = 2;
+constexpr int kWalkStep = 10;
+constexpr int kBloodWidth = 498;
+constexpr int kBloodRowHeight = 24;
+constexpr int kBloodRows = 5;
+
+// Wide screens keep the bat further from the edges and walk the ground
+// sprites higher up. The bat's band starts at 900, the walkers' above it.
+constexpr std::int32_t kWideScreen = 900;
+
+} // namespace
+
+AmbientAnimations::AmbientAnimations(QImage& canvas, const GameSession& session,
+                                     const PlayFieldBitmaps& bitmaps, AnimationTimers& timers)
+    : canvas_(canvas), session_(session), bitmaps_(bitmaps), timers_(timers) {}
+
+void AmbientAnimations::SwitchTo(Sprite sprite) {
+    auto timerOf = [](Sprite s) {
+        switch (s) {
+        case Sprite::Bat:
+            return AnimationTimer::Timer6;
+        case Sprite::Ghoul:
+            return AnimationTimer::Timer8;
+        case Sprite::Skeleton:
+        case Sprite::None:
+            break;
+        }
+        return AnimationTimer::Timer5;
+    };
+    if (moving_ != Sprite::None) {
+        timers_.SetTimerEnabled(timerOf(moving_), false);
+    }
+    moving_ = sprite;
+    if (sprite != Sprite::None) {
+        timers_.SetTimerEnabled(timerOf(sprite), true);
+    }
+}
+
+void AmbientAnimations::CopyFrame(const QImage& bitmap, const QRect& frame) {
+    if (bitmap.isNull()) {
+        return;
+    }
+    const QRect target(QPoint(spriteX_, spriteY_), frame.size());
+    QPainter painter(&canvas_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(target.topLeft(), bitmap, frame);
+    painter.end();
+    if (onUpdate_) {
+        onUpdate_(target.intersected(canvas_.rect()));
+    }
+}
+
+// The bat comes in from above the window, centred in the margin right of
+// the field. It carries on the frame count of the sprite before it.
+void AmbientAnimations::StartBat() {
+    const std::int32_t fieldRight = session_.FieldLeft + W();
+    spriteX_ = fieldRight + (session_.ScreenWidth - fieldRight - kBatSize) / 2;
+    spriteY_ = -kBatSize;
+    SwitchTo(Sprite::Bat);
+}
+
+void AmbientAnimations::Timer6Timer() {
+    if (spriteFrame_ < 0) {
+        spriteFrame_ = 0;
+    }
+    if (++spriteFrame_ >= kBatFrames) {
+        spriteFrame_ = 0;
+    }
+    const bool wide = session_.ScreenWidth >= kWideScreen;
+    const std::int32_t leftLimit = wide ? 50 : 2;
+    const std::int32_t bottomLimit = session_.ScreenHeight - (wide ? 240 : 136);
+    // Once at the left side the bat climbs until it has left the window.
+    if (spriteX_ < leftLimit) {
+        spriteY_ -= kBatClimb;
+    } else if (spriteY_ > bottomLimit) {
+        spriteX_ -= kBatFlight;
+    } else {
+        spriteY_ += kBatClimb;
+    }
+    if (spriteY_ < -kBatSize) {
+        StartGhoul();
+        return;
+    }
+    CopyFrame(bitmaps_.BatBitmap, QRect(kBatSize * spriteFrame_, 0, kBatSize, kBatSize));
+}
+
+void AmbientAnimations::StartGhoul() {
+    spriteFrame_ = -1;
+    spriteX_ = session_.ScreenWidth;
+    spriteY_ = session_.ScreenHeight - (session_.ScreenWidth > kWideScreen ? 220 : 120);
+    SwitchTo(Sprite::Ghoul);
+}
+
+void AmbientAnimations::Timer8Timer() {
+    if (++spriteFrame_ >= kGhoulFrames) {
+        spriteFrame_ = 0;
+    }
+    spriteX_ -= kWalkStep;
+    if (spriteX_ < -kGhoulWidth) {
+        StartSkeleton();
+        return;
+    }
+    CopyFrame(bitmaps_.GhoulBitmap, QRect(0, kGhoulHeight * spriteFrame_, kGhoulWidth, kGhoulHeight));
+}
+
+// On narrower screens the skeleton walks just below the blood strip.
+void AmbientAnimations::StartSkeleton() {
+    spriteFrame_ = -1;
+    spriteX_ = -kSkeletonWidth;
+    spriteY_ = session_.ScreenWidth > kWideScreen ? session_.ScreenHeight - 220 : session_.FieldTop + H() + 24;
+    SwitchTo(Sprite::Skeleton);
+}
+
+void AmbientAnimations::Timer5Timer() {
+    if (++spriteFrame_ >= kSkeletonFrames) {
+        spriteFrame_ = 0;
+    }
+    spriteX_ += kWalkStep;
+    if (spriteX_ > session_.ScreenWidth + kSkeletonWidth) {
+        StartBat();
+        return;
+    }
+    CopyFrame(bitmaps_.SkeletonBitmap,
+              QRect(0, kSkeletonHeight * spriteFrame_, kSkeletonWidth, kSkeletonHeight));
+}
+
+void AmbientAnimations::StopSprites() {
+    SwitchTo(Sprite::None);
+}
+
+void AmbientAnimations::StartBlood() {
+    bloodFrame_ = -1;
+    bloodRunning_ = true;
+    timers_.SetTimerEnabled(AnimationTimer::Timer7, true);
+}
+
+void AmbientAnimations::StopBlood() {
+    bloodRunning_ = false;
+    timers_.SetTimerEnabled(AnimationTimer::Timer7, false);
+}
+
+// The blood hangs from 4 rows above the field picture's bottom edge to 20
+// rows below it.
+void AmbientAnimations::Timer7Timer() {
+    if (++bloodFrame_ >= kBloodRows) {
+        bloodFrame_ = 0;
+    }
+    if (bitmaps_.BloodBitmap.isNull()) {
+        return;
+    }
+    const QPoint at(session_.FieldLeft, session_.FieldTop + H() - 4);
+    QPainter painter(&canvas_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(at, bitmaps_.BloodBitmap, QRect(0, kBloodRowHeight * bloodFrame_, kBloodWidth, kBloodRowHeight));
+    painter.end();
+    if (onUpdate_) {
+        onUpdate_(QRect(at, QSize(kBloodWidth, kBloodRowHeight)).intersected(canvas_.rect()));
+    }
+}
+
+} // namespace morrow

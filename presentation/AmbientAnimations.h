@@ -1,0 +1,88 @@
+#pragma once
+
+#include "PlayFieldBitmaps.h"
+
+#include <QImage>
+#include <QRect>
+
+#include <cstdint>
+#include <functional>
+
+namespace morrow {
+
+struct GameSession;
+
+// The timers that drive the decorations.
+enum class AnimationTimer {
+    Timer5, // skeleton, 100 ms
+    Timer6, // bat, 70 ms
+    Timer7, // blood, 250 ms
+    Timer8, // ghoul, 100 ms
+};
+
+enum class Sprite { None, Bat, Ghoul, Skeleton };
+
+// Switches the animation timers on and off; the main window answers with
+// its QTimers, tests with a record.
+class AnimationTimers {
+public:
+    virtual ~AnimationTimers() = default;
+    virtual void SetTimerEnabled(AnimationTimer timer, bool enabled) = 0;
+};
+
+// The decorations of the medium and large layouts: dripping blood along the
+// bottom of the play field, and a procession round the window of a bat
+// (down the right, across the bottom, up the left), a ghoul walking left
+// along the bottom and a skeleton walking back, one at a time, for ever.
+// Each tick moves its sprite and paints its next frame opaquely at the new
+// place; the frame's black border wipes the trail. Nothing else is erased.
+class AmbientAnimations {
+public:
+    using UpdateHandler = std::function<void(const QRect&)>;
+
+    AmbientAnimations(QImage& canvas, const GameSession& session, const PlayFieldBitmaps& bitmaps,
+                      AnimationTimers& timers);
+
+    void SetUpdateHandler(UpdateHandler handler) { onUpdate_ = std::move(handler); }
+
+    void StartBat();
+    void StartGhoul();
+    void StartSkeleton();
+    // Stops whichever sprite is moving.
+    void StopSprites();
+    void StartBlood();
+    void StopBlood();
+
+    void Timer6Timer(); // bat
+    void Timer8Timer(); // ghoul
+    void Timer5Timer(); // skeleton
+    void Timer7Timer(); // blood
+
+    Sprite Moving() const { return moving_; }
+    bool BloodRunning() const { return bloodRunning_; }
+    std::int32_t SpriteFrame() const { return spriteFrame_; }
+    std::int32_t SpriteX() const { return spriteX_; }
+    std::int32_t SpriteY() const { return spriteY_; }
+    std::int32_t BloodFrame() const { return bloodFrame_; }
+
+private:
+    void SwitchTo(Sprite sprite);
+    void CopyFrame(const QImage& bitmap, const QRect& frame);
+    int W() const { return bitmaps_.FieldWidth(); }
+    int H() const { return bitmaps_.FieldHeight(); }
+
+    QImage& canvas_;
+    const GameSession& session_;
+    const PlayFieldBitmaps& bitmaps_;
+    AnimationTimers& timers_;
+    UpdateHandler onUpdate_;
+
+    Sprite moving_ = Sprite::None;
+    bool bloodRunning_ = false;
+    std::int32_t spriteFrame_ = 0; // shared by all three sprites
+    std::int32_t spriteX_ = 0;
+    std::int32_t spriteY_ = 0;
+    std::int32_t bloodFrame_ = -1;
+};
+
+} // namespace morrow

@@ -1,0 +1,104 @@
+#include "DigitCounter.h"
+
+#include "ArtResources.h"
+
+#include <QPainter>
+
+#include <string>
+
+namespace morrow {
+
+namespace {
+
+constexpr DigitCell kSmallCell{16, 21};
+constexpr DigitCell kLargeCell{32, 42};
+// A number is at most this many digits long (the widest 32-bit value).
+constexpr std::size_t kMostDigits = 10;
+
+const QImage& StripFor(const DigitStrips& strips, DigitCell cell, DigitInk ink) {
+    const bool large = cell.width == kLargeCell.width;
+    if (ink == DigitInk::Green) {
+        return large ? strips.GreenLarge : strips.GreenSmall;
+    }
+    return large ? strips.DigitsLarge : strips.DigitsSmall;
+}
+
+// The strips hold no minus sign. A seven-segment minus is the middle bar
+// alone, which is exactly what an 8 has and a 0 lacks: the pixels where the
+// two cells differ, in the counter's own ink, on black.
+QImage MinusCell(const QImage& strip, DigitCell cell) {
+    QImage minus(cell.width, cell.height, QImage::Format_RGB32);
+    minus.fill(Qt::black);
+    const QImage zero = strip.copy(0, 0, cell.width, cell.height).convertToFormat(QImage::Format_RGB32);
+    const QImage eight =
+        strip.copy(8 * cell.width, 0, cell.width, cell.height).convertToFormat(QImage::Format_RGB32);
+    if (zero.isNull() || eight.isNull()) {
+        return minus;
+    }
+    for (int y = 0; y < cell.height; ++y) {
+        for (int x = 0; x < cell.width; ++x) {
+            if (eight.pixel(x, y) != zero.pixel(x, y)) {
+                minus.setPixel(x, y, eight.pixel(x, y));
+            }
+        }
+    }
+    return minus;
+}
+
+} // namespace
+
+DigitStrips DigitStrips::LoadEmbedded() {
+    DigitStrips strips;
+    strips.DigitsSmall.load(QString::fromLatin1(art::kDigitsSmall));
+    strips.GreenSmall.load(QString::fromLatin1(art::kGreenSmall));
+    strips.DigitsLarge.load(QString::fromLatin1(art::kDigitsLarge));
+    strips.GreenLarge.load(QString::fromLatin1(art::kGreenLarge));
+    return strips;
+}
+
+DigitCell DigitCellFor(std::int32_t screenWidth) {
+    return screenWidth < kLargeDigitsScreenWidth ? kSmallCell : kLargeCell;
+}
+
+QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenWidth, std::int32_t value,
+                 int x, int y, DigitInk ink, DigitAlign align) {
+    const DigitCell cell = DigitCellFor(screenWidth);
+    const QImage& strip = StripFor(strips, cell, ink);
+
+    const bool negative = value < 0;
+    const std::int64_t magnitude = negative ? -static_cast<std::int64_t>(value) : value;
+    std::string text = std::to_string(magnitude);
+    if (text.size() > kMostDigits) {
+        text.resize(kMostDigits);
+    }
+    if (negative) {
+        text.insert(text.begin(), '-');
+    }
+    const int length = static_cast<int>(text.size());
+
+    if (align == DigitAlign::Right) {
+        x -= cell.width * length;
+    }
+    // The backing box reaches one cell beyond the number on the side away
+    // from its anchor, which wipes the digit a shorter number leaves behind.
+    const QRect box = align == DigitAlign::Right
+                          ? QRect(x - cell.width, y, cell.width * (length + 1), cell.height)
+                          : QRect(x, y, cell.width * (length + 1), cell.height);
+
+    QPainter painter(&target);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(box, Qt::black);
+    for (int i = 0; i < length; ++i) {
+        const QPoint at(x + i * cell.width, y);
+        const char c = text[static_cast<std::size_t>(i)];
+        if (c == '-') {
+            painter.drawImage(at, MinusCell(strip, cell));
+            continue;
+        }
+        const int digit = c - '0';
+        painter.drawImage(at, strip, QRect(digit * cell.width, 0, cell.width, cell.height));
+    }
+    return box;
+}
+
+} // namespace morrow

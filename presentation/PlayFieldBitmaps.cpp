@@ -1,0 +1,70 @@
+#include "PlayFieldBitmaps.h"
+
+#include "ArtResources.h"
+#include "FieldLayout.h"
+#include "GameSession.h"
+
+#include <QFileInfo>
+
+namespace morrow {
+
+namespace {
+
+// Screens with fewer bits per pixel get the 256-colour pictures.
+constexpr int kHighColourBits = 16;
+
+// Loads one file into its picture; a missing or unreadable file leaves the
+// picture as it was. Pictures are kept in the canvas's own pixel format so
+// every copy is a plain one.
+bool LoadInto(QImage& bitmap, const GameSession& session, const char* fileName) {
+    const QString path = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(fileName);
+    if (!QFileInfo(path).isFile()) {
+        return false;
+    }
+    QImage loaded;
+    if (!loaded.load(path, "BMP")) {
+        return false;
+    }
+    bitmap = loaded.convertToFormat(QImage::Format_RGB32);
+    return true;
+}
+
+} // namespace
+
+PlayFieldBitmaps CreateBitmaps(std::int32_t screenWidth) {
+    PlayFieldBitmaps bitmaps;
+    bitmaps.AnimationBitmapsCreated = HasAnimations(DisplayModeFor(screenWidth));
+    return bitmaps;
+}
+
+bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColourBits) {
+    bool result = true;
+    auto load = [&](QImage& bitmap, const char* fileName) {
+        if (!LoadInto(bitmap, session, fileName)) {
+            result = false;
+        }
+    };
+    if (screenColourBits < kHighColourBits) {
+        load(bitmaps.InterfaceBitmap, art::kPlayField256File);
+        load(bitmaps.MotionBitmap, art::kMotion256File);
+    } else {
+        load(bitmaps.InterfaceBitmap, art::kPlayFieldFile);
+        load(bitmaps.MotionBitmap, art::kMotionFile);
+    }
+    load(bitmaps.SymbolBitmap, art::kSymbolsFile);
+
+    // The layout decides whether the animation pictures exist at all; they
+    // are loaded only into pictures that were created.
+    if (bitmaps.AnimationBitmapsCreated) {
+        load(bitmaps.BloodBitmap, art::kBloodFile);
+        load(bitmaps.BatBitmap, art::kBatFile);
+        load(bitmaps.GhoulBitmap, art::kGhoulFile);
+        load(bitmaps.SkeletonBitmap, art::kSkeletonFile);
+    }
+    const FieldOrigin origin = FieldOriginFor(session.ScreenWidth, bitmaps.FieldWidth());
+    session.FieldLeft = origin.left;
+    session.FieldTop = origin.top;
+    return result;
+}
+
+} // namespace morrow

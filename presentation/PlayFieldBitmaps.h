@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+
+namespace morrow {
+
+struct GameSession;
+
+// The pictures the play field is drawn from, loaded once at start from the
+// program directory and kept for the life of the window. A picture whose
+// file is missing (or is no readable bitmap) stays empty and draws nothing.
+struct PlayFieldBitmaps {
+    QImage InterfaceBitmap; // the play field, W x H
+    QImage SymbolBitmap;    // 12 tiles of 96 x 96, four to a row
+    QImage MotionBitmap;    // the blurred reel strip, 96 x 576, seamless
+    // The ambient animations' pictures exist only on screens from 700 wide.
+    bool AnimationBitmapsCreated = false;
+    QImage BatBitmap;      // 5 frames of 150 x 150 side by side
+    QImage BloodBitmap;    // 5 rows of 498 x 24 stacked
+    QImage GhoulBitmap;    // 4 frames of 190 x 150 stacked
+    QImage SkeletonBitmap; // 2 frames of 90 x 126 stacked
+
+    int FieldWidth() const { return InterfaceBitmap.width(); }
+    int FieldHeight() const { return InterfaceBitmap.height(); }
+};
+
+inline constexpr char kMissingBitmapsText[] =
+    "There are BMP files missing which may cause this program to not function properly!";
+
+// Creates the pictures that this screen width calls for (all empty).
+PlayFieldBitmaps CreateBitmaps(std::int32_t screenWidth);
+
+// Loads the bitmap files that the screen's colour depth and the layout call
+// for, and places the play field (FieldLeft, FieldTop). False when any file
+// it looked for was missing or unreadable; loading goes on regardless.
+bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColourBits);
+
+} // namespace morrow

@@ -1,0 +1,375 @@
+#include "PlayFieldPainter.h"
+
+#include "FieldLayout.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace morrow {
+
+namespace {
+
+constexpr char kCaptionFamily[] = "Liberation Sans";
+constexpr int kCaptionPoints = 10;
+constexpr int kNudgeCaptionPoints = 12;
+constexpr qreal kBoldBelowDpi = 100.0;
+
+// The small layout's column of counters ends 30 pixels from the screen's
+// right edge, whatever the window's own width.
+constexpr int kColumnRightMargin = 30;
+constexpr int kCreditsCaptionY = 50;
+constexpr int kNudgesCaptionY = 125;
+constexpr int kCoinsCaptionY = 200;
+constexpr int kCreditsCounterY = 70;
+constexpr int kNudgesCounterY = 145;
+constexpr int kBetCounterY = 220;
+
+// Above the field in the medium and large layouts.
+constexpr int kMediumCounterY = -25;
+constexpr int kLargeCounterY = -45;
+constexpr int kMediumCaptionY = -40;
+constexpr int kLargeCaptionY = -65;
+
+// Reel 3's payline cell and the white band under it, for the wild.
+constexpr int kWildTileBase = 9;
+constexpr int kWildLastFrame = 2;
+constexpr QPoint kWildCell{326, 167};
+constexpr int kWildBandHeight = 15;
+
+// What the shake captures: the reel less 4 rows top and bottom, from two
+// pixels left of the reel.
+constexpr int kShakeLeft = 76;
+constexpr int kShakeTop = 75;
+constexpr int kShakeHeight = 280;
+
+constexpr std::array<int, kReelCount> kNudgeCaptionX{125, 250, 375};
+constexpr int kNudgeCaptionY = 47;
+
+QColor ToQColor(Rgb c) {
+    return {c.red, c.green, c.blue};
+}
+
+QFont CaptionFontAt(int points, CaptionStyle style) {
+    QFont font(QString::fromLatin1(kCaptionFamily));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(points);
+    font.setBold(style.logicalDpi < kBoldBelowDpi);
+    return font;
+}
+
+// A plain copy of part of a picture, pixels replaced, nothing blended.
+void CopyInto(QImage& target, QPoint at, const QImage& source, const QRect& from) {
+    if (source.isNull()) {
+        return;
+    }
+    QPainter painter(&target);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(at, source, from);
+}
+
+// The symbol digit at a 1-based strip position, wrapping past 30 to 1.
+int SymbolAt(const std::string& strip, std::int32_t position) {
+    if (strip.empty()) {
+        return 0;
+    }
+    const auto length = static_cast<std::int32_t>(strip.size());
+    const std::int32_t index = ((position - 1) % length + length) % length;
+    return strip[static_cast<std::size_t>(index)] - '0';
+}
+
+} // namespace
+
+PlayFieldPainter::PlayFieldPainter(QImage& canvas, GameSession& session, const PlayFieldBitmaps& bitmaps,
+                                   const DigitStrips& strips, CaptionStyle style)
+    : canvas_(canvas), session_(session), bitmaps_(bitmaps), strips_(strips),
+      captionFont_(CaptionFontAt(kCaptionPoints, style)),
+      nudgeFont_(CaptionFontAt(kNudgeCaptionPoints, style)) {}
+
+void PlayFieldPainter::Update(const QRect& rect) const {
+    if (onUpdate_) {
+        onUpdate_(rect.intersected(canvas_.rect()));
+    }
+}
+
+QRect PlayFieldPainter::SymbolTile(int symbol) const {
+    return {symbol % 4 * kSymbolSize, symbol / 4 * kSymbolSize, kSymbolSize, kSymbolSize};
+}
+
+void PlayFieldPainter::FormPaint() {
+    canvas_.fill(Qt::black);
+    // FieldTop never changes after start; FieldLeft is worked out again.
+    session_.FieldLeft = FieldOriginFor(session_.ScreenWidth, W()).left;
+    CopyInto(canvas_, Field(0, 0), bitmaps_.InterfaceBitmap, bitmaps_.InterfaceBitmap.rect());
+    for (int reel = 0; reel < kReelCount; ++reel) {
+        DrawReel(reel);
+    }
+    DrawCredits();
+    DrawNudges();
+    DrawBet();
+
+    const QString credits = QStringLiteral("Credits");
+    const QString nudges = QStringLiteral("Nudges");
+    const QString coins = QStringLiteral("Coins");
+    if (DisplayModeFor(session_.ScreenWidth) == DisplayMode::Small) {
+        const int right = session_.ScreenWidth - kColumnRightMargin;
+        WriteCaption(credits, {right - CaptionWidth(credits), kCreditsCaptionY});
+        WriteCaption(nudges, {right - CaptionWidth(nudges), kNudgesCaptionY});
+        WriteCaption(coins, {right - CaptionWidth(coins), kCoinsCaptionY});
+    } else {
+        const int y = CaptionTop();
+        WriteCaption(nudges, Field(0, y));
+        WriteCaption(credits, Field(W() - CaptionWidth(credits), y));
+        WriteCaption(coins, Field(W() / 2 - CaptionWidth(coins) / 2, y));
+    }
+    DrawPayline();
+    session_.NudgeColour = kNudgeGrey;
+    DrawNudgeLabels(kNudgeGrey);
+    Update(canvas_.rect());
+}
+
+// The captions stand 40 pixels above the field in the medium layout and 65
+// in the large one. The taller spacing goes with the large layout's field
+// 100 pixels down: screens 900 to 999 wide keep the medium spacing, since
+// their field stands only 40 pixels down and the captions would otherwise
+// sit above the window's top.
+int PlayFieldPainter::CaptionTop() const {
+    return DisplayModeFor(session_.ScreenWidth) == DisplayMode::Large ? kLargeCaptionY : kMediumCaptionY;
+}
+
+int PlayFieldPainter::CaptionWidth(const QString& text) const {
+    return QFontMetrics(captionFont_, &canvas_).horizontalAdvance(text);
+}
+
+void PlayFieldPainter::WriteCaption(const QString& text, QPoint at) {
+    const QFontMetrics metrics(captionFont_, &canvas_);
+    const QRect box(at, QSize(metrics.horizontalAdvance(text), metrics.height()));
+    QPainter painter(&canvas_);
+    painter.fillRect(box, Qt::black);
+    painter.setFont(captionFont_);
+    painter.setPen(Qt::white);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    Update(box);
+}
+
+void PlayFieldPainter::DrawReel(int reel) {
+    const auto r = static_cast<std::size_t>(reel);
+    const QPoint origin = ReelOrigin(reel);
+    for (int row = 0; row < 3; ++row) {
+        const int symbol = SymbolAt(session_.ReelStrip[r], session_.ReelPos[r] + row);
+        CopyInto(canvas_, origin + QPoint(0, row * kSymbolSize), bitmaps_.SymbolBitmap, SymbolTile(symbol));
+    }
+    Update({origin, QSize(kSymbolSize, kReelHeight)});
+    DrawPayline();
+}
+
+// The spinning reel is put together in a picture of its own, so the seam of
+// the looping strip never shows as two separate copies, and drawn one row
+// higher than a reel at rest.
+void PlayFieldPainter::DrawReelMotion(int reel, int stripOffset) {
+    if (bitmaps_.MotionBitmap.isNull()) {
+        DrawPayline();
+        return;
+    }
+    QImage frame(kSymbolSize, kReelHeight, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    if (stripOffset + kReelHeight > kMotionStripLength) {
+        const int n = kMotionStripLength - stripOffset;
+        CopyInto(frame, {0, 0}, bitmaps_.MotionBitmap, QRect(0, stripOffset, kSymbolSize, n));
+        CopyInto(frame, {0, n}, bitmaps_.MotionBitmap, QRect(0, 0, kSymbolSize, kReelHeight - n));
+    } else {
+        CopyInto(frame, {0, 0}, bitmaps_.MotionBitmap, QRect(0, stripOffset, kSymbolSize, kReelHeight));
+    }
+    const QPoint at = ReelOrigin(reel) - QPoint(0, 1);
+    CopyInto(canvas_, at, frame, frame.rect());
+    Update({at, frame.size()});
+    DrawPayline();
+}
+
+void PlayFieldPainter::BeginReelBounce(int reel) {
+    bounceWork_[static_cast<std::size_t>(reel)] =
+        canvas_.copy(QRect(ReelOrigin(reel), QSize(kSymbolSize, kReelHeight)));
+}
+
+void PlayFieldPainter::DrawReelBounce(int reel, int shift) {
+    const QImage& work = bounceWork_[static_cast<std::size_t>(reel)];
+    const QPoint at = ReelOrigin(reel) + QPoint(0, shift);
+    CopyInto(canvas_, at, work, work.rect());
+    Update({at, work.size()});
+}
+
+void PlayFieldPainter::BeginNudgeSlide(int reel, std::int32_t newPosition) {
+    const auto r = static_cast<std::size_t>(reel);
+    QImage work(kSymbolSize, 4 * kSymbolSize, QImage::Format_RGB32);
+    work.fill(Qt::black);
+    for (int row = 0; row < 4; ++row) {
+        const int symbol = SymbolAt(session_.ReelStrip[r], newPosition + row);
+        CopyInto(work, {0, row * kSymbolSize}, bitmaps_.SymbolBitmap, SymbolTile(symbol));
+    }
+    slideWork_[r] = std::move(work);
+}
+
+void PlayFieldPainter::DrawNudgeSlide(int reel, int top) {
+    const QImage& work = slideWork_[static_cast<std::size_t>(reel)];
+    const QPoint at = ReelOrigin(reel);
+    CopyInto(canvas_, at, work, QRect(0, top, kSymbolSize, kReelHeight));
+    Update({at, QSize(kSymbolSize, kReelHeight)});
+}
+
+void PlayFieldPainter::BeginShakeReel(int reel) {
+    shakeWork_[static_cast<std::size_t>(reel)] =
+        canvas_.copy(QRect(Field(kShakeLeft + kReelPitch * reel, kShakeTop), QSize(kSymbolSize, kShakeHeight)));
+}
+
+// The rows a shifted copy leaves uncovered keep whatever they showed.
+void PlayFieldPainter::DrawShakeReel(int reel, int shift) {
+    const QImage& work = shakeWork_[static_cast<std::size_t>(reel)];
+    const QPoint at = Field(kShakeLeft + kReelPitch * reel, kShakeTop + shift);
+    CopyInto(canvas_, at, work, work.rect());
+    Update({at, work.size()});
+}
+
+void PlayFieldPainter::DrawPayline() {
+    const int length = W() - 2 * 72;
+    if (length <= 0) {
+        return;
+    }
+    const QRect line(Field(72, kPaylineY), QSize(length, 1));
+    QPainter painter(&canvas_);
+    painter.fillRect(line, QColor(0, 255, 0));
+    Update(line);
+}
+
+void PlayFieldPainter::DrawCounter(std::int32_t value, QPoint anchor, DigitInk ink, DigitAlign align) {
+    Update(DrawNumber(canvas_, strips_, session_.ScreenWidth, value, anchor.x(), anchor.y(), ink, align));
+}
+
+void PlayFieldPainter::DrawCredits() {
+    switch (DisplayModeFor(session_.ScreenWidth)) {
+    case DisplayMode::Small:
+        DrawCounter(session_.Credits, {session_.ScreenWidth - kColumnRightMargin, kCreditsCounterY},
+                    DigitInk::Red, DigitAlign::Right);
+        break;
+    case DisplayMode::Medium:
+        DrawCounter(session_.Credits, Field(W(), kMediumCounterY), DigitInk::Green, DigitAlign::Right);
+        break;
+    case DisplayMode::Large:
+        DrawCounter(session_.Credits, Field(W(), kLargeCounterY), DigitInk::Green, DigitAlign::Right);
+        break;
+    }
+}
+
+void PlayFieldPainter::DrawNudges() {
+    switch (DisplayModeFor(session_.ScreenWidth)) {
+    case DisplayMode::Small:
+        DrawCounter(session_.Nudges, {session_.ScreenWidth - kColumnRightMargin, kNudgesCounterY},
+                    DigitInk::Green, DigitAlign::Right);
+        break;
+    case DisplayMode::Medium:
+        DrawCounter(session_.Nudges, Field(0, kMediumCounterY), DigitInk::Green, DigitAlign::Left);
+        break;
+    case DisplayMode::Large:
+        DrawCounter(session_.Nudges, Field(0, kLargeCounterY), DigitInk::Green, DigitAlign::Left);
+        break;
+    }
+}
+
+// The bet stands in the cell centred on the field's middle; the winnings of
+// a payout grow leftward from that cell's right edge.
+void PlayFieldPainter::DrawBet() {
+    DrawCoinsLabel();
+    const int half = DigitCellFor(session_.ScreenWidth).width / 2;
+    switch (DisplayModeFor(session_.ScreenWidth)) {
+    case DisplayMode::Small:
+        DrawCounter(session_.Bet, {session_.ScreenWidth - kColumnRightMargin, kBetCounterY}, DigitInk::Red,
+                    DigitAlign::Right);
+        break;
+    case DisplayMode::Medium:
+        DrawCounter(session_.Bet, Field(W() / 2 - half, kMediumCounterY), DigitInk::Red, DigitAlign::Left);
+        break;
+    case DisplayMode::Large:
+        DrawCounter(session_.Bet, Field(W() / 2 - half, kLargeCounterY), DigitInk::Red, DigitAlign::Left);
+        break;
+    }
+}
+
+void PlayFieldPainter::DrawWinnings(std::int32_t amount) {
+    const int half = DigitCellFor(session_.ScreenWidth).width / 2;
+    switch (DisplayModeFor(session_.ScreenWidth)) {
+    case DisplayMode::Small:
+        DrawCounter(amount, {session_.ScreenWidth - kColumnRightMargin, kBetCounterY}, DigitInk::Red,
+                    DigitAlign::Right);
+        break;
+    case DisplayMode::Medium:
+        DrawCounter(amount, Field(W() / 2 + half, kMediumCounterY), DigitInk::Red, DigitAlign::Right);
+        break;
+    case DisplayMode::Large:
+        DrawCounter(amount, Field(W() / 2 + half, kLargeCounterY), DigitInk::Red, DigitAlign::Right);
+        break;
+    }
+}
+
+// The panel above the middle of the field that holds "Coins" and the bet,
+// or "Winnings" and the amount paid so far.
+void PlayFieldPainter::DrawCoinsLabel() {
+    const bool small = DisplayModeFor(session_.ScreenWidth) == DisplayMode::Small;
+    const QRect panel = small ? QRect(QPoint(session_.ScreenWidth - 120, 180),
+                                      QPoint(session_.ScreenWidth - kColumnRightMargin - 1, 249))
+                              : QRect(Field(W() / 2 - 160, -90), Field(W() / 2 + 30 - 1, -3 - 1));
+    {
+        QPainter painter(&canvas_);
+        painter.fillRect(panel, Qt::black);
+    }
+    Update(panel);
+    const QString coins = QStringLiteral("Coins");
+    if (small) {
+        WriteCaption(coins, {session_.ScreenWidth - kColumnRightMargin - CaptionWidth(coins), kCoinsCaptionY});
+    } else {
+        WriteCaption(coins, Field(W() / 2 - CaptionWidth(coins) / 2, CaptionTop()));
+    }
+}
+
+void PlayFieldPainter::DrawWinningsLabel() {
+    const QString winnings = QStringLiteral("Winnings");
+    if (DisplayModeFor(session_.ScreenWidth) == DisplayMode::Small) {
+        WriteCaption(winnings,
+                     {session_.ScreenWidth - kColumnRightMargin - CaptionWidth(winnings), kCoinsCaptionY});
+    } else {
+        WriteCaption(winnings, Field(W() / 2 - CaptionWidth(winnings) / 2, CaptionTop()));
+    }
+}
+
+void PlayFieldPainter::DrawNudgeLabels(Rgb colour) {
+    const QString nudge = QStringLiteral("Nudge");
+    const QFontMetrics metrics(nudgeFont_, &canvas_);
+    const int width = metrics.horizontalAdvance(nudge);
+    const int height = metrics.height();
+    QPainter painter(&canvas_);
+    painter.setFont(nudgeFont_);
+    painter.setPen(ToQColor(colour));
+    for (const int centre : kNudgeCaptionX) {
+        const QRect box(Field(centre - width / 2, kNudgeCaptionY - height / 2), QSize(width, height));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, nudge);
+        Update(box);
+    }
+}
+
+// Tiles 9, 10 and 11 are the wild's three pictures; the cell shows 10, 11,
+// 10, 9, 10, ... with a white band beneath.
+void PlayFieldPainter::Timer2Timer() {
+    wildFrame_ += wildStep_;
+    const QPoint cell = Field(kWildCell.x(), kWildCell.y());
+    CopyInto(canvas_, cell, bitmaps_.SymbolBitmap, SymbolTile(wildFrame_ + kWildTileBase));
+    Update({cell, QSize(kSymbolSize, kSymbolSize)});
+    DrawPayline();
+    const QRect band(cell + QPoint(0, kSymbolSize), QSize(kSymbolSize, kWildBandHeight));
+    {
+        QPainter painter(&canvas_);
+        painter.fillRect(band, Qt::white);
+    }
+    Update(band);
+    if (wildFrame_ >= kWildLastFrame || wildFrame_ <= 0) {
+        wildStep_ = -wildStep_;
+    }
+}
+
+} // namespace morrow
