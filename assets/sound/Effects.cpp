@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 
 namespace morrow::soundgen {
 
@@ -40,6 +41,9 @@ double KernelAt(const std::vector<double>& table, double distance) {
 } // namespace
 
 Mono ChangeSpeed(const Mono& in, int inRate, double speed, double waverHz, double waverDepth) {
+    if (inRate <= 0 || speed <= 0.0 || std::abs(waverDepth) >= 1.0) {
+        throw std::invalid_argument("ChangeSpeed: the speed must stay above zero");
+    }
     const double baseStep = static_cast<double>(inRate) / kSampleRate * speed;
     const double maxStep = baseStep * (1.0 + std::abs(waverDepth));
     const std::vector<double> table = Kernel(kPassband * std::min(1.0, 1.0 / maxStep));
@@ -63,6 +67,9 @@ Mono ChangeSpeed(const Mono& in, int inRate, double speed, double waverHz, doubl
 }
 
 Mono ShiftPitch(const Mono& in, double ratio, double grainSeconds) {
+    if (ratio <= 0.0 || grainSeconds <= 0.0) {
+        throw std::invalid_argument("ShiftPitch: ratio and grain must be above zero");
+    }
     const double grain = grainSeconds * kSampleRate;
     const double rate = (1.0 - ratio) / grain;
     const auto read = [&](double at) {

@@ -9,7 +9,8 @@ namespace morrow::soundgen {
 // Plays `in`, recorded at `inRate`, back at kSampleRate and at `speed` times
 // its own speed (0.9: ten per cent slower and that much lower), with an
 // optional slow waver of the speed (depth 0.01 = +-1 %). Windowed-sinc
-// interpolation, band-limited when the speed goes up.
+// interpolation, band-limited when the speed goes up. Throws
+// std::invalid_argument unless the speed stays above zero.
 Mono ChangeSpeed(const Mono& in, int inRate, double speed, double waverHz = 0.0, double waverDepth = 0.0);
 
 // Moves the pitch by `ratio` (0.5: an octave down) and keeps the length:

@@ -25,29 +25,36 @@ struct LineRecipe {
 };
 
 LineRecipe Recipe(Line line) {
+    // The host: a low voice, slowed into a deeper one with a demon beneath.
+    LineRecipe host{.text = "",
+                    .voice = {"en-us+m3", 155, 40, 60},
+                    .speed = 0.88,
+                    .waverHz = 4.0,
+                    .waverDepth = 0.004,
+                    .undertone = 0.2f,
+                    .echoDelay = 0.26,
+                    .echoLevel = 0.18f,
+                    .roomLevel = 0.2};
     switch (line) {
     case Line::TrickOrTreat:
-        return {"Trick or treat!", {"en-us+f2", 140, 68, 90}, 0.95, 5.5, 0.012, 0.0f, 0.18, 0.25f, 0.2};
+        // A sing-song witch whose voice wobbles.
+        return {.text = "Trick or treat!",
+                .voice = {"en-us+f2", 140, 68, 90},
+                .speed = 0.95,
+                .waverHz = 5.5,
+                .waverDepth = 0.012,
+                .undertone = 0.0f,
+                .echoDelay = 0.18,
+                .echoLevel = 0.22f,
+                .roomLevel = 0.2};
     case Line::Welcome:
-        return {"Welcome to Morrowmas Slots... if you dare!",
-                {"en-us+m3", 155, 40, 60},
-                0.88,
-                4.0,
-                0.004,
-                0.2f,
-                0.26,
-                0.22f,
-                0.2};
+        host.text = "Welcome to Morrowmas Slots... if you dare!";
+        return host;
     case Line::Goodbye:
-        return {"Leaving so soon? Come back... if you dare.",
-                {"en-us+m3", 160, 38, 60},
-                0.88,
-                4.0,
-                0.004,
-                0.2f,
-                0.26,
-                0.22f,
-                0.2};
+        host.text = "Leaving so soon? Come back... if you dare.";
+        host.voice.wordsPerMinute = 160;
+        host.voice.pitch = 38;
+        return host;
     }
     throw std::invalid_argument("no such spoken line");
 }

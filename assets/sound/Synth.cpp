@@ -274,6 +274,9 @@ Mono Organ(double hz, double seconds, float velocity, OrganStop stop) {
                     0);
         }
     }
+    if (energy == 0.0) {
+        return out; // every rank above hearing
+    }
     Mono breath = NoiseBurst(noise, 0.08, 0.012, static_cast<float>(chiff * std::sqrt(energy)));
     Biquad::BandPass(std::min(hz * 3.0, 8000.0), 6.0).Run(breath);
     MixInto(out, breath, 0);
