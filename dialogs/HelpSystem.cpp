@@ -223,6 +223,9 @@ void HelpSystem::Present(const QUrl& url) {
     }
     if (!window_) {
         window_ = std::make_unique<HelpWindow>(*engine_, ContentsUrl());
+        // An open manual does not keep the game running once its main
+        // window has closed.
+        window_->setAttribute(Qt::WA_QuitOnClose, false);
         if (!indexed_) {
             // Brings a search index that went missing up to date.
             engine_->searchEngine()->scheduleIndexDocumentation();

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -86,6 +87,7 @@ private slots:
     void F1ShowsTheFirstContextOutwardWithinTheWindow_data();
     void F1ShowsTheFirstContextOutwardWithinTheWindow();
     void HelpButtonInAModalDialogGivesAUsableHelpWindow();
+    void OpenManualDoesNotKeepTheGameRunning();
     void MissingHelpFileIsReportedOnce();
     void EachInstallationShowsItsOwnHelpFile();
 
@@ -265,6 +267,27 @@ void HelpSystemTest::HelpButtonInAModalDialogGivesAUsableHelpWindow() {
 
     help_->Window()->close();
     QVERIFY2(!watch.IsBlocked(&dialog), "the dialog stays blocked after help closed");
+}
+
+// Closing the last game window ends the program although the manual is
+// still open.
+void HelpSystemTest::OpenManualDoesNotKeepTheGameRunning() {
+    QWidget game;
+    game.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&game));
+    QCOMPARE(help_->ShowContents(), HelpResult::Shown);
+
+    bool endedByItself = true;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&endedByItself] {
+        endedByItself = false;
+        QCoreApplication::quit();
+    });
+    guard.start(5000);
+    QTimer::singleShot(0, &game, &QWidget::close);
+    QApplication::exec();
+    QVERIFY2(endedByItself, "the open manual kept the program running");
 }
 
 // Without its help file the game says so once, whatever is asked, and

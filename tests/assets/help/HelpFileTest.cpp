@@ -158,10 +158,10 @@ void HelpFileTest::PayTableAgreesWithTheGame() {
     const QString html = QString::fromUtf8(Data(pageUrl));
 
     static const QRegularExpression symbolPicture(QStringLiteral("images/symbol(\\d)\\.png"));
-    static const QRegularExpression payCell(QStringLiteral("<td class=\"pay\">(\\d+)</td>"));
+    static const QRegularExpression payCell(QStringLiteral("<td class=\"pay\"[^>]*>(\\d+)</td>"));
     QMap<int, QList<int>> quoted; // symbol -> pays for 1, 2, 3 coins
     QMap<int, QString> rows;
-    for (const QString& row : html.split(QStringLiteral("<tr>"))) {
+    for (const QString& row : html.split(QStringLiteral("<tr"))) {
         const QRegularExpressionMatch symbol = symbolPicture.match(row);
         if (!symbol.hasMatch()) {
             continue;
