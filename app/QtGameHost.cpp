@@ -1,6 +1,6 @@
 #include "QtGameHost.h"
 
-#include "BonusStandIn.h"
+#include "TTrickForm.h"
 #include "Clock.h"
 #include "TForm1.h"
 
@@ -122,11 +122,17 @@ void QtGameHost::ShowInformation(std::string_view text) {
 }
 
 void QtGameHost::RunBonusGame() {
-    // A window that is closing opens no new one; the pick is simply not made.
+    GameEngine& engine = form_.Engine();
+    auto random = [&engine](int n) { return engine.Random(n); };
+    // A bonus that comes up while the window closes is still played, unseen,
+    // so the game that is kept holds its prize.
     if (form_.Session().StopRequested) {
+        PickPumpkinUnseen(engine.Session(), random);
         return;
     }
-    RunBonusStandIn(form_, form_.Engine());
+    RunTrickOrTreat(&form_, engine.Session(),
+                    {random, [&engine](int sound) { engine.PlayWinSound(sound, SoundWait::NoWait); },
+                     [this] { form_.PlayTrickOrTreat(); }});
     form_.TakeFocusBack();
 }
 

@@ -2,6 +2,8 @@
 
 #include "FieldCanvas.h"
 #include "ArtResources.h"
+#include "Dialogs.h"
+#include "HelpSystem.h"
 #include "FieldLayout.h"
 #include "Random.h"
 #include "Reels.h"
@@ -85,21 +87,46 @@ TForm1::TForm1(Collaborators collaborators, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
+// The menu bar: File, Options, Borrow, Stats, Payoffs, Help, with their
+// access letters and no other shortcuts.
 void TForm1::SetUpMenu() {
     MainMenu1 = menuBar();
     QMenu* file1 = MainMenu1->addMenu(QStringLiteral("&File"));
     NewGame1 = file1->addAction(QStringLiteral("&New Game"));
     connect(NewGame1, &QAction::triggered, this, &TForm1::NewGame1Click);
+    file1->addSeparator();
+    Exit1 = file1->addAction(QStringLiteral("E&xit"));
+    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
 
     Options1 = MainMenu1->addMenu(QStringLiteral("&Options"));
-    Blood1 = Options1->addAction(QStringLiteral("Blood"));
-    Blood1->setCheckable(true);
-    Blood1->setChecked(true);
-    connect(Blood1, &QAction::triggered, this, &TForm1::Blood1Click);
-    Animations1 = Options1->addAction(QStringLiteral("Animations"));
-    Animations1->setCheckable(true);
-    Animations1->setChecked(true);
-    connect(Animations1, &QAction::triggered, this, &TForm1::Animations1Click);
+    auto addOption = [this](const char* caption, void (TForm1::*handler)()) {
+        QAction* item = Options1->addAction(QString::fromLatin1(caption));
+        item->setCheckable(true);
+        item->setChecked(true);
+        connect(item, &QAction::triggered, this, handler);
+        return item;
+    };
+    Blood1 = addOption("Blood", &TForm1::Blood1Click);
+    Animations1 = addOption("Animations", &TForm1::Animations1Click);
+
+    Borrow1 = MainMenu1->addAction(QStringLiteral("&Borrow"));
+    connect(Borrow1, &QAction::triggered, this, &TForm1::Borrow1Click);
+    Stats1 = MainMenu1->addAction(QStringLiteral("&Stats"));
+    connect(Stats1, &QAction::triggered, this, &TForm1::Stats1Click);
+    Payoffs1 = MainMenu1->addAction(QStringLiteral("&Payoffs"));
+    connect(Payoffs1, &QAction::triggered, this, &TForm1::Payoffs1Click);
+
+    Help1 = MainMenu1->addMenu(QStringLiteral("&Help"));
+    MorrowmasSlotsManual1 = Help1->addAction(QStringLiteral("&Morrowmas Slots Manual"));
+    connect(MorrowmasSlotsManual1, &QAction::triggered, this, &TForm1::MorrowmasSlotsManual1Click);
+    Help1->addSeparator();
+    WhatsaNudge1 = Help1->addAction(QStringLiteral("What's a &Nudge?"));
+    connect(WhatsaNudge1, &QAction::triggered, this, &TForm1::WhatsaNudge1Click);
+    Help1->addSeparator();
+    NexorailHomepage1 = Help1->addAction(QStringLiteral("&Nexorail Homepage (50+ programs)"));
+    connect(NexorailHomepage1, &QAction::triggered, this, &TForm1::NexorailHomepage1Click);
+    CompayInformation1 = Help1->addAction(QStringLiteral("&Company Information"));
+    connect(CompayInformation1, &QAction::triggered, this, &TForm1::CompayInformation1Click);
 }
 
 void TForm1::SetUpTimers() {
@@ -136,6 +163,11 @@ void TForm1::FormCreate() {
     const QString programDir = programDir_.isEmpty() ? QCoreApplication::applicationDirPath() : programDir_;
     s.ProgramDir = programDir.toStdString() + "/";
     helpFile_ = QString::fromStdString(s.ProgramDir) + QString::fromLatin1(kHelpFileName);
+    // F1 anywhere in the game asks for the focused control's topic, going
+    // outward to its window; the play field's own topic is how to play.
+    help_ = std::make_unique<HelpSystem>(helpFile_);
+    help_->ListenOn(*QCoreApplication::instance());
+    SetHelpContext(*this, kMainWindowContext);
 
     // 3. The screen, read once.
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -332,6 +364,49 @@ void TForm1::FormClose() {
 void TForm1::NewGame1Click() {
     engine_->RequestNewGame();
 }
+
+// Ends the game: a running spin stops at once and the window closes.
+void TForm1::Exit1Click() {
+    session_.StopRequested = true;
+    close();
+}
+
+// The dialogs work on the game in play directly. The borrow dialog changes
+// the counters, so the field is repainted after it.
+void TForm1::Borrow1Click() {
+    RunBorrowDialog(this, session_, strips_);
+    RepaintField();
+    TakeFocusBack();
+}
+
+void TForm1::Stats1Click() {
+    RunStatsForm(this, session_);
+    TakeFocusBack();
+}
+
+void TForm1::Payoffs1Click() {
+    RunPaychart(this, session_);
+    TakeFocusBack();
+}
+
+void TForm1::MorrowmasSlotsManual1Click() {
+    help_->ShowContents();
+}
+
+void TForm1::WhatsaNudge1Click() {
+    help_->ShowContext(kNudgeContext);
+}
+
+void TForm1::CompayInformation1Click() {
+    help_->ShowContext(kCompanyContext);
+}
+
+void TForm1::NexorailHomepage1Click() {
+    RunOnLineFrm(this, session_);
+    TakeFocusBack();
+}
+
+void TForm1::PlayTrickOrTreat() {}
 
 void TForm1::Timer2Timer() {
     painter_->Timer2Timer();

@@ -24,6 +24,7 @@ class QMenuBar;
 namespace morrow {
 
 class FieldCanvas;
+class HelpSystem;
 
 // What the main window works with, handed in by the program entry (real ones)
 // or by a test (fakes). Every collaborator is owned by the caller and
@@ -52,11 +53,15 @@ public:
     GameSession& Session() { return session_; }
     GameEngine& Engine() { return *engine_; }
     const QString& HelpFile() const { return helpFile_; }
+    HelpSystem& Help() { return *help_; }
     FieldCanvas& Canvas() { return *fieldCanvas_; }
     const QImage& CanvasImage() const { return canvas_; }
 
     // The timers the engine switches on and off.
     QTimer& TimerFor(GameTimer timer) { return timer == GameTimer::Timer2 ? Timer2 : Timer3; }
+
+    // The spoken "Trick or treat!" of the bonus window.
+    void PlayTrickOrTreat();
 
     // After a message box or the bonus window: the window is active again
     // and the keys go to the play field, with or without a window manager.
@@ -72,9 +77,18 @@ public:
     // Components of the window.
     QMenuBar* MainMenu1 = nullptr;
     QAction* NewGame1 = nullptr;
+    QAction* Exit1 = nullptr;
     QMenu* Options1 = nullptr;
     QAction* Blood1 = nullptr;
     QAction* Animations1 = nullptr;
+    QAction* Borrow1 = nullptr;
+    QAction* Stats1 = nullptr;
+    QAction* Payoffs1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* MorrowmasSlotsManual1 = nullptr;
+    QAction* WhatsaNudge1 = nullptr;
+    QAction* NexorailHomepage1 = nullptr;
+    QAction* CompayInformation1 = nullptr;
     QTimer Timer2; // 200 ms: the wild on reel 3's payline
     QTimer Timer3; // 200 ms: flashes the "Nudge" captions during an offer
     QTimer Timer5; // 100 ms: the skeleton's walk
@@ -94,6 +108,14 @@ private:
     void NewGame1Click();
     void Timer2Timer();
     void Timer3Timer();
+    void Exit1Click();
+    void Borrow1Click();
+    void Stats1Click();
+    void Payoffs1Click();
+    void MorrowmasSlotsManual1Click();
+    void WhatsaNudge1Click();
+    void NexorailHomepage1Click();
+    void CompayInformation1Click();
     void Blood1Click();
     void Animations1Click();
     void SetTimerEnabled(AnimationTimer timer, bool enabled) override;
@@ -113,6 +135,7 @@ private:
     std::unique_ptr<GameEngine> engine_; // made, and seeded, during FormCreate
 
     QString helpFile_;
+    std::unique_ptr<HelpSystem> help_;
     QImage canvas_; // the window's persistent drawing surface
     FieldCanvas* fieldCanvas_ = nullptr;
     PlayFieldBitmaps bitmaps_;

@@ -91,7 +91,7 @@ private slots:
         for (const QAction* menu : game.form.MainMenu1->actions()) {
             bar << menu->text();
         }
-        QCOMPARE(bar, (QStringList{"&File", "&Options"}));
+        QCOMPARE(bar, (QStringList{"&File", "&Options", "&Borrow", "&Stats", "&Payoffs", "&Help"}));
         QCOMPARE(game.form.NewGame1->text(), QStringLiteral("&New Game"));
 
         const std::string dir = qEnvironmentVariable("MORROW_PROGRAM_DIR").toStdString() + "/";
