@@ -1,0 +1,103 @@
+// The sprite procession round the window: its turns, its timers, its frames.
+#include "AmbientAnimations.h"
+#include "PresentationTestSupport.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <ostream>
+#include <set>
+#include <vector>
+
+namespace morrow::test {
+namespace {
+
+// Stands in for the window's timers and records which of them run.
+class RecordingTimers final : public AnimationTimers {
+public:
+    std::set<AnimationTimer> running;
+    void SetTimerEnabled(AnimationTimer timer, bool enabled) override {
+        enabled ? void(running.insert(timer)) : void(running.erase(timer));
+    }
+};
+
+// A straight stretch of the procession (a start has no steps) and its end.
+struct Leg {
+    Sprite sprite;
+    int dx = 0, dy = 0, steps = 0;
+    QPoint end;
+    friend bool operator==(const Leg&, const Leg&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const Leg& leg) {
+        return out << std::array{"none", "bat", "ghoul", "skeleton"}[static_cast<std::size_t>(leg.sprite)]
+                   << " (" << leg.dx << ", " << leg.dy << ") x " << leg.steps << " to (" << leg.end.x()
+                   << ", " << leg.end.y() << ")";
+    }
+};
+
+// Bat down the right, left along the bottom, up the left; ghoul and skeleton
+// across; each turn on the first position past its limit, one timer running.
+TEST(AmbientAnimations, ProcessionTurnsAtItsLimits) {
+    struct Case {
+        int width, height;
+        std::vector<Leg> legs;
+    };
+    using enum Sprite;
+    // clang-format off
+    const Case cases[] = {
+        {800, 600, {{Bat, 0, 0, 0, {650, -150}}, {Bat, 0, 5, 123, {650, 465}}, {Bat, -6, 0, 109, {-4, 465}},
+                    {Bat, 0, -5, 123, {-4, -150}}, {Ghoul, 0, 0, 0, {800, 480}}, {Ghoul, -10, 0, 99, {-190, 480}},
+                    {Skeleton, 0, 0, 0, {-90, 464}}, {Skeleton, 10, 0, 98, {890, 464}}, {Bat, 0, 0, 0, {650, -150}}}},
+        {1024, 768, {{Bat, 0, 0, 0, {818, -150}}, {Bat, 0, 5, 136, {818, 530}}, {Bat, -6, 0, 129, {44, 530}},
+                     {Bat, 0, -5, 136, {44, -150}}, {Ghoul, 0, 0, 0, {1024, 548}}, {Ghoul, -10, 0, 121, {-186, 548}},
+                     {Skeleton, 0, 0, 0, {-90, 548}}, {Skeleton, 10, 0, 120, {1110, 548}}, {Bat, 0, 0, 0, {818, -150}}}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "screen " << c.width << " x " << c.height);
+        Screen screen(c.width, c.height);
+        ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
+        RecordingTimers timers;
+        AmbientAnimations animations(screen.canvas, screen.session, screen.bitmaps, timers);
+        using Tick = void (AmbientAnimations::*)();
+        const std::map<Sprite, std::pair<AnimationTimer, Tick>> movers{
+            {Bat, {AnimationTimer::Timer6, &AmbientAnimations::Timer6Timer}},
+            {Ghoul, {AnimationTimer::Timer8, &AmbientAnimations::Timer8Timer}},
+            {Skeleton, {AnimationTimer::Timer5, &AmbientAnimations::Timer5Timer}}};
+        animations.StartBat();
+        std::vector<Leg> legs{{Bat, 0, 0, 0, {animations.SpriteX(), animations.SpriteY()}}};
+        for (int tick = 1; tick < 2000 && legs.size() < c.legs.size(); ++tick) {
+            const Sprite before = animations.Moving();
+            const QPoint from(animations.SpriteX(), animations.SpriteY());
+            (animations.*movers.at(before).second)();
+            const Sprite now = animations.Moving();
+            const QPoint at(animations.SpriteX(), animations.SpriteY());
+            ASSERT_EQ(timers.running, std::set{movers.at(now).first})
+                << "tick " << tick << ": not one timer, its own";
+            Leg& last = legs.back();
+            if (now != before) {
+                legs.push_back({now, 0, 0, 0, at});
+            } else if (last.steps > 0 && QPoint(last.dx, last.dy) == at - from) {
+                ++last.steps;
+                last.end = at;
+            } else {
+                legs.push_back({now, at.x() - from.x(), at.y() - from.y(), 1, at});
+            }
+
+            // The first bat shows frame 1 first (so frame 1 again at its 31st
+            // step); the ghoul is first drawn 10 pixels in from the right edge.
+            if (tick == 31) {
+                EXPECT_TRUE(Shows(screen.canvas, at, screen.bitmaps.BatBitmap.copy(150, 0, 150, 150)))
+                    << "bat frame";
+            }
+            if (now == Ghoul && at.x() == c.width - 10) {
+                const int rows = std::min(150, c.height - at.y());
+                EXPECT_TRUE(Shows(screen.canvas, at, screen.bitmaps.GhoulBitmap.copy(0, 0, 10, rows)))
+                    << "the ghoul's first frame";
+            }
+        }
+        EXPECT_EQ(legs, c.legs);
+    }
+}
+
+} // namespace
+} // namespace morrow::test

@@ -1,0 +1,242 @@
+// The play field's drawing operations, compared pixel for pixel with the
+// symbol tiles, the motion strip and the digit strips they copy from.
+#include "PresentationTestSupport.h"
+
+#include <cstdlib>
+#include <string>
+#include <tuple>
+#include <utility>
+
+namespace morrow::test {
+namespace {
+
+constexpr QRgb kGreen = 0xFF00FF00;
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kBlack = 0xFF000000;
+
+QImage Tile(const Screen& screen, int tile) {
+    return screen.bitmaps.SymbolBitmap.copy(tile % 4 * 96, tile / 4 * 96, 96, 96);
+}
+
+// A picture with the green payline drawn across its row `row`.
+QImage WithPayline(QImage image, int row) {
+    image = image.convertToFormat(QImage::Format_RGB32);
+    for (int x = 0; x < image.width(); ++x) {
+        image.setPixel(x, row, kGreen);
+    }
+    return image;
+}
+
+// Each reel cell shows its strip digit's tile, wrapping from 30 to 1, under the payline.
+TEST(PlayFieldPainter, ReelCellsShowTheirStripDigits) {
+    const std::tuple<int, int, const char*> cases[] = {{0, 8, "784"},  {1, 9, "087"},  {2, 7, "291"},
+                                                       {0, 29, "670"}, {0, 30, "701"}, {2, 29, "465"},
+                                                       {2, 30, "657"}};
+    Screen screen(800, 600);
+    ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
+    for (const auto& [reel, position, digits] : cases) {
+        SCOPED_TRACE(testing::Message() << "reel " << reel << " at position " << position);
+        screen.session.ReelPos[static_cast<std::size_t>(reel)] = position;
+        screen.painter.DrawReel(reel);
+        for (int row = 0; row < 3; ++row) {
+            const QImage tile = Tile(screen, digits[row] - '0');
+            EXPECT_TRUE(Shows(screen.canvas, screen.Field(78 + 124 * reel, 71 + 96 * row),
+                              row == 1 ? WithPayline(tile, 213 - 167) : tile))
+                << "row " << row;
+        }
+    }
+}
+
+// A spinning reel is the motion strip read as a loop, drawn a row above a reel at rest.
+TEST(PlayFieldPainter, ReelMotionReadsTheStripAsALoop) {
+    Screen screen(800, 600);
+    ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
+    const std::pair<int, int> runs[] = {{0, 400}, {1, 575}, {2, 100}};
+    for (const auto& [reel, offset] : runs) {
+        SCOPED_TRACE(testing::Message() << "reel " << reel << " at offset " << offset);
+        screen.painter.DrawReelMotion(reel, offset);
+        QImage expected(96, 288, QImage::Format_RGB32);
+        for (int row = 0; row < 288; ++row) {
+            for (int x = 0; x < 96; ++x) {
+                expected.setPixel(x, row, screen.bitmaps.MotionBitmap.pixel(x, (offset + row) % 576));
+            }
+        }
+        EXPECT_TRUE(Shows(screen.canvas, screen.Field(78 + 124 * reel, 70), WithPayline(expected, 213 - 70)));
+    }
+}
+
+// Checks a row of digit cells from `from`: '.' untouched, ' ' black, '-' a
+// minus (a middle bar alone, in the ink), a digit its cell of the strip.
+void ExpectCells(const Screen& screen, QPoint from, const std::string& cells, DigitInk ink) {
+    const bool large = screen.session.ScreenWidth >= 1000;
+    const QSize cell = large ? QSize(32, 42) : QSize(16, 21);
+    const DigitStrips& s = screen.strips;
+    const QImage& strip = ink == DigitInk::Green ? (large ? s.GreenLarge : s.GreenSmall)
+                                                 : (large ? s.DigitsLarge : s.DigitsSmall);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const QRect box(from + QPoint(static_cast<int>(i) * cell.width(), 0), cell);
+        SCOPED_TRACE(testing::Message() << "cell '" << cells[i] << "' at x = " << box.x());
+        if (cells[i] == '.' || cells[i] == ' ') {
+            EXPECT_TRUE(Filled(screen.canvas, box, cells[i] == '.' ? kUntouched : kBlack));
+        } else if (cells[i] == '-') {
+            int inked = 0, offMiddle = 0;
+            for (int y = 0; y < cell.height(); ++y) {
+                for (int x = 0; x < cell.width(); ++x) {
+                    const QRgb p = screen.canvas.pixel(box.topLeft() + QPoint(x, y));
+                    inked += p == (ink == DigitInk::Green ? kGreen : kRed) ? 1 : 0;
+                    offMiddle += p != kBlack && std::abs(2 * y - cell.height()) > cell.height() / 3 ? 1 : 0;
+                }
+            }
+            EXPECT_EQ(offMiddle, 0) << "the minus has pixels lit outside its middle bar";
+            EXPECT_GE(inked, cell.width() / 2) << "the minus bar is not drawn in the counter's ink";
+        } else {
+            EXPECT_TRUE(Shows(screen.canvas, box.topLeft(),
+                              strip.copy(QRect({(cells[i] - '0') * cell.width(), 0}, cell))));
+        }
+    }
+}
+
+// Counter boxes blank a lost digit's cell; 0 is one "0"; a negative number gets a minus.
+TEST(DigitCounter, BoxesBlankWhatTheLastNumberLeft) {
+    struct Case {
+        const char* what;
+        int width;
+        bool credits; // else nudges
+        std::int32_t before, after;
+        QPoint from;
+        const char* cells;
+        DigitInk ink;
+    };
+    // At 800 x 600 the credits end at x = 650 and the nudges start at 150, both at y = 15.
+    const Case cases[] = {
+        {"1000 -> 999 right-aligned", 800, true, 1000, 999, {554, 15}, ".  999.", DigitInk::Green},
+        {"10 -> 9 left-aligned", 800, false, 10, 9, {134, 15}, ".9  .", DigitInk::Green},
+        {"0", 800, true, 0, 0, {602, 15}, ". 0.", DigitInk::Green},
+        {"-12 in green", 800, true, -12, -12, {570, 15}, ". -12.", DigitInk::Green},
+        {"-5 in red, small layout", 640, true, -5, -5, {546, 70}, ". -5.", DigitInk::Red},
+        {"-7 with large digits", 1000, false, -7, -7, {218, 55}, ".-7 .", DigitInk::Green},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Screen screen(c.width, 600);
+        ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
+        for (const std::int32_t value : {c.before, c.after}) {
+            (c.credits ? screen.session.Credits : screen.session.Nudges) = value;
+            c.credits ? screen.painter.DrawCredits() : screen.painter.DrawNudges();
+        }
+        ExpectCells(screen, c.from, c.cells, c.ink);
+    }
+}
+
+// The field and every counter (a 7, in its ink and digit size) at the layouts' edges.
+TEST(PlayFieldPainter, LayoutsPlaceFieldAndCounters) {
+    struct Spot {
+        int x, y;
+        const char* cells;
+        DigitInk ink;
+    };
+    struct Case {
+        int width, height;
+        QPoint field;
+        Spot credits, nudges, winnings, bet;
+    };
+    constexpr auto R = DigitInk::Red;
+    constexpr auto G = DigitInk::Green;
+    // clang-format off
+    const Case cases[] = {
+        {640, 480, {0, -20}, {562, 70, ". 7.", R}, {562, 145, ". 7.", G}, {562, 220, ". 7.", R}, {578, 220, " 7", R}},
+        {800, 600, {150, 40}, {602, 15, ". 7.", G}, {134, 15, ".7 .", G}, {360, 15, ". 7.", R}, {392, 15, "7 ", R}},
+        {999, 700, {249, 40}, {701, 15, ". 7.", G}, {233, 15, ".7 .", G}, {459, 15, ". 7.", R}, {491, 15, "7 ", R}},
+        {1000, 750, {250, 100}, {654, 55, ". 7.", G}, {218, 55, ".7 .", G}, {420, 55, ". 7.", R}, {484, 55, "7 ", R}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "screen " << c.width << " x " << c.height);
+        Screen screen(c.width, c.height);
+        ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
+        EXPECT_EQ(QPoint(screen.session.FieldLeft, screen.session.FieldTop), c.field) << "field origin";
+        const auto check = [&](const char* what, const Spot& spot) {
+            SCOPED_TRACE(what);
+            ExpectCells(screen, {spot.x, spot.y}, spot.cells, spot.ink);
+        };
+        screen.session.Credits = screen.session.Nudges = screen.session.Bet = 7;
+        screen.painter.DrawCredits();
+        screen.painter.DrawNudges();
+        screen.painter.DrawWinnings(7);
+        check("credits", c.credits);
+        check("nudges", c.nudges);
+        check("winnings", c.winnings);
+        screen.painter.DrawBet(); // over the winnings, as after a payout
+        check("bet", c.bet);
+        // A full paint puts the picture at the origin: its lower left corner,
+        // which nothing else covers, stands where the layout says.
+        screen.painter.FormPaint();
+        EXPECT_TRUE(Shows(screen.canvas, c.field + QPoint(0, 300),
+                          screen.bitmaps.InterfaceBitmap.copy(0, 300, 70, 100)));
+    }
+}
+
+// The wild on reel 3's payline cell runs tiles 10, 11, 10, 9, ... over a 15-row white band.
+TEST(PlayFieldPainter, WildCyclesItsTilesOverAWhiteBand) {
+    Screen screen(800, 600);
+    ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
+    const QPoint cell = screen.Field(326, 167);
+    for (const int tile : {10, 11, 10, 9, 10, 11, 10, 9}) {
+        screen.painter.Timer2Timer();
+        SCOPED_TRACE(testing::Message() << "wild frame " << screen.painter.WildFrame() << ", tile " << tile);
+        EXPECT_TRUE(Shows(screen.canvas, cell, WithPayline(Tile(screen, tile), 213 - 167)));
+        EXPECT_TRUE(Filled(screen.canvas, QRect(cell + QPoint(0, 96), QSize(96, 15)), 0xFFFFFFFF)) << "band";
+        EXPECT_TRUE(Filled(screen.canvas, QRect(cell + QPoint(0, 111), QSize(97, 1)), kUntouched))
+            << "under it";
+    }
+}
+
+// Greying the "Nudge" captions after a flash shows them just as a full paint does.
+TEST(PlayFieldPainter, NudgeCaptionsTurnFullyGreyAgain) {
+    GTEST_SKIP()
+        << "Fault in DrawNudgeLabels: anti-aliased text drawn over the last caption leaves its yellow "
+           "edge pixels, so unlit captions stay fringed yellow until a full repaint";
+    Screen screen(800, 600);
+    ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
+    screen.painter.FormPaint();
+    const QImage fresh = screen.canvas.copy();
+    screen.painter.DrawNudgeLabels(kNudgeYellow);
+    screen.painter.DrawNudgeLabels(kNudgeGrey);
+    EXPECT_TRUE(Shows(screen.canvas, {0, 0}, fresh)) << "the yellow caption shows round the grey one";
+}
+
+// The shake moves a capture from x = 76 up and down; uncovered rows keep what they had.
+TEST(PlayFieldPainter, ShakeLeavesUncoveredRowsAsTheyWere) {
+    Screen screen(800, 600);
+    ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
+    const auto original = [](int x, int y) { return qRgb(x & 0xFF, y & 0xFF, (x >> 8) << 4 | (y >> 8)); };
+    for (int y = 0; y < screen.canvas.height(); ++y) {
+        for (int x = 0; x < screen.canvas.width(); ++x) {
+            screen.canvas.setPixel(x, y, original(x, y)); // every pixel tells its place
+        }
+    }
+    screen.painter.BeginShakeReel(1);
+    for (const int shift : {2, 4, 2, 0, -2, -4, -2, 0}) {
+        screen.painter.DrawShakeReel(1, shift);
+    }
+    // The field row whose original a row shows now: the top rows hold what
+    // the upward copies put there, the bottom ones what the downward left.
+    const auto shownRow = [](int row) {
+        return row >= 71 && row <= 74     ? 75 + (row - 71) % 2
+               : row >= 355 && row <= 358 ? 353 + (row - 355) % 2
+                                          : row;
+    };
+    // Field columns 75..172 and rows 69..360: the capture and what is beside.
+    QImage expected(98, 292, QImage::Format_RGB32);
+    const QPoint from = screen.Field(75 + 124, 69);
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const int row = x > 0 && x < 97 ? shownRow(69 + y) : 69 + y;
+            expected.setPixel(x, y, original(from.x() + x, screen.Field(0, row).y()));
+        }
+    }
+    EXPECT_TRUE(Shows(screen.canvas, from, expected));
+}
+
+} // namespace
+} // namespace morrow::test
