@@ -1,42 +1,34 @@
 #pragma once
 
 #include "GameRecordFile.h"
-#include "GameSession.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace morrow::test {
 
 enum class TempPlace { Disk, Memory };
 
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes. In memory (/dev/shm, when there is
-// one) the many flushes of the stress tests cost nothing; the file's rules
-// (locks, renames) are the same there.
+// A fresh directory, removed with its contents when the object goes. In
+// memory (/dev/shm) the stress tests' many flushes cost nothing; locks and
+// renames behave the same there.
 class TempDir {
 public:
     explicit TempDir(TempPlace place = TempPlace::Disk) {
-        std::filesystem::path base = std::filesystem::temp_directory_path();
         std::error_code error;
-        if (place == TempPlace::Memory && std::filesystem::is_directory("/dev/shm", error)) {
-            base = "/dev/shm";
-        }
-        std::string pattern = (base / "morrow-records-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
+        const bool inMemory = place == TempPlace::Memory && std::filesystem::is_directory("/dev/shm", error);
+        std::string name =
+            ((inMemory ? "/dev/shm" : std::filesystem::temp_directory_path()) / "morrow-XXXXXX");
         if (::mkdtemp(name.data()) == nullptr) {
-            ADD_FAILURE() << "cannot create a temporary directory from " << pattern;
+            ADD_FAILURE() << "cannot create a temporary directory " << name;
         }
-        path_ = name.data();
+        path_ = name;
     }
     ~TempDir() {
         std::error_code error;
@@ -44,8 +36,6 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
 private:
@@ -54,25 +44,14 @@ private:
 
 inline std::string ReadText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline void WriteText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
+    std::ofstream(path, std::ios::binary) << text;
 }
 
-// Leftover temporaries of a write beside `record`.
-inline int TemporaryCount(const std::filesystem::path& record) {
-    int count = 0;
-    const std::string prefix = "." + record.filename().string() + ".new-";
-    for (const auto& entry : std::filesystem::directory_iterator(record.parent_path())) {
-        count += entry.path().filename().string().rfind(prefix, 0) == 0 ? 1 : 0;
-    }
-    return count;
-}
-
-// A record file whose "today" is Halloween 1998.
+// A record file whose today is Halloween 1998.
 inline GameRecordFile HalloweenFile(const std::filesystem::path& path, std::string separator = "/") {
     return GameRecordFile(
         path,
@@ -82,7 +61,7 @@ inline GameRecordFile HalloweenFile(const std::filesystem::path& path, std::stri
         std::move(separator));
 }
 
-// A game whose saved counters all hold `value` (name and date left empty).
+// A game whose seven saved counters all hold `value`.
 inline GameSession GameWithCounters(std::int32_t value) {
     GameSession game;
     game.Credits = game.Borrowed = game.Spins = game.TotalBets = value;
@@ -90,12 +69,17 @@ inline GameSession GameWithCounters(std::int32_t value) {
     return game;
 }
 
-inline std::string SavedFields(const GameSession& game) {
+inline std::string SavedFields(const GameSession& g) {
     std::ostringstream out;
-    out << "name=[" << game.GameName << "] date=[" << game.GameDate << "] credits=" << game.Credits
-        << " borrowed=" << game.Borrowed << " spins=" << game.Spins << " bets=" << game.TotalBets
-        << " nudges=" << game.Nudges << " used=" << game.NudgesUsed << " tricks=" << game.TricksWon;
+    out << "[" << g.GameName << "] [" << g.GameDate << "] " << g.Credits << " " << g.Borrowed << " "
+        << g.Spins << " " << g.TotalBets << " " << g.Nudges << " " << g.NudgesUsed << " " << g.TricksWon;
     return out.str();
+}
+
+inline std::string ReadSlot(const GameRecordFile& file, int slot) {
+    GameSession game;
+    file.ReadGameRecord(game, slot);
+    return SavedFields(game);
 }
 
 } // namespace morrow::test
