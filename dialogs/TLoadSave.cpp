@@ -51,7 +51,7 @@ QString FromUtf8(const std::string& text) {
 }
 
 // The first help context on `widget` or, going outward, its parents.
-int HelpContextOf(const QWidget* widget) {
+int ContextAround(const QWidget* widget) {
     for (; widget != nullptr; widget = widget->parentWidget()) {
         const int context = widget->property(kHelpContextProperty).toInt();
         if (context != 0) {
@@ -239,7 +239,7 @@ void TLoadSave::done(int result) {
 }
 
 void TLoadSave::ShowHelpFor(const QWidget* widget) const {
-    const int context = HelpContextOf(widget);
+    const int context = ContextAround(widget);
     if (context != 0 && help_) {
         help_(context);
     }
