@@ -1,0 +1,58 @@
+// Sound effects and background music of the game: the sound output, the
+// effect player, the MIDI synthesiser and the rotation of the music pieces.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace morrow {
+
+enum class AudioDeviceState {
+    Opening, // still being opened on its own thread
+    Open,    // sounds and music can be played
+    Failed,  // not even SDL's silent dummy driver could be opened
+};
+
+// The game's one sound output: SDL_mixer with a single effect channel, on the
+// system's default audio driver or, when there is no usable sound device, on
+// SDL's silent dummy driver. It opens on a thread of its own, started by the
+// constructor, so that the window paints meanwhile; the players wait for it
+// (for a bounded time) before their first sound.
+//
+// One instance for the whole run: it initialises SDL and shuts it down. The
+// players that use it must be destroyed before it.
+class AudioDevice {
+public:
+    AudioDevice();
+    ~AudioDevice();
+
+    AudioDevice(const AudioDevice&) = delete;
+    AudioDevice& operator=(const AudioDevice&) = delete;
+
+    // Waits at most `limit` for the opening to finish; true when the output
+    // is open.
+    bool WaitUntilOpen(std::chrono::milliseconds limit);
+    AudioDeviceState State();
+
+    // Once open: the SDL audio driver in use ("pulseaudio", "alsa", "dummy"...),
+    // the output's sample rate and the time the opening took.
+    std::string DriverName();
+    int SampleRate();
+    std::chrono::microseconds OpeningTime();
+
+private:
+    void OpenOutput();
+
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    AudioDeviceState state_ = AudioDeviceState::Opening;
+    std::string driverName_;
+    int sampleRate_ = 0;
+    std::chrono::microseconds openingTime_{0};
+    std::thread opener_;
+};
+
+} // namespace morrow

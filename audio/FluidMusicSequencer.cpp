@@ -1,0 +1,410 @@
+#include "FluidMusicSequencer.h"
+
+#include "WholeFile.h"
+
+#include <QMetaObject>
+#include <QObject>
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <span>
+#include <system_error>
+#include <thread>
+
+namespace morrow {
+
+namespace {
+
+// How long a play waits for the SoundFont, and the loader for the output.
+// Both take a fraction of a second; the bounds only keep a broken system
+// from stalling the game.
+constexpr std::chrono::milliseconds kSynthesiserWait{5000};
+constexpr std::chrono::milliseconds kOutputWait{10000};
+// After the last voice has died away the synthesiser is rendered this much
+// longer, for the reverberation; then it rests until the next piece.
+constexpr int kTailSeconds = 2;
+constexpr int kBytesPerFrame = 4; // 16-bit stereo
+constexpr int kRenderFrames = 64;
+// Voices sounding at once. The pieces need far fewer; fading voices beyond
+// this are the first to go, which keeps the processor time low in the
+// densest passages.
+constexpr int kPolyphony = 64;
+
+bool IsPlainFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+std::string FileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+std::uint32_t ReadBigEndian(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t count) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        value = (value << 8) | bytes[at + i];
+    }
+    return value;
+}
+
+// A Standard MIDI File the player can read: the header chunk, a supported
+// format and timing, and as many whole track chunks as the header promises.
+// The player itself reads the file only once it plays, on the audio thread,
+// so a damaged file is refused here, where the error can still be shown.
+bool IsPlayableMidiFile(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t kChunkHeader = 8;
+    if (bytes.size() < kChunkHeader + 6 || ReadBigEndian(bytes, 0, 4) != 0x4D546864) { // "MThd"
+        return false;
+    }
+    const std::uint32_t headerLength = ReadBigEndian(bytes, 4, 4);
+    const std::uint32_t format = ReadBigEndian(bytes, 8, 2);
+    const std::uint32_t tracks = ReadBigEndian(bytes, 10, 2);
+    const std::uint32_t division = ReadBigEndian(bytes, 12, 2);
+    // Time code (SMPTE) division is not supported by the player.
+    if (headerLength < 6 || format > 2 || tracks == 0 || division == 0 || (division & 0x8000U) != 0) {
+        return false;
+    }
+    std::size_t at = kChunkHeader + headerLength;
+    std::uint32_t wholeTracks = 0;
+    while (wholeTracks < tracks && at <= bytes.size() && bytes.size() - at >= kChunkHeader) {
+        const std::uint32_t id = ReadBigEndian(bytes, at, 4);
+        const std::size_t length = ReadBigEndian(bytes, at + 4, 4);
+        if (length > bytes.size() - at - kChunkHeader) {
+            return false;
+        }
+        if (id == 0x4D54726B) { // "MTrk"
+            ++wholeTracks;
+        }
+        at += kChunkHeader + length;
+    }
+    return wholeTracks == tracks;
+}
+
+// FluidSynth writes warnings and errors to the terminal; the game has no
+// terminal to speak to, and reports its own errors to the player.
+void SilenceFluidSynth() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+            fluid_set_log_function(level, nullptr, nullptr);
+        }
+    });
+}
+
+enum class LoadState { Loading, Ready, Failed };
+enum class PlayState { Idle, Playing, Ended };
+
+} // namespace
+
+std::vector<std::string> DefaultSoundFonts() {
+    return {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"};
+}
+
+struct FluidMusicSequencer::Impl {
+    Impl(AudioDevice& output, std::vector<std::string> fonts)
+        : device(output), soundFonts(std::move(fonts)) {}
+
+    void LoadSynthesiser();
+    bool WaitUntilReady(std::chrono::milliseconds limit);
+    // Ends the player of the current play; the caller holds `mutex`.
+    void DropPlayer(MusicNotify howEnded);
+    // Sends a notification to the owning thread's event loop.
+    void Post(std::uint64_t play, MusicNotify notify);
+    void Deliver(std::uint64_t play, MusicNotify notify);
+    void Render(Uint8* stream, int length);
+    void EndPlay(MusicNotify notify);
+
+    static void Feed(void* self, Uint8* stream, int length) {
+        static_cast<Impl*>(self)->Render(stream, length);
+    }
+    static int OnTick(void* self, int tick);
+
+    AudioDevice& device;
+    const std::vector<std::string> soundFonts;
+    std::optional<std::string> deviceError;
+
+    // The loader's results.
+    std::mutex loadMutex;
+    std::condition_variable loaded;
+    LoadState loadState = LoadState::Loading;
+    std::string loadError;
+    std::string soundFontInUse;
+    fluid_settings_t* settings = nullptr;
+    bool hooked = false; // rendering into the output's music stream
+    std::thread loader;
+
+    // Shared between the owning thread and the audio thread.
+    std::mutex mutex;
+    fluid_synth_t* synth = nullptr; // set once, by the loader
+    fluid_player_t* player = nullptr;
+    std::uint64_t playId = 0; // 0: no play
+    PlayState playState = PlayState::Idle;
+    int quietFrames = 0; // audio thread: frames rendered since the last voice ended
+    int tailFrames = 0;
+
+    // The owning thread only.
+    std::vector<std::uint8_t> piece;
+    bool pieceOpen = false;
+    std::uint64_t lastPlayId = 0;
+    NotifyHandler handler;
+    // Lives on the owning thread: queued notifications run there, and are
+    // dropped with it when the sequencer goes.
+    std::unique_ptr<QObject> notifyContext = std::make_unique<QObject>();
+};
+
+void FluidMusicSequencer::Impl::LoadSynthesiser() {
+    auto fail = [this](std::string text) {
+        const std::lock_guard lock(loadMutex);
+        loadState = LoadState::Failed;
+        loadError = std::move(text);
+        loaded.notify_all();
+    };
+    if (!device.WaitUntilOpen(kOutputWait)) {
+        fail("No sound output could be opened for the music.");
+        return;
+    }
+    settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", static_cast<double>(device.SampleRate()));
+    // Only the samples of the instruments a piece selects are read and kept.
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(settings, "synth.lock-memory", 0);
+    fluid_settings_setint(settings, "synth.polyphony", kPolyphony);
+    // The player's clock is the rendered sound itself, so its end is exact.
+    fluid_settings_setstr(settings, "player.timing-source", "sample");
+    fluid_synth_t* made = new_fluid_synth(settings);
+    if (made == nullptr) {
+        fail("The music synthesiser could not be started.");
+        return;
+    }
+    std::string fontLoaded;
+    for (const std::string& font : soundFonts) {
+        if (IsPlainFile(font) && fluid_synth_sfload(made, font.c_str(), 1) != FLUID_FAILED) {
+            fontLoaded = font;
+            break;
+        }
+    }
+    if (fontLoaded.empty()) {
+        delete_fluid_synth(made);
+        fail("No SoundFont for the music could be loaded.");
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex);
+        synth = made;
+        tailFrames = kTailSeconds * device.SampleRate();
+        quietFrames = tailFrames;
+    }
+    Mix_HookMusic(&Impl::Feed, this);
+    const std::lock_guard lock(loadMutex);
+    hooked = true;
+    soundFontInUse = fontLoaded;
+    loadState = LoadState::Ready;
+    loaded.notify_all();
+}
+
+bool FluidMusicSequencer::Impl::WaitUntilReady(std::chrono::milliseconds limit) {
+    std::unique_lock lock(loadMutex);
+    loaded.wait_for(lock, limit, [this] { return loadState != LoadState::Loading; });
+    return loadState == LoadState::Ready;
+}
+
+// The audio thread: renders the synthesiser into the music stream, which the
+// mixer has cleared, before the effects are mixed over it.
+void FluidMusicSequencer::Impl::Render(Uint8* stream, int length) {
+    const std::lock_guard lock(mutex);
+    if (synth == nullptr || (player == nullptr && quietFrames >= tailFrames)) {
+        return;
+    }
+    const int frames = length / kBytesPerFrame;
+    for (int done = 0; done < frames; done += kRenderFrames) {
+        const int count = std::min(kRenderFrames, frames - done);
+        void* at = stream + done * kBytesPerFrame;
+        fluid_synth_write_s16(synth, count, at, 0, 2, at, 1, 2);
+    }
+    if (player == nullptr && fluid_synth_get_active_voice_count(synth) == 0) {
+        quietFrames += frames;
+    } else {
+        quietFrames = 0;
+    }
+    // A player that stopped by itself without reaching its last tick failed
+    // (a file it could not read after all); one that stopped there ended.
+    if (player != nullptr && playState == PlayState::Playing &&
+        fluid_player_get_status(player) == FLUID_PLAYER_DONE) {
+        const int total = fluid_player_get_total_ticks(player);
+        EndPlay(total >= 0 && fluid_player_get_current_tick(player) >= total ? MusicNotify::Successful
+                                                                             : MusicNotify::Failure);
+    }
+}
+
+// The audio thread, inside Render: the player has reached a new tick.
+int FluidMusicSequencer::Impl::OnTick(void* self, int tick) {
+    Impl& impl = *static_cast<Impl*>(self);
+    if (impl.player != nullptr && impl.playState == PlayState::Playing &&
+        tick >= fluid_player_get_total_ticks(impl.player)) {
+        impl.EndPlay(MusicNotify::Successful);
+    }
+    return FLUID_OK;
+}
+
+// The caller holds `mutex`.
+void FluidMusicSequencer::Impl::EndPlay(MusicNotify notify) {
+    playState = PlayState::Ended;
+    Post(playId, notify);
+}
+
+void FluidMusicSequencer::Impl::Post(std::uint64_t play, MusicNotify notify) {
+    QMetaObject::invokeMethod(
+        notifyContext.get(), [this, play, notify] { Deliver(play, notify); }, Qt::QueuedConnection);
+}
+
+// The owning thread, from its event loop.
+void FluidMusicSequencer::Impl::Deliver(std::uint64_t play, MusicNotify notify) {
+    if (notify == MusicNotify::Successful || notify == MusicNotify::Failure) {
+        // The end of a play that has since been closed or played over is old
+        // news: that piece is no longer the one the caller means.
+        const std::lock_guard lock(mutex);
+        if (play != playId) {
+            return;
+        }
+    }
+    if (handler) {
+        handler(notify);
+    }
+}
+
+void FluidMusicSequencer::Impl::DropPlayer(MusicNotify howEnded) {
+    if (player == nullptr) {
+        return;
+    }
+    if (playState == PlayState::Playing) {
+        Post(playId, howEnded);
+        // Cut off at once; a piece that ended is left to ring out.
+        fluid_synth_all_sounds_off(synth, -1);
+    }
+    delete_fluid_player(player);
+    player = nullptr;
+    playId = 0;
+    playState = PlayState::Idle;
+}
+
+FluidMusicSequencer::FluidMusicSequencer(AudioDevice& device, std::vector<std::string> soundFonts)
+    : impl_(std::make_unique<Impl>(device, std::move(soundFonts))) {
+    SilenceFluidSynth();
+    bool anyFont = false;
+    for (const std::string& font : impl_->soundFonts) {
+        anyFont = anyFont || IsPlainFile(font);
+    }
+    if (!anyFont) {
+        std::string text = "No SoundFont was found for the music. Looked for:";
+        for (const std::string& font : impl_->soundFonts) {
+            text += " " + font;
+        }
+        impl_->deviceError = text;
+        impl_->loadState = LoadState::Failed;
+        impl_->loadError = text;
+        return;
+    }
+    impl_->loader = std::thread([impl = impl_.get()] { impl->LoadSynthesiser(); });
+}
+
+FluidMusicSequencer::~FluidMusicSequencer() {
+    if (impl_->loader.joinable()) {
+        impl_->loader.join();
+    }
+    if (impl_->hooked) {
+        // Returns once the audio thread has left Render for good.
+        Mix_HookMusic(nullptr, nullptr);
+    }
+    const std::lock_guard lock(impl_->mutex);
+    if (impl_->player != nullptr) {
+        delete_fluid_player(impl_->player);
+        impl_->player = nullptr;
+    }
+    if (impl_->synth != nullptr) {
+        delete_fluid_synth(impl_->synth);
+        impl_->synth = nullptr;
+    }
+    if (impl_->settings != nullptr) {
+        delete_fluid_settings(impl_->settings);
+        impl_->settings = nullptr;
+    }
+}
+
+std::optional<std::string> FluidMusicSequencer::DeviceError() const {
+    return impl_->deviceError;
+}
+
+bool FluidMusicSequencer::WaitUntilReady(std::chrono::milliseconds limit) {
+    return impl_->WaitUntilReady(limit);
+}
+
+std::string FluidMusicSequencer::SoundFontInUse() {
+    const std::lock_guard lock(impl_->loadMutex);
+    return impl_->soundFontInUse;
+}
+
+void FluidMusicSequencer::SetNotifyHandler(NotifyHandler handler) {
+    impl_->handler = std::move(handler);
+}
+
+std::optional<std::string> FluidMusicSequencer::Open(const std::string& path) {
+    Close();
+    std::vector<std::uint8_t> bytes;
+    if (const std::optional<FileReadError> error = ReadWholeFile(path, bytes)) {
+        return "The music file \"" + FileNameOf(path) +
+               "\" cannot be opened: " + std::string(FileReadErrorText(*error)) + ".";
+    }
+    if (!IsPlayableMidiFile(bytes)) {
+        return "The file \"" + FileNameOf(path) + "\" is not a MIDI file the sequencer can play.";
+    }
+    impl_->piece = std::move(bytes);
+    impl_->pieceOpen = true;
+    return std::nullopt;
+}
+
+std::optional<std::string> FluidMusicSequencer::Play() {
+    Impl& impl = *impl_;
+    if (!impl.pieceOpen) {
+        return "No music file is open.";
+    }
+    if (!impl.WaitUntilReady(kSynthesiserWait)) {
+        const std::lock_guard lock(impl.loadMutex);
+        return impl.loadState == LoadState::Loading ? "The music synthesiser is still loading its SoundFont."
+                                                    : impl.loadError;
+    }
+    const std::lock_guard lock(impl.mutex);
+    impl.DropPlayer(MusicNotify::Superseded);
+    fluid_player_t* made = new_fluid_player(impl.synth);
+    if (made == nullptr || fluid_player_add_mem(made, impl.piece.data(), impl.piece.size()) != FLUID_OK ||
+        fluid_player_set_tick_callback(made, &Impl::OnTick, &impl) != FLUID_OK ||
+        fluid_player_play(made) != FLUID_OK) {
+        if (made != nullptr) {
+            delete_fluid_player(made);
+        }
+        return "The music synthesiser could not play the piece.";
+    }
+    impl.player = made;
+    impl.playId = ++impl.lastPlayId;
+    impl.playState = PlayState::Playing;
+    impl.quietFrames = 0;
+    return std::nullopt;
+}
+
+void FluidMusicSequencer::Close() {
+    Impl& impl = *impl_;
+    {
+        const std::lock_guard lock(impl.mutex);
+        impl.DropPlayer(MusicNotify::Aborted);
+    }
+    impl.piece.clear();
+    impl.pieceOpen = false;
+}
+
+} // namespace morrow

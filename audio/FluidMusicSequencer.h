@@ -1,0 +1,59 @@
+#pragma once
+
+#include "AudioDevice.h"
+#include "MusicSequencer.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morrow {
+
+// General MIDI SoundFonts from Debian, best first: FluidR3 (package
+// fluid-soundfont-gm), then TimGM6mb (package timgm6mb-soundfont).
+std::vector<std::string> DefaultSoundFonts();
+
+// The music sequencer on FluidSynth: one synthesiser for the whole run,
+// rendered into the sound output's music stream so that effects mix over
+// it, and one MIDI player per piece. The SoundFont loads on a thread of its
+// own (only the samples of the instruments in use are read), so the window
+// paints meanwhile.
+//
+// The end of a piece is taken from the MIDI player itself, to the tick, on
+// the audio thread and is delivered as a queued Qt event on the thread that
+// made the sequencer, which must run a Qt event loop. A piece closed or
+// played over never reports a successful end afterwards, even when its end
+// was already on its way.
+class FluidMusicSequencer final : public MusicSequencer {
+public:
+    // The first of `soundFonts` that loads is used. `device` must outlive
+    // the sequencer.
+    explicit FluidMusicSequencer(AudioDevice& device,
+                                 std::vector<std::string> soundFonts = DefaultSoundFonts());
+    ~FluidMusicSequencer() override;
+
+    FluidMusicSequencer(const FluidMusicSequencer&) = delete;
+    FluidMusicSequencer& operator=(const FluidMusicSequencer&) = delete;
+
+    // Why no music can be played at all in this run (none of the SoundFonts
+    // exists); nothing when music can be played. Known at once.
+    std::optional<std::string> DeviceError() const;
+
+    // Waits at most `limit` for the synthesiser; true when it is ready.
+    bool WaitUntilReady(std::chrono::milliseconds limit);
+    // The SoundFont loaded, once ready.
+    std::string SoundFontInUse();
+
+    void SetNotifyHandler(NotifyHandler handler) override;
+    [[nodiscard]] std::optional<std::string> Open(const std::string& path) override;
+    [[nodiscard]] std::optional<std::string> Play() override;
+    void Close() override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace morrow

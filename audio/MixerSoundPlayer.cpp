@@ -1,0 +1,124 @@
+#include "MixerSoundPlayer.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdint>
+#include <thread>
+
+namespace morrow {
+
+namespace {
+
+constexpr int kChannel = 0;
+// The longest the first sound waits for the output to open. Opening takes a
+// few milliseconds and starts with the program, so this bounds only a stuck
+// sound system; after it the game stays silent rather than stall.
+constexpr std::chrono::milliseconds kOutputWait{2000};
+constexpr std::chrono::milliseconds kPollInterval{2};
+constexpr std::chrono::milliseconds kNoLimit{std::chrono::milliseconds::max()};
+
+} // namespace
+
+void MixerSoundPlayer::ChunkDeleter::operator()(Mix_Chunk* chunk) const {
+    // Halts the channel first if it still plays this chunk.
+    Mix_FreeChunk(chunk);
+}
+
+MixerSoundPlayer::MixerSoundPlayer(AudioDevice& device) : device_(device) {}
+
+MixerSoundPlayer::~MixerSoundPlayer() {
+    if (outputOpen_) {
+        Mix_HaltChannel(kChannel);
+    }
+}
+
+bool MixerSoundPlayer::OutputReady() {
+    if (!waitedForOutput_) {
+        waitedForOutput_ = true;
+        outputOpen_ = device_.WaitUntilOpen(kOutputWait);
+    } else if (!outputOpen_) {
+        // Never wait twice; pick the output up if it opened late after all.
+        outputOpen_ = device_.State() == AudioDeviceState::Open;
+    }
+    return outputOpen_;
+}
+
+void MixerSoundPlayer::PlayFile(const std::string& path, SoundWait wait) {
+    if (!OutputReady()) {
+        return;
+    }
+    // Decoded before the sound playing is cut off, to keep the gap short.
+    Chunk sound(Mix_LoadWAV(path.c_str()));
+    Mix_HaltChannel(kChannel);
+    fileSound_ = std::move(sound);
+    if (!fileSound_) {
+        return; // a missing or unreadable file is silent
+    }
+    Start(fileSound_.get());
+    if (wait == SoundWait::WaitForEnd) {
+        WaitWhilePlaying(kNoLimit);
+    }
+}
+
+SoundImage MixerSoundPlayer::AddImage(std::string_view /*name*/, std::span<const std::uint8_t> wavImage) {
+    Image& image = images_.emplace_back();
+    image.bytes.assign(wavImage.begin(), wavImage.end());
+    if (device_.State() == AudioDeviceState::Open) {
+        Decode(image);
+    }
+    return SoundImage{static_cast<int>(images_.size()) - 1};
+}
+
+void MixerSoundPlayer::Decode(Image& image) {
+    if (image.decoded) {
+        return;
+    }
+    image.decoded = true;
+    if (!image.bytes.empty() && image.bytes.size() <= static_cast<std::size_t>(INT32_MAX)) {
+        SDL_RWops* source = SDL_RWFromConstMem(image.bytes.data(), static_cast<int>(image.bytes.size()));
+        // Converts into the output's format in memory of its own; frees `source`.
+        image.chunk.reset(Mix_LoadWAV_RW(source, 1));
+    }
+    image.bytes.clear();
+    image.bytes.shrink_to_fit();
+}
+
+void MixerSoundPlayer::PlayImage(SoundImage handle) {
+    if (handle.id < 0 || static_cast<std::size_t>(handle.id) >= images_.size() || !OutputReady()) {
+        return;
+    }
+    Image& image = images_[static_cast<std::size_t>(handle.id)];
+    Decode(image);
+    Mix_HaltChannel(kChannel);
+    fileSound_.reset();
+    if (image.chunk) {
+        Start(image.chunk.get());
+    }
+}
+
+void MixerSoundPlayer::Start(Mix_Chunk* chunk) {
+    Mix_PlayChannel(kChannel, chunk, 0);
+}
+
+bool MixerSoundPlayer::IsPlaying() {
+    return device_.State() == AudioDeviceState::Open && outputOpen_ && Mix_Playing(kChannel) != 0;
+}
+
+void MixerSoundPlayer::WaitWhilePlaying(std::chrono::milliseconds limit) {
+    const auto deadline = limit == kNoLimit ? std::chrono::steady_clock::time_point::max()
+                                            : std::chrono::steady_clock::now() + limit;
+    while (Mix_Playing(kChannel) != 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+bool MixerSoundPlayer::WaitUntilQuiet(std::chrono::milliseconds limit) {
+    if (!IsPlaying()) {
+        return true;
+    }
+    WaitWhilePlaying(limit);
+    return Mix_Playing(kChannel) == 0;
+}
+
+} // namespace morrow

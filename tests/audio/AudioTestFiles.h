@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morrow::test {
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "morrow-audio-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot make a temporary directory");
+        }
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    // The directory with its trailing separator, as the game's ProgramDir.
+    std::string ProgramDir() const { return path_.string() + "/"; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline void AppendLittleEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) {
+        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+}
+
+inline void AppendBigEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int count) {
+    for (int i = count - 1; i >= 0; --i) {
+        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+}
+
+// A 44.1 kHz 16-bit mono PCM WAV file image of a 440 Hz tone.
+inline std::vector<std::uint8_t> ToneWav(int milliseconds) {
+    constexpr std::uint32_t kRate = 44100;
+    const auto frames = static_cast<std::uint32_t>(kRate * static_cast<std::uint32_t>(milliseconds) / 1000);
+    std::vector<std::uint8_t> wav;
+    const auto append = [&wav](std::string_view tag) {
+        for (char c : tag) {
+            wav.push_back(static_cast<std::uint8_t>(c));
+        }
+    };
+    append("RIFF");
+    AppendLittleEndian(wav, 36 + frames * 2, 4);
+    append("WAVE");
+    append("fmt ");
+    AppendLittleEndian(wav, 16, 4);
+    AppendLittleEndian(wav, 1, 2); // PCM
+    AppendLittleEndian(wav, 1, 2); // mono
+    AppendLittleEndian(wav, kRate, 4);
+    AppendLittleEndian(wav, kRate * 2, 4);
+    AppendLittleEndian(wav, 2, 2);
+    AppendLittleEndian(wav, 16, 2);
+    append("data");
+    AppendLittleEndian(wav, frames * 2, 4);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const double phase = 2.0 * std::numbers::pi * 440.0 * static_cast<double>(i) / kRate;
+        const auto sample = static_cast<std::int16_t>(12000.0 * std::sin(phase));
+        AppendLittleEndian(wav, static_cast<std::uint16_t>(sample), 2);
+    }
+    return wav;
+}
+
+inline void AppendVariableLength(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
+    std::vector<std::uint8_t> groups{static_cast<std::uint8_t>(value & 0x7F)};
+    while ((value >>= 7) != 0) {
+        groups.push_back(static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
+    }
+    bytes.insert(bytes.end(), groups.rbegin(), groups.rend());
+}
+
+// A Standard MIDI File of one track at 120 beats a minute (480 ticks a beat):
+// a single held piano note, then the end of the track after `beats` beats,
+// each half a second.
+inline std::vector<std::uint8_t> OneNoteMidi(int beats) {
+    std::vector<std::uint8_t> track;
+    const auto event = [&track](std::uint32_t delta, std::initializer_list<std::uint8_t> data) {
+        AppendVariableLength(track, delta);
+        track.insert(track.end(), data);
+    };
+    event(0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}); // tempo: 500000 microseconds a beat
+    event(0, {0xC0, 0x00});                         // piano
+    event(0, {0x90, 60, 100});
+    event(static_cast<std::uint32_t>(beats) * 480, {0x80, 60, 0});
+    event(0, {0xFF, 0x2F, 0x00});
+
+    std::vector<std::uint8_t> midi{'M', 'T', 'h', 'd'};
+    AppendBigEndian(midi, 6, 4);
+    AppendBigEndian(midi, 0, 2);   // format 0
+    AppendBigEndian(midi, 1, 2);   // one track
+    AppendBigEndian(midi, 480, 2); // ticks a beat
+    midi.insert(midi.end(), {'M', 'T', 'r', 'k'});
+    AppendBigEndian(midi, static_cast<std::uint32_t>(track.size()), 4);
+    midi.insert(midi.end(), track.begin(), track.end());
+    return midi;
+}
+
+} // namespace morrow::test

@@ -1,0 +1,170 @@
+#include "FluidMusicSequencer.h"
+#include "AudioDevice.h"
+#include "AudioTestFiles.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <SDL_mixer.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+namespace morrow {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+struct Notified {
+    MusicNotify notify;
+    long long atMilliseconds; // of wall clock after the play started
+    double soundMilliseconds; // of sound put out after the play started
+};
+
+// The output's own clock: the sound it has mixed. SDL's dummy driver keeps
+// time only to a few per cent, so a piece's length is checked against this.
+std::atomic<long long> gFramesMixed{0};
+void CountFrames(void* /*data*/, Uint8* /*stream*/, int length) {
+    gFramesMixed += length / 4;
+}
+
+// The real sequencer on the suite's output (SDL's dummy driver, real time)
+// with the game's SoundFonts, and a Qt event loop to receive its notices.
+class FluidMusicSequencerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "morrow_audio_tests";
+        static char* argv[] = {name, nullptr};
+        application_ = new QCoreApplication(argc, argv);
+    }
+    static void TearDownTestSuite() {
+        delete application_;
+        application_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (sequencer_.DeviceError()) {
+            GTEST_SKIP() << *sequencer_.DeviceError();
+        }
+        ASSERT_TRUE(sequencer_.WaitUntilReady(milliseconds(10000))) << "the synthesiser did not get ready";
+        Mix_SetPostMix(&CountFrames, nullptr);
+        sequencer_.SetNotifyHandler([this](MusicNotify notify) {
+            const double sound = 1000.0 * static_cast<double>(gFramesMixed.load()) / device_.SampleRate();
+            notified_.push_back(
+                {notify, std::chrono::duration_cast<milliseconds>(Clock::now() - started_).count(), sound});
+            if (notify == MusicNotify::Successful) {
+                loop_.quit();
+            }
+        });
+        test::WriteFile(dir_.File("half.mid"), test::OneNoteMidi(1)); // 500 ms
+    }
+
+    void TearDown() override { Mix_SetPostMix(nullptr, nullptr); }
+
+    void Start() {
+        started_ = Clock::now();
+        gFramesMixed = 0;
+        ASSERT_EQ(sequencer_.Play(), std::nullopt);
+    }
+    // Runs the event loop for `span`, or until a successful end arrives.
+    void RunEvents(milliseconds span) {
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &loop_, &QEventLoop::quit);
+        limit.start(span);
+        loop_.exec();
+    }
+
+    static inline QCoreApplication* application_ = nullptr;
+    test::TempDir dir_;
+    AudioDevice device_;
+    FluidMusicSequencer sequencer_{device_};
+    QEventLoop loop_;
+    Clock::time_point started_;
+    std::vector<Notified> notified_;
+};
+
+// A piece that plays to its end reports one successful end, on time.
+TEST_F(FluidMusicSequencerTest, APieceThatEndsReportsSuccessOnTime) {
+    ASSERT_EQ(sequencer_.Open(dir_.File("half.mid")), std::nullopt);
+    Start();
+    RunEvents(milliseconds(2000));
+    ASSERT_EQ(notified_.size(), 1U) << "expected exactly one notice for one play";
+    EXPECT_EQ(notified_[0].notify, MusicNotify::Successful);
+    EXPECT_NEAR(notified_[0].soundMilliseconds, 500.0, 50.0)
+        << "the end of a 500 ms piece came after " << notified_[0].soundMilliseconds << " ms of its sound";
+    EXPECT_LT(notified_[0].atMilliseconds, 750)
+        << "the end took " << notified_[0].atMilliseconds << " ms of wall clock to arrive";
+}
+
+// A piece closed while it plays never reports a successful end.
+TEST_F(FluidMusicSequencerTest, APieceStoppedReportsNoSuccess) {
+    ASSERT_EQ(sequencer_.Open(dir_.File("half.mid")), std::nullopt);
+    Start();
+    RunEvents(milliseconds(150));
+    sequencer_.Close();
+    RunEvents(milliseconds(700));
+    ASSERT_EQ(notified_.size(), 1U);
+    EXPECT_EQ(notified_[0].notify, MusicNotify::Aborted);
+}
+
+// The end of a piece already on its way when the piece is closed and played
+// again is dropped: only the new play's end is reported.
+TEST_F(FluidMusicSequencerTest, AnEndOnItsWayIsDroppedWhenThePieceStartsAgain) {
+    ASSERT_EQ(sequencer_.Open(dir_.File("half.mid")), std::nullopt);
+    Start();
+    std::this_thread::sleep_for(milliseconds(650)); // the end is queued, not yet handled
+    sequencer_.Close();
+    ASSERT_EQ(sequencer_.Open(dir_.File("half.mid")), std::nullopt);
+    ASSERT_EQ(sequencer_.Play(), std::nullopt);
+    RunEvents(milliseconds(2000));
+    ASSERT_EQ(notified_.size(), 1U) << "the first play's end must not be delivered";
+    EXPECT_EQ(notified_[0].notify, MusicNotify::Successful);
+    EXPECT_GT(notified_[0].atMilliseconds, 1000) << "the success reported was the first play's";
+}
+
+// Files that cannot be played are refused at open, with a text naming them.
+TEST_F(FluidMusicSequencerTest, UnplayableFilesAreRefusedWithTheirReason) {
+    std::vector<std::uint8_t> truncated = test::OneNoteMidi(1);
+    truncated.resize(truncated.size() - 6);
+    test::WriteFile(dir_.File("cut.mid"), truncated);
+    test::WriteFile(dir_.File("noise.mid"), {'n', 'o', 't', ' ', 'M', 'I', 'D', 'I', 0, 0, 0, 0, 0, 0, 0});
+    std::filesystem::create_directory(dir_.File("folder.mid"));
+    const struct {
+        const char* file;
+        const char* reason;
+    } cases[] = {
+        {"missing.mid", "cannot be opened: File not found"},
+        {"folder.mid", "cannot be opened: File access denied"},
+        {"noise.mid", "is not a MIDI file"},
+        {"cut.mid", "is not a MIDI file"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> error = sequencer_.Open(dir_.File(c.file));
+        ASSERT_TRUE(error.has_value()) << c.file << " was opened";
+        EXPECT_NE(error->find(c.file), std::string::npos) << *error;
+        EXPECT_NE(error->find(c.reason), std::string::npos) << *error;
+        EXPECT_NE(sequencer_.Play(), std::nullopt) << "a refused file must leave nothing to play";
+    }
+}
+
+// Without any SoundFont the sequencer says so at once, and a play fails with
+// that text instead of staying silent.
+TEST_F(FluidMusicSequencerTest, NoSoundFontIsADeviceError) {
+    FluidMusicSequencer without(device_, {dir_.File("none.sf2")});
+    ASSERT_TRUE(without.DeviceError().has_value());
+    EXPECT_NE(without.DeviceError()->find("SoundFont"), std::string::npos) << *without.DeviceError();
+    ASSERT_EQ(without.Open(dir_.File("half.mid")), std::nullopt);
+    EXPECT_EQ(without.Play(), without.DeviceError());
+}
+
+} // namespace
+} // namespace morrow
