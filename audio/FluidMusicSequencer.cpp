@@ -234,12 +234,13 @@ void FluidMusicSequencer::Impl::Render(Uint8* stream, int length) {
         quietFrames = 0;
     }
     // A player that stopped by itself without reaching its last tick failed
-    // (a file it could not read after all); one that stopped there ended.
+    // (a file it could not read after all, which leaves no ticks at all);
+    // one that stopped there ended.
     if (player != nullptr && playState == PlayState::Playing &&
         fluid_player_get_status(player) == FLUID_PLAYER_DONE) {
         const int total = fluid_player_get_total_ticks(player);
-        EndPlay(total >= 0 && fluid_player_get_current_tick(player) >= total ? MusicNotify::Successful
-                                                                             : MusicNotify::Failure);
+        EndPlay(total > 0 && fluid_player_get_current_tick(player) >= total ? MusicNotify::Successful
+                                                                            : MusicNotify::Failure);
     }
 }
 

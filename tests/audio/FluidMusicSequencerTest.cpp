@@ -156,6 +156,23 @@ TEST_F(FluidMusicSequencerTest, UnplayableFilesAreRefusedWithTheirReason) {
     }
 }
 
+// A file that passes the open but that the player cannot read after all (a
+// track of data bytes without any status) ends in a failure, not a success.
+TEST_F(FluidMusicSequencerTest, APieceThePlayerCannotReadEndsInFailure) {
+    std::vector<std::uint8_t> midi = test::OneNoteMidi(1);
+    const std::size_t trackStart = 14 + 8;
+    midi.resize(trackStart);
+    midi.insert(midi.end(), {0x00, 0x40, 0x40, 0x00, 0x40, 0x40});
+    midi[trackStart - 1] = 6; // the track's length
+    midi[trackStart - 2] = 0;
+    test::WriteFile(dir_.File("bad.mid"), midi);
+    ASSERT_EQ(sequencer_.Open(dir_.File("bad.mid")), std::nullopt);
+    Start();
+    RunEvents(milliseconds(500));
+    ASSERT_EQ(notified_.size(), 1U);
+    EXPECT_EQ(notified_[0].notify, MusicNotify::Failure);
+}
+
 // Without any SoundFont the sequencer says so at once, and a play fails with
 // that text instead of staying silent.
 TEST_F(FluidMusicSequencerTest, NoSoundFontIsADeviceError) {
@@ -164,6 +181,11 @@ TEST_F(FluidMusicSequencerTest, NoSoundFontIsADeviceError) {
     EXPECT_NE(without.DeviceError()->find("SoundFont"), std::string::npos) << *without.DeviceError();
     ASSERT_EQ(without.Open(dir_.File("half.mid")), std::nullopt);
     EXPECT_EQ(without.Play(), without.DeviceError());
+
+    // A sequencer may also go while its SoundFont is still loading.
+    for (int i = 0; i < 2; ++i) {
+        FluidMusicSequencer shortLived(device_);
+    }
 }
 
 } // namespace

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace morrow {
 namespace {
@@ -83,6 +85,25 @@ TEST_F(MixerSoundPlayerTest, AMemoryImagePlaysAfterItsFileAndBytesAreGone) {
     player_.PlayImage(broken);
     player_.PlayImage(SoundImage{99});
     EXPECT_FALSE(player_.IsPlaying());
+}
+
+// A driver that cannot be opened (here one that does not exist, even when
+// the environment insists on it) gives way to the silent dummy driver.
+TEST(AudioDeviceTest, FallsBackToTheDummyDriver) {
+    const char* previous = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = previous ? previous : "";
+    ::setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
+    {
+        AudioDevice device;
+        EXPECT_TRUE(device.WaitUntilOpen(milliseconds(2000)));
+        EXPECT_EQ(device.DriverName(), "dummy");
+        EXPECT_GT(device.SampleRate(), 0);
+    }
+    if (previous) {
+        ::setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    } else {
+        ::unsetenv("SDL_AUDIODRIVER");
+    }
 }
 
 } // namespace
