@@ -3,7 +3,9 @@
 #include "FieldCanvas.h"
 #include "ArtResources.h"
 #include "Dialogs.h"
+#include "DialogLook.h"
 #include "HelpSystem.h"
+#include "TLoadSave.h"
 #include "FieldLayout.h"
 #include "Random.h"
 #include "Reels.h"
@@ -65,6 +67,7 @@ std::optional<int> GameKeyCode(int qtKey) {
 TForm1::TForm1(Collaborators collaborators, QWidget* parent)
     : QMainWindow(parent), ownClock_(collaborators.clock ? nullptr : std::make_unique<SteadyClock>()),
       clock_(collaborators.clock ? *collaborators.clock : *ownClock_), seed_(collaborators.seed), programDir_(collaborators.programDir),
+      records_(collaborators.records),
       host_(*this, clock_) {
     // The window as laid out: black, one fixed size, no scroll bars (it has
     // no scroll area), the menu bar on top and the play field below.
@@ -94,6 +97,11 @@ void TForm1::SetUpMenu() {
     QMenu* file1 = MainMenu1->addMenu(QStringLiteral("&File"));
     NewGame1 = file1->addAction(QStringLiteral("&New Game"));
     connect(NewGame1, &QAction::triggered, this, &TForm1::NewGame1Click);
+    file1->addSeparator();
+    OpenGame1 = file1->addAction(QStringLiteral("&Open Game"));
+    connect(OpenGame1, &QAction::triggered, this, &TForm1::OpenGame1Click);
+    SaveGame1 = file1->addAction(QStringLiteral("&Save Game"));
+    connect(SaveGame1, &QAction::triggered, this, &TForm1::SaveGame1Click);
     file1->addSeparator();
     Exit1 = file1->addAction(QStringLiteral("E&xit"));
     connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
@@ -231,7 +239,13 @@ void TForm1::FormCreate() {
         s.MusicFiles[static_cast<std::size_t>(n)] = s.ProgramDir + "Morro" + std::to_string(n) + ".mid";
     }
 
-    // 17. GAME RECORD: the game in play is read from the record file here.
+    // 17. The game in play continues where the last run left it. The very
+    // first start finds no record and gets the record's defaults.
+    if (!records_) {
+        ownRecords_ = std::make_unique<GameRecordFile>(DefaultGameRecordPath());
+        records_ = ownRecords_.get();
+    }
+    records_->ReadGameRecord(s, kCurrentGameSlot);
 
     // 18. Centred; the decorations start in the medium and large layouts,
     // while the small layout has none and hides their menu items.
@@ -343,29 +357,78 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 void TForm1::FormKeyDown(const QKeyEvent& event) {
     if (const std::optional<int> code = GameKeyCode(event.key())) {
         engine_->FormKeyDown(*code);
+        FinishPendingClose();
     }
 }
 
 void TForm1::FormMouseDown(QPoint position) {
     engine_->FormMouseDown(position.x(), position.y());
+    FinishPendingClose();
 }
 
+void TForm1::FinishPendingClose() {
+    if (closePending_ && !engine_->Busy()) {
+        closePending_ = false;
+        close();
+    }
+}
+
+// The close button, Exit, or the desktop ending the session. A spin that is
+// running stops at once, but its stops are already final: the window waits
+// until the spin has paid out, so the game that is kept holds its win.
 void TForm1::closeEvent(QCloseEvent* event) {
-    FormClose();
-    event->accept();
+    session_.StopRequested = true;
+    if (engine_->Busy()) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    if (FormClose()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
-// The window is closing: a spin in progress ends at once. The game in play
-// is saved here once the record file exists.
-void TForm1::FormClose() {
+// Saves the game in play as "CurrentGame". When the file cannot be written
+// the player is told and the window stays open, so nothing is lost.
+bool TForm1::FormClose() {
     session_.StopRequested = true;
+    if (const std::optional<RecordWriteError> error =
+            records_->WriteGameRecord(session_, kCurrentGameSlot, kCurrentGameName)) {
+        ShowError(this, session_, QString::fromStdString(error->message));
+        TakeFocusBack();
+        return false;
+    }
+    return true;
+}
+
+void TForm1::OpenGame1Click() {
+    RunLoadSave(LoadSaveMode::Open);
+}
+
+void TForm1::SaveGame1Click() {
+    RunLoadSave(LoadSaveMode::Save);
+}
+
+void TForm1::RunLoadSave(LoadSaveMode mode) {
+    const LoadSaveOutcome outcome =
+        RunLoadSaveDialog(this, session_, *records_, mode, [this](int context) { help_->ShowContext(context); });
+    if (outcome.error) {
+        ShowError(this, session_, QString::fromStdString(outcome.error->message));
+    }
+    if (outcome.RepaintNeeded()) {
+        RepaintField();
+    }
+    TakeFocusBack();
 }
 
 void TForm1::NewGame1Click() {
     engine_->RequestNewGame();
 }
 
-// Ends the game: a running spin stops at once and the window closes.
+// Ends the game: a running spin stops at once, the game is saved and the
+// window closes.
 void TForm1::Exit1Click() {
     session_.StopRequested = true;
     close();

@@ -5,6 +5,7 @@
 #include "GameSession.h"
 #include "AmbientAnimations.h"
 #include "DigitCounter.h"
+#include "GameRecordFile.h"
 #include "PlayFieldBitmaps.h"
 #include "PlayFieldPainter.h"
 #include "QtGameHost.h"
@@ -24,6 +25,7 @@ class QMenuBar;
 namespace morrow {
 
 class FieldCanvas;
+enum class LoadSaveMode;
 class HelpSystem;
 
 // What the main window works with, handed in by the program entry (real ones)
@@ -34,6 +36,7 @@ struct FormCollaborators {
     Clock* clock = nullptr;            // empty: the system's monotonic clock
     std::optional<std::uint32_t> seed; // empty: seeded from the time of day
     QString programDir;                 // empty: the executable's directory
+    GameRecordFile* records = nullptr;  // empty: Morrow.ini in the player's config folder
 };
 
 // The game's main window: the play field, the menu bar and the timers. It
@@ -77,6 +80,8 @@ public:
     // Components of the window.
     QMenuBar* MainMenu1 = nullptr;
     QAction* NewGame1 = nullptr;
+    QAction* OpenGame1 = nullptr;
+    QAction* SaveGame1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Options1 = nullptr;
     QAction* Blood1 = nullptr;
@@ -104,10 +109,18 @@ private:
     void FormCreate();
     void FormKeyDown(const QKeyEvent& event);
     void FormMouseDown(QPoint position);
-    void FormClose();
+    // The window is closing: true when the game in play has been saved and
+    // the window may go.
+    bool FormClose();
     void NewGame1Click();
     void Timer2Timer();
     void Timer3Timer();
+    void OpenGame1Click();
+    void SaveGame1Click();
+    void RunLoadSave(LoadSaveMode mode);
+    // A close that arrived while a spin or nudge ran is carried out once it
+    // has ended.
+    void FinishPendingClose();
     void Exit1Click();
     void Borrow1Click();
     void Stats1Click();
@@ -129,6 +142,9 @@ private:
     Clock& clock_;
     std::optional<std::uint32_t> seed_;
     QString programDir_;
+    std::unique_ptr<GameRecordFile> ownRecords_; // the real file, when none was handed in
+    GameRecordFile* records_ = nullptr;
+    bool closePending_ = false;
 
     GameSession session_;
     QtGameHost host_;

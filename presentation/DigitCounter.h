@@ -1,3 +1,4 @@
+// The digit counters: numbers drawn with the seven-segment digit strips.
 #pragma once
 
 #include <QImage>
@@ -40,8 +41,8 @@ DigitCell DigitCellFor(std::int32_t screenWidth);
 // target's own coordinates, over a black backing box that also covers one
 // more cell on the side away from the anchor (so the digit left over when
 // a number gets shorter is erased). A negative value gets a minus sign in
-// the counter's own ink. The digit size follows `screenWidth`; for screens
-// wider than 10000 pixels nothing is drawn. Returns the rectangle painted.
+// the counter's own ink. The digit size follows `screenWidth`. Returns the
+// rectangle painted.
 QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenWidth,
                  std::int32_t value, int x, int y, DigitInk ink, DigitAlign align);
 

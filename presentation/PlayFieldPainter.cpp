@@ -83,7 +83,12 @@ PlayFieldPainter::PlayFieldPainter(QImage& canvas, GameSession& session, const P
                                    const DigitStrips& strips, CaptionStyle style)
     : canvas_(canvas), session_(session), bitmaps_(bitmaps), strips_(strips),
       captionFont_(CaptionFontAt(kCaptionPoints, style)),
-      nudgeFont_(CaptionFontAt(kNudgeCaptionPoints, style)) {}
+      nudgeFont_(CaptionFontAt(kNudgeCaptionPoints, style)) {
+    // The "Nudge" captions are written again and again over themselves on a
+    // clear background while they flash; smoothed edges would pile up, so
+    // grey after yellow would keep a yellow fringe.
+    nudgeFont_.setStyleStrategy(QFont::NoAntialias);
+}
 
 void PlayFieldPainter::Update(const QRect& rect) const {
     if (onUpdate_) {

@@ -10,11 +10,13 @@
 #include "FieldLayout.h"
 #include "ModalAnswerer.h"
 #include "QtGameHost.h"
+#include "TTrickForm.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -35,9 +37,28 @@ constexpr std::uint32_t kBonusSeed = 228; // 8 8 9: Trick or Treat, and the wild
 constexpr std::int64_t kClockStep = 100'000;
 
 // A window on a fake clock, shown and with the keyboard focus.
+// The player's record file, in a folder of its own for each test. Unless told
+// otherwise it holds the game in play as a new game leaves it.
+enum class RecordStart { NewGameSaved, NoFile };
+struct RecordFolder {
+    explicit RecordFolder(RecordStart start) {
+        if (start == RecordStart::NewGameSaved) {
+            QFile ini(dir.filePath("Morrow.ini"));
+            if (ini.open(QIODevice::WriteOnly)) {
+                ini.write("[CurrentGame]\nCredits=1000\nBorrowed=1000\nNudges=3\n");
+            }
+        }
+    }
+    QTemporaryDir dir;
+    morrow::GameRecordFile file{dir.filePath("Morrow.ini").toStdString()};
+};
+
 struct Game {
-    explicit Game(std::uint32_t seed, morrow::Clock* gameClock = nullptr)
-        : clock(kClockStep), form(TForm1::Collaborators{gameClock ? gameClock : &clock, seed, qEnvironmentVariable("MORROW_PROGRAM_DIR")}) {
+    explicit Game(std::uint32_t seed, morrow::Clock* gameClock = nullptr,
+                  RecordStart start = RecordStart::NewGameSaved)
+        : clock(kClockStep), records(start),
+          form(TForm1::Collaborators{gameClock ? gameClock : &clock, seed,
+                                     qEnvironmentVariable("MORROW_PROGRAM_DIR"), &records.file}) {
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -54,6 +75,7 @@ struct Game {
     }
 
     FakeClock clock;
+    RecordFolder records;
     TForm1 form;
 };
 
@@ -255,36 +277,47 @@ private slots:
 
     void TrickOrTreatPaysThePickedPumpkin_data() {
         // With this seed the pumpkins hold 150, 1 (nudges), 75, 0, 0, 300.
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("reveal");
+        QTest::addColumn<int>("pumpkin"); // 0: Enter, the game's generator picks
         QTest::addColumn<int>("credits");
         QTest::addColumn<int>("nudges");
         QTest::addColumn<int>("tricksWon");
         // Every row has the wild's nudge on reel 3.
-        QTest::newRow("credits") << "Pumpkin 1"
-                                 << "Pumpkin 1: 150 Credits!" << 997 + 150 << 4 << 150;
-        QTest::newRow("nudges") << "Pumpkin 2"
-                                << "Pumpkin 2: 6 Nudges!" << 997 << 4 + 6 << 0;
-        QTest::newRow("trick") << "Pumpkin 4"
-                               << "Pumpkin 4: You've Been Tricked" << 997 << 4 << 0;
-        // Escape or "Pick for me": the game's generator picks pumpkin 2.
-        QTest::newRow("picked for the player") << "Pick for me"
-                                               << "Pumpkin 2: 6 Nudges!" << 997 << 4 + 6 << 0;
+        QTest::newRow("credits") << 1 << 997 + 150 << 4 << 150;
+        QTest::newRow("nudges") << 2 << 997 << 4 + 6 << 0;
+        QTest::newRow("trick") << 4 << 997 << 4 << 0;
+        QTest::newRow("picked for the player") << 0 << 997 << 4 + 6 << 0;
     }
     void TrickOrTreatPaysThePickedPumpkin() {
-        QFETCH(QString, button);
-        QFETCH(QString, reveal);
+        QFETCH(int, pumpkin);
         QFETCH(int, credits);
         QFETCH(int, nudges);
         QFETCH(int, tricksWon);
         Game game(kBonusSeed);
-        ModalAnswerer answerer({ModalAnswerer::Click(button)});
+        // When the bonus window is up: pick, then click beside the picture,
+        // which closes it at once.
+        bool bonusShown = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* bonus = qobject_cast<morrow::TTrickForm*>(QApplication::activeModalWidget());
+            if (!bonus) {
+                return;
+            }
+            if (bonus->State() == morrow::TrickFormState::Picking) {
+                bonusShown = true;
+                if (pumpkin == 0) {
+                    QTest::keyClick(bonus, Qt::Key_Return);
+                } else {
+                    const QPoint tile = bonus->PictureOffset() + QPoint(60 + 100 * (pumpkin - 1), 370);
+                    QTest::mouseClick(bonus, Qt::LeftButton, {}, tile);
+                }
+            } else {
+                QTest::mouseClick(bonus, Qt::LeftButton, {}, QPoint(1, 1));
+            }
+        });
+        poll.start(20);
         game.Key(Qt::Key_M);
 
-        QCOMPARE(answerer.Boxes().size(), std::size_t{2});
-        QCOMPARE(answerer.Boxes()[0].title, QStringLiteral("Trick or Treat"));
-        QCOMPARE(answerer.Boxes()[1].title, QStringLiteral("Trick or Treat"));
-        QCOMPARE(answerer.Boxes()[1].text, reveal);
+        QVERIFY2(bonusShown, "the bonus window never opened");
         const morrow::GameSession& s = game.Session();
         QCOMPARE(s.Credits, credits);
         QCOMPARE(s.Nudges, nudges);
@@ -294,22 +327,48 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), &game.form.Canvas());
     }
 
-    void ClosingDuringASpinEndsItAndKeepsTheWindow() {
+    // Closing mid-spin stops the reels at once, lets the spin pay and saves
+    // the game with its win for the next start.
+    void ClosingDuringASpinSavesTheGameWithItsWin() {
         Game game(kSevensSeed);
-        ModalAnswerer answerer;
         bool closedMidSpin = false;
-        QTimer::singleShot(0, &game.form,
-                           [&] { closedMidSpin = game.Session().Spinning && game.form.close(); });
+        QTimer::singleShot(0, &game.form, [&] {
+            closedMidSpin = game.Session().Spinning;
+            game.form.close();
+        });
         game.Key(Qt::Key_M);
 
         QVERIFY(closedMidSpin);
         const morrow::GameSession& s = game.Session();
-        QVERIFY(s.StopRequested);
         QVERIFY(!s.Spinning);
-        QVERIFY(!game.form.isVisible());
+        QTRY_VERIFY(!game.form.isVisible());
         // The reels came to rest on their stops and the line still paid.
         QCOMPARE(s.Spins, 1);
         QCOMPARE(s.Credits, 1000 - 3 + 9);
+        morrow::GameSession saved;
+        game.records.file.ReadGameRecord(saved, morrow::kCurrentGameSlot);
+        QCOMPARE(saved.Credits, 1000 - 3 + 9);
+        QCOMPARE(saved.Spins, 1);
+    }
+
+    // File > Exit saves the game, and the next start continues it; the very
+    // first start, with no record at all, has 1000 credits and no nudges.
+    void ExitSavesTheGameForTheNextStart() {
+        Game first(kSevensSeed, nullptr, RecordStart::NoFile);
+        QCOMPARE(first.Session().Credits, 1000);
+        QCOMPARE(first.Session().Borrowed, 1000);
+        QCOMPARE(first.Session().Nudges, 0);
+        first.Key(Qt::Key_M);
+        first.form.Exit1->trigger();
+        QVERIFY(!first.form.isVisible());
+
+        FakeClock clock(kClockStep);
+        TForm1 next(TForm1::Collaborators{&clock, kLosingSeed, qEnvironmentVariable("MORROW_PROGRAM_DIR"),
+                                          &first.records.file});
+        QCOMPARE(next.Session().Credits, 1000 - 3 + 9);
+        QCOMPARE(next.Session().Spins, 1);
+        QCOMPARE(next.Session().TotalBets, 3);
+        QCOMPARE(next.Session().GameName, std::string("CurrentGame"));
     }
 };
 

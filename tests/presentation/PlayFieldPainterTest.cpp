@@ -193,9 +193,6 @@ TEST(PlayFieldPainter, WildCyclesItsTilesOverAWhiteBand) {
 
 // Greying the "Nudge" captions after a flash shows them just as a full paint does.
 TEST(PlayFieldPainter, NudgeCaptionsTurnFullyGreyAgain) {
-    GTEST_SKIP()
-        << "Fault in DrawNudgeLabels: anti-aliased text drawn over the last caption leaves its yellow "
-           "edge pixels, so unlit captions stay fringed yellow until a full repaint";
     Screen screen(800, 600);
     ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
     screen.painter.FormPaint();
