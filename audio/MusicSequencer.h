@@ -24,6 +24,7 @@ public:
 
     // Where the end of every play is reported: on the thread that owns the
     // sequencer, from its event loop, never from inside Open, Play or Close.
+    // Set an empty handler before whatever the handler refers to goes.
     virtual void SetNotifyHandler(NotifyHandler handler) = 0;
     // Opens the piece at `path`, closing any piece open before. Returns the
     // text to show when the file cannot be opened.
