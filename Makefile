@@ -33,6 +33,7 @@ test-asan: setup
 
 bench: build
 	./build/bench/morrow-bench
+	QT_QPA_PLATFORM=offscreen ./build/bench/morrow-draw-bench
 
 format: build
 	cmake --build --preset default --target format

@@ -98,13 +98,21 @@ void QtGameHost::RepaintWindow() {
     form_.RepaintField();
 }
 
-// Sound effects arrive with the sound player; until then every sound is
-// silent and a waited one is over at once.
-void QtGameHost::PlayReelStop() {}
-void QtGameHost::PlayCountTick() {}
-void QtGameHost::PlayWinSound(int /*sound*/, SoundWait /*wait*/) {}
-void QtGameHost::PlayCoin() {}
-void QtGameHost::PlayNoNudge() {}
+void QtGameHost::PlayReelStop() {
+    form_.Sounds().PlayReelStop();
+}
+void QtGameHost::PlayCountTick() {
+    form_.Sounds().PlayCountTick();
+}
+void QtGameHost::PlayWinSound(int sound, SoundWait wait) {
+    form_.Sounds().PlayWinSound(sound, wait);
+}
+void QtGameHost::PlayCoin() {
+    form_.Sounds().PlayCoin();
+}
+void QtGameHost::PlayNoNudge() {
+    form_.Sounds().PlayNoNudge();
+}
 
 void QtGameHost::StartTimer(GameTimer timer) {
     form_.TimerFor(timer).start();
@@ -136,7 +144,8 @@ void QtGameHost::RunBonusGame() {
     form_.TakeFocusBack();
 }
 
-// Music arrives with the music player.
-void QtGameHost::StartPendingTrack() {}
+TrackStart QtGameHost::StartPendingTrack() {
+    return form_.ShowMusicError(form_.Music().StartPendingTrack()) ? TrackStart::Failed : TrackStart::Started;
+}
 
 } // namespace morrow

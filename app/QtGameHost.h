@@ -45,7 +45,7 @@ public:
 
     void ShowInformation(std::string_view text) override;
     void RunBonusGame() override;
-    void StartPendingTrack() override;
+    TrackStart StartPendingTrack() override;
 
 private:
     TForm1& form_;

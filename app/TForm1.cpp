@@ -2,6 +2,9 @@
 
 #include "FieldCanvas.h"
 #include "ArtResources.h"
+#include "AudioDevice.h"
+#include "FluidMusicSequencer.h"
+#include "MixerSoundPlayer.h"
 #include "Dialogs.h"
 #include "DialogLook.h"
 #include "HelpSystem.h"
@@ -31,8 +34,10 @@ namespace {
 constexpr char kWindowCaption[] = "Morrowmas Slots";
 constexpr char kGameTitle[] = "Morrowmas Slots";
 constexpr char kHelpFileName[] = "Morrow.hlp";
+constexpr int kTimer1Milliseconds = 250;
 constexpr int kTimer2Milliseconds = 200;
 constexpr int kTimer3Milliseconds = 200;
+constexpr int kTimer4Milliseconds = 1000;
 constexpr int kTimer5Milliseconds = 100;
 constexpr int kTimer6Milliseconds = 70;
 constexpr int kTimer7Milliseconds = 250;
@@ -64,10 +69,16 @@ std::optional<int> GameKeyCode(int qtKey) {
 
 } // namespace
 
+struct TForm1::OwnAudio {
+    AudioDevice device;
+    MixerSoundPlayer player{device};
+    FluidMusicSequencer music{device};
+};
+
 TForm1::TForm1(Collaborators collaborators, QWidget* parent)
     : QMainWindow(parent), ownClock_(collaborators.clock ? nullptr : std::make_unique<SteadyClock>()),
       clock_(collaborators.clock ? *collaborators.clock : *ownClock_), seed_(collaborators.seed), programDir_(collaborators.programDir),
-      records_(collaborators.records),
+      records_(collaborators.records), soundPlayer_(collaborators.soundPlayer), music_(collaborators.music),
       host_(*this, clock_) {
     // The window as laid out: black, one fixed size, no scroll bars (it has
     // no scroll area), the menu bar on top and the play field below.
@@ -88,7 +99,14 @@ TForm1::TForm1(Collaborators collaborators, QWidget* parent)
     fieldCanvas_->setFocus();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // No music notice may reach a window that is gone, and nothing plays on
+    // while the goodbye is heard out.
+    if (music_) {
+        music_->SetNotifyHandler({});
+        music_->Close();
+    }
+}
 
 // The menu bar: File, Options, Borrow, Stats, Payoffs, Help, with their
 // access letters and no other shortcuts.
@@ -114,6 +132,8 @@ void TForm1::SetUpMenu() {
         connect(item, &QAction::triggered, this, handler);
         return item;
     };
+    Sound1 = addOption("Sound", &TForm1::Sound1Click);
+    Music1 = addOption("Music", &TForm1::Music1Click);
     Blood1 = addOption("Blood", &TForm1::Blood1Click);
     Animations1 = addOption("Animations", &TForm1::Animations1Click);
 
@@ -138,6 +158,15 @@ void TForm1::SetUpMenu() {
 }
 
 void TForm1::SetUpTimers() {
+    Timer1.setInterval(kTimer1Milliseconds);
+    Timer1.setSingleShot(true);
+    connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer1.start();
+
+    Timer4.setInterval(kTimer4Milliseconds);
+    connect(&Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
+    Timer4.start();
+
     Timer2.setInterval(kTimer2Milliseconds);
     Timer2.setTimerType(Qt::PreciseTimer);
     connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
@@ -220,7 +249,23 @@ void TForm1::FormCreate() {
     // 9.
     SetupReels(s);
 
-    // 10. SOUNDS: the two short sounds are read into memory here.
+    // 10. The sound output opens on a thread of its own, so the window does
+    // not wait for it; the two sounds that play most are read into memory.
+    // Should one be unreadable the player is told and the game goes on
+    // without it.
+    if (!soundPlayer_ || !music_) {
+        ownAudio_ = std::make_unique<OwnAudio>();
+        soundPlayer_ = soundPlayer_ ? soundPlayer_ : &ownAudio_->player;
+        music_ = music_ ? music_ : &ownAudio_->music;
+    }
+    sounds_ = std::make_unique<GameSounds>(session_, *soundPlayer_);
+    rotation_ = std::make_unique<MusicRotation>(session_, *music_);
+    music_->SetNotifyHandler([this](MusicNotify notify) { MediaPlayer1Notify(notify); });
+    if (const std::optional<std::string> error = sounds_->LoadSounds()) {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                        QString::fromStdString(*error), QMessageBox::Ok, this);
+        box.exec();
+    }
 
     // 11.
     PlaceWindowAtOrigin();
@@ -246,6 +291,7 @@ void TForm1::FormCreate() {
         records_ = ownRecords_.get();
     }
     records_->ReadGameRecord(s, kCurrentGameSlot);
+    gameLoaded_ = true;
 
     // 18. Centred; the decorations start in the medium and large layouts,
     // while the small layout has none and hides their menu items.
@@ -394,6 +440,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // the player is told and the window stays open, so nothing is lost.
 bool TForm1::FormClose() {
     session_.StopRequested = true;
+    sounds_->PlayGoodbye();
+    if (!gameLoaded_) {
+        return true;
+    }
     if (const std::optional<RecordWriteError> error =
             records_->WriteGameRecord(session_, kCurrentGameSlot, kCurrentGameName)) {
         ShowError(this, session_, QString::fromStdString(error->message));
@@ -469,7 +519,48 @@ void TForm1::NexorailHomepage1Click() {
     TakeFocusBack();
 }
 
-void TForm1::PlayTrickOrTreat() {}
+void TForm1::PlayTrickOrTreat() {
+    sounds_->PlayTrickOrTreat();
+}
+
+// Switching sound off keeps new effects from starting; one already playing
+// plays on.
+void TForm1::Sound1Click() {
+    session_.SoundOn = Sound1->isChecked();
+}
+
+void TForm1::Music1Click() {
+    const std::optional<std::string> error = rotation_->Music1Click();
+    Music1->setChecked(session_.MusicOn);
+    ShowMusicError(error);
+}
+
+// Once, a quarter of a second after start: the first piece is chosen and
+// the game says welcome.
+void TForm1::Timer1Timer() {
+    Timer1.stop();
+    rotation_->Timer1Timer();
+    sounds_->PlayWelcome();
+}
+
+void TForm1::Timer4Timer() {
+    ShowMusicError(rotation_->Timer4Timer());
+}
+
+void TForm1::MediaPlayer1Notify(MusicNotify notify) {
+    rotation_->MediaPlayer1Notify(notify);
+}
+
+bool TForm1::ShowMusicError(const std::optional<std::string>& error) {
+    if (!error) {
+        return false;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), QString::fromStdString(*error),
+                    QMessageBox::Ok, this);
+    box.exec();
+    TakeFocusBack();
+    return true;
+}
 
 void TForm1::Timer2Timer() {
     painter_->Timer2Timer();

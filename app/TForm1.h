@@ -6,6 +6,10 @@
 #include "AmbientAnimations.h"
 #include "DigitCounter.h"
 #include "GameRecordFile.h"
+#include "GameSounds.h"
+#include "MusicRotation.h"
+#include "MusicSequencer.h"
+#include "SoundPlayer.h"
 #include "PlayFieldBitmaps.h"
 #include "PlayFieldPainter.h"
 #include "QtGameHost.h"
@@ -37,6 +41,8 @@ struct FormCollaborators {
     std::optional<std::uint32_t> seed; // empty: seeded from the time of day
     QString programDir;                 // empty: the executable's directory
     GameRecordFile* records = nullptr;  // empty: Morrow.ini in the player's config folder
+    SoundPlayer* soundPlayer = nullptr; // empty: the sound output of the machine
+    MusicSequencer* music = nullptr;    // empty: the synthesiser on that output
 };
 
 // The game's main window: the play field, the menu bar and the timers. It
@@ -63,8 +69,12 @@ public:
     // The timers the engine switches on and off.
     QTimer& TimerFor(GameTimer timer) { return timer == GameTimer::Timer2 ? Timer2 : Timer3; }
 
+    GameSounds& Sounds() { return *sounds_; }
+    MusicRotation& Music() { return *rotation_; }
     // The spoken "Trick or treat!" of the bonus window.
     void PlayTrickOrTreat();
+    // Shows a music error, if there is one; true when there was.
+    bool ShowMusicError(const std::optional<std::string>& error);
 
     // After a message box or the bonus window: the window is active again
     // and the keys go to the play field, with or without a window manager.
@@ -84,6 +94,8 @@ public:
     QAction* SaveGame1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Options1 = nullptr;
+    QAction* Sound1 = nullptr;
+    QAction* Music1 = nullptr;
     QAction* Blood1 = nullptr;
     QAction* Animations1 = nullptr;
     QAction* Borrow1 = nullptr;
@@ -94,8 +106,10 @@ public:
     QAction* WhatsaNudge1 = nullptr;
     QAction* NexorailHomepage1 = nullptr;
     QAction* CompayInformation1 = nullptr;
+    QTimer Timer1; // 250 ms, once: the music starts and the welcome sounds
     QTimer Timer2; // 200 ms: the wild on reel 3's payline
     QTimer Timer3; // 200 ms: flashes the "Nudge" captions during an offer
+    QTimer Timer4; // 1000 ms: starts a music piece whose turn has come
     QTimer Timer5; // 100 ms: the skeleton's walk
     QTimer Timer6; // 70 ms: the bat's flight
     QTimer Timer7; // 250 ms: the dripping blood
@@ -129,6 +143,11 @@ private:
     void WhatsaNudge1Click();
     void NexorailHomepage1Click();
     void CompayInformation1Click();
+    void Sound1Click();
+    void Music1Click();
+    void Timer1Timer();
+    void Timer4Timer();
+    void MediaPlayer1Notify(MusicNotify notify);
     void Blood1Click();
     void Animations1Click();
     void SetTimerEnabled(AnimationTimer timer, bool enabled) override;
@@ -144,7 +163,17 @@ private:
     QString programDir_;
     std::unique_ptr<GameRecordFile> ownRecords_; // the real file, when none was handed in
     GameRecordFile* records_ = nullptr;
+    // The real sound output, when no player or sequencer was handed in.
+    struct OwnAudio;
+    std::unique_ptr<OwnAudio> ownAudio_;
+    SoundPlayer* soundPlayer_ = nullptr;
+    MusicSequencer* music_ = nullptr;
+    std::unique_ptr<GameSounds> sounds_;
+    std::unique_ptr<MusicRotation> rotation_;
     bool closePending_ = false;
+    // Set once start-up has read the game in play: a window that never got
+    // that far never saves over the player's game.
+    bool gameLoaded_ = false;
 
     GameSession session_;
     QtGameHost host_;

@@ -1,15 +1,48 @@
 #include "ApplicationTitle.h"
+#include "AudioDevice.h"
+#include "FluidMusicSequencer.h"
+#include "MixerSoundPlayer.h"
 #include "TForm1.h"
 
 #include <QApplication>
+#include <QMessageBox>
+
+#include <chrono>
+
+namespace {
+// Long enough for the goodbye to be heard out, short enough that a stuck
+// output never keeps the program from ending.
+constexpr std::chrono::milliseconds kGoodbyeWait{5000};
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     morrow::ApplyApplicationTitle();
 
-    // The window lives on this stack frame until the message loop has ended,
-    // so nothing running inside it can outlive it.
-    morrow::TForm1 form;
-    form.show();
-    return QApplication::exec();
+    // The sound output and the synthesiser live for the whole run; they open
+    // on threads of their own, so the window appears without waiting.
+    morrow::AudioDevice audio;
+    morrow::MixerSoundPlayer soundPlayer(audio);
+    morrow::FluidMusicSequencer music(audio);
+    // Without any SoundFont there is no sequencer to play the music with:
+    // the player is told, and the game does not start.
+    if (const std::optional<std::string> error = music.DeviceError()) {
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), QString::fromStdString(*error));
+        return 1;
+    }
+
+    int result = 0;
+    {
+        // The window lives in this block until the message loop has ended,
+        // so nothing running inside it can outlive it.
+        morrow::TForm1::Collaborators collaborators;
+        collaborators.soundPlayer = &soundPlayer;
+        collaborators.music = &music;
+        morrow::TForm1 form(collaborators);
+        form.show();
+        result = QApplication::exec();
+    }
+    // The goodbye started as the window closed; let it finish.
+    soundPlayer.WaitUntilQuiet(kGoodbyeWait);
+    return result;
 }

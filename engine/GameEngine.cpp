@@ -101,8 +101,10 @@ void GameEngine::Spin() {
     if (Busy()) {
         return;
     }
-    if (s.MusicTrack >= kPendingTrackMark) {
-        host_.StartPendingTrack();
+    // A piece that cannot be opened ends this spin request, before the bet
+    // is looked at; nothing is pending any more, so the next one spins.
+    if (s.MusicTrack >= kPendingTrackMark && host_.StartPendingTrack() == TrackStart::Failed) {
+        return;
     }
 
     // Repeat bet: no coins placed, so the last spin's coins are placed again

@@ -13,6 +13,11 @@ enum class GameTimer {
     Timer3, // flashes the three "Nudge" captions while a nudge is offered
 };
 
+enum class TrackStart {
+    Started, // the pending piece plays (or none was pending)
+    Failed,  // it could not be opened; the player has been told
+};
+
 enum class SoundWait {
     NoWait,     // start the sound and go on
     WaitForEnd, // return when the sound has ended (no messages handled)
@@ -75,7 +80,7 @@ public:
     // Runs the Trick or Treat window modally; returns when it has closed.
     virtual void RunBonusGame() = 0;
     // Starts the music piece whose change is pending.
-    virtual void StartPendingTrack() = 0;
+    virtual TrackStart StartPendingTrack() = 0;
 };
 
 } // namespace morrow

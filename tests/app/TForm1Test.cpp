@@ -9,6 +9,8 @@
 #include "FieldCanvas.h"
 #include "FieldLayout.h"
 #include "ModalAnswerer.h"
+#include "audio/FakeMusicSequencer.h"
+#include "audio/FakeSoundPlayer.h"
 #include "QtGameHost.h"
 #include "TTrickForm.h"
 
@@ -58,7 +60,8 @@ struct Game {
                   RecordStart start = RecordStart::NewGameSaved)
         : clock(kClockStep), records(start),
           form(TForm1::Collaborators{gameClock ? gameClock : &clock, seed,
-                                     qEnvironmentVariable("MORROW_PROGRAM_DIR"), &records.file}) {
+                                     qEnvironmentVariable("MORROW_PROGRAM_DIR"), &records.file, &sounds,
+                                     &music}) {
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -76,8 +79,19 @@ struct Game {
 
     FakeClock clock;
     RecordFolder records;
+    morrow::test::FakeSoundPlayer sounds;
+    morrow::test::FakeMusicSequencer music;
     TForm1 form;
 };
+
+// A transcript as one line, so a failed comparison shows both in full.
+QString Joined(const std::vector<std::string>& entries) {
+    QStringList list;
+    for (const std::string& entry : entries) {
+        list << QString::fromStdString(entry);
+    }
+    return list.join(QStringLiteral(", "));
+}
 
 // Chooses File > New Game the way a player does: the bar, then the item.
 void ChooseNewGame(TForm1& form) {
@@ -349,6 +363,53 @@ private slots:
         game.records.file.ReadGameRecord(saved, morrow::kCurrentGameSlot);
         QCOMPARE(saved.Credits, 1000 - 3 + 9);
         QCOMPARE(saved.Spins, 1);
+    }
+
+    // What the player hears from start to exit: the two sounds read at start,
+    // the welcome at the first tick, coins, reel stops, the win waited out,
+    // the count's ticks and the goodbye; with Sound off, nothing after it.
+    void SoundsFollowThePlay_data() {
+        QTest::addColumn<bool>("soundOn");
+        QTest::newRow("sound on") << true;
+        QTest::newRow("sound off") << false;
+    }
+    void SoundsFollowThePlay() {
+        QFETCH(bool, soundOn);
+        Game game(kSevensSeed);
+        QTRY_VERIFY(!game.sounds.plays.empty());
+        QCOMPARE(game.sounds.plays, (std::vector<std::string>{"Welcome.wav"}));
+        QCOMPARE(game.sounds.images.size(), std::size_t{2});
+        if (!soundOn) {
+            game.form.Sound1->trigger();
+        }
+        QCOMPARE(game.Session().SoundOn, soundOn);
+        game.sounds.plays.clear();
+        game.Key(Qt::Key_M);
+        game.form.Exit1->trigger();
+
+        std::vector<std::string> heard = soundOn
+            ? std::vector<std::string>{"Morrow1.wav", "Morrow1.wav", "Morrow1.wav", "Morrow0.wav memory",
+                                       "Morrow0.wav memory", "Morrow0.wav memory", "MorWin7.wav wait"}
+            : std::vector<std::string>{};
+        if (soundOn) {
+            // Nine credits are counted in, one tick each.
+            heard.insert(heard.end(), 9, "Morrow3.wav memory");
+            heard.push_back("Goodbye.wav");
+        }
+        QCOMPARE(Joined(game.sounds.plays), Joined(heard));
+    }
+
+    // The first piece starts within a second of the start-up tick, and the
+    // Music item stops it and starts it again from its beginning.
+    void MusicStartsAndTheMusicItemSwitchesIt() {
+        Game game(kLosingSeed);
+        QTRY_COMPARE_WITH_TIMEOUT(game.music.Playing(), std::string("Morro0.mid"), 3000);
+        game.form.Music1->trigger();
+        QVERIFY(!game.form.Music1->isChecked());
+        QCOMPARE(game.music.Playing(), std::string());
+        game.form.Music1->trigger();
+        QVERIFY(game.form.Music1->isChecked());
+        QTRY_COMPARE(game.music.Playing(), std::string("Morro0.mid"));
     }
 
     // File > Exit saves the game, and the next start continues it; the very

@@ -128,7 +128,11 @@ public:
             onBonusGame();
         }
     }
-    void StartPendingTrack() override { Log("StartPendingTrack"); }
+    TrackStart StartPendingTrack() override {
+        Log("StartPendingTrack");
+        return pendingTrackStart;
+    }
+    TrackStart pendingTrackStart = TrackStart::Started;
 
 private:
     struct Scheduled {

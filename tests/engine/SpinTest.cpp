@@ -186,6 +186,20 @@ TEST(SpinTest, PendingMusicChangeStartsWhenASpinIsAskedFor) {
     EXPECT_EQ(rig.host.Texts().front(), "StartPendingTrack");
 }
 
+// A piece that fails to open ends that spin request before the bet is
+// looked at: no coins taken, no "No bet was placed!".
+TEST(SpinTest, PendingPieceThatFailsEndsTheSpinRequest) {
+    EngineRig rig;
+    rig.session.MusicTrack = 13;
+    rig.session.LastBet = 3;
+    rig.host.pendingTrackStart = TrackStart::Failed;
+    const std::int32_t credits = rig.session.Credits;
+    rig.engine.Spin();
+    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"StartPendingTrack"}));
+    EXPECT_EQ(rig.session.Credits, credits) << "the repeat bet was taken";
+    EXPECT_EQ(rig.session.Spins, 0);
+}
+
 TEST(SpinTest, LosingLineOffersANudgeAndFlashesTheCaptionsOnlyWithNudgesLeft) {
     for (const int nudges : {3, 0}) {
         EngineRig rig;
