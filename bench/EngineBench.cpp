@@ -43,7 +43,7 @@ public:
     void StopTimer(GameTimer) override {}
     void ShowInformation(std::string_view) override {}
     void RunBonusGame() override {}
-    void StartPendingTrack() override {}
+    TrackStart StartPendingTrack() override { return TrackStart::Started; }
 };
 
 void BM_EvaluateAllStopCombinations(benchmark::State& state) {
