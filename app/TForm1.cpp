@@ -311,6 +311,10 @@ void TForm1::FormCreate() {
     if (windowScreen && windowScreen->logicalDotsPerInch() < kMaximiseBelowDpi) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
+
+    // The window's first paint: the field as start-up has left it, with the
+    // counters of the game just read.
+    RepaintField();
 }
 
 // First step of placing the window: it takes the screen less a 10-pixel

@@ -425,8 +425,14 @@ private slots:
 
         FakeClock clock(kClockStep);
         TForm1 next(TForm1::Collaborators{&clock, kLosingSeed, qEnvironmentVariable("MORROW_PROGRAM_DIR"),
-                                          &first.records.file});
+                                          &first.records.file, &first.sounds, &first.music});
         QCOMPARE(next.Session().Credits, 1000 - 3 + 9);
+        // The window shows the game it read, not the new game before it:
+        // drawing the counters again changes no pixel.
+        const QImage shown = next.CanvasImage().copy();
+        next.Painter().DrawCredits();
+        next.Painter().DrawNudges();
+        QVERIFY2(next.CanvasImage() == shown, "the counters shown are not those of the game read at start");
         QCOMPARE(next.Session().Spins, 1);
         QCOMPARE(next.Session().TotalBets, 3);
         QCOMPARE(next.Session().GameName, std::string("CurrentGame"));
