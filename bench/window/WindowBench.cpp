@@ -1,0 +1,289 @@
+// The game's own window on a real X display: how evenly a spin's frames
+// reach the screen, what the window costs while idle, and how soon it first
+// paints compared with an empty window. Run by hand on an 800 x 600 screen:
+//
+//   xvfb-run -a -s "-screen 0 800x600x24 -nolisten tcp" build/bench/window/morrow-window-bench
+//
+// or `cmake --build build --target bench-window`. The game runs with a
+// temporary home, so no saved game of the player's is read or written.
+
+#include "ApplicationTitle.h"
+#include "FieldCanvas.h"
+#include "GameEngine.h"
+#include "TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QPaintEvent>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kFirstPaintRounds = 5;
+constexpr int kSpins = 5;
+constexpr int kIdleSeconds = 20;
+constexpr double kFrameMs = 25.0;
+constexpr int kSpinFrames = morrow::kSpinFrames;
+constexpr std::uint32_t kSeed = 20240;
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// CPU time of the whole process (every thread), in milliseconds.
+double CpuMilliseconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// Handles events for `ms` milliseconds, sleeping while there are none.
+void RunFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// A message box or the bonus window would wait for a player; there is none.
+void CloseModalWindowsFromNowOn(QObject* owner) {
+    auto* closer = new QTimer(owner);
+    QObject::connect(closer, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            std::printf("  (closed a modal window: \"%s\")\n", qPrintable(modal->windowTitle()));
+            modal->close();
+        }
+    });
+    closer->start(500);
+}
+
+// Notes the moment of a widget's first paint event.
+class FirstPaint final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !painted) {
+            painted = true;
+            at = Clock::now();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    bool painted = false;
+    Clock::time_point at;
+};
+
+// Waits for the first paint of `widget` after `start`; milliseconds, or -1.
+double WaitForFirstPaint(QWidget& widget, FirstPaint& watcher, Clock::time_point start) {
+    const auto deadline = start + std::chrono::seconds(10);
+    while (!watcher.painted && Clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+    widget.removeEventFilter(&watcher);
+    return watcher.painted ? Milliseconds(watcher.at - start) : -1.0;
+}
+
+double EmptyWindowFirstPaint(QSize size) {
+    const Clock::time_point start = Clock::now();
+    QMainWindow window;
+    auto* central = new QWidget(&window);
+    window.setCentralWidget(central);
+    window.setFixedSize(size);
+    FirstPaint watcher;
+    central->installEventFilter(&watcher);
+    window.show();
+    const double ms = WaitForFirstPaint(*central, watcher, start);
+    window.close();
+    return ms;
+}
+
+double GameWindowFirstPaint(const QString& programDir, double& constructionMs) {
+    const Clock::time_point start = Clock::now();
+    morrow::FormCollaborators collaborators;
+    collaborators.programDir = programDir;
+    collaborators.seed = kSeed;
+    morrow::TForm1 form(collaborators);
+    constructionMs = Milliseconds(Clock::now() - start);
+    FirstPaint watcher;
+    form.Canvas().installEventFilter(&watcher);
+    form.show();
+    const double ms = WaitForFirstPaint(form.Canvas(), watcher, start);
+    form.close();
+    return ms;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The paint events of the play field that show the reels, with the time
+// and the process's CPU time at each.
+class ReelPaints final : public QObject {
+public:
+    explicit ReelPaints(QRect reels) : reels_(reels) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (recording && event->type() == QEvent::Paint) {
+            const auto* paint = static_cast<QPaintEvent*>(event);
+            if (paint->region().intersects(reels_)) {
+                times.push_back(Clock::now());
+                cpu.push_back(CpuMilliseconds());
+            } else {
+                ++otherPaints;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    bool recording = false;
+    std::vector<Clock::time_point> times;
+    std::vector<double> cpu;
+    int otherPaints = 0;
+
+private:
+    QRect reels_;
+};
+
+void MeasureIdle(morrow::TForm1& form, const char* what) {
+    RunFor(1000); // let the last change settle
+    const double cpu0 = CpuMilliseconds();
+    const Clock::time_point t0 = Clock::now();
+    RunFor(kIdleSeconds * 1000);
+    const double wall = Milliseconds(Clock::now() - t0);
+    const double cpu = CpuMilliseconds() - cpu0;
+    std::printf("  idle %-34s %7.1f ms CPU in %7.1f ms = %5.2f %% of a core (wild %s)\n", what, cpu, wall,
+                100.0 * cpu / wall, form.Timer2.isActive() ? "animating" : "still");
+}
+
+void MeasureSpins(morrow::TForm1& form) {
+    const morrow::GameSession& s = form.Session();
+    // The reel openings with the rows their bounce reaches, on the canvas.
+    const QRect reels(s.FieldLeft + 78, s.FieldTop + 68, 3 * 124, 294);
+    ReelPaints recorder(reels);
+    form.Canvas().installEventFilter(&recorder);
+
+    std::vector<double> errors;
+    std::printf("  spin  frames  first-last  +1 frame  key-last   CPU during spin  other paints\n");
+    for (int spin = 1; spin <= kSpins; ++spin) {
+        RunFor(1500);
+        recorder.times.clear();
+        recorder.cpu.clear();
+        recorder.otherPaints = 0;
+        recorder.recording = true;
+        const double cpu0 = CpuMilliseconds();
+        const Clock::time_point key = Clock::now();
+        // M places the coins up to three and spins; the call returns once
+        // the spin has been evaluated and paid.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_M, Qt::NoModifier, QStringLiteral("m"));
+        QCoreApplication::sendEvent(&form, &press);
+        recorder.recording = false;
+
+        const std::size_t frames = std::min<std::size_t>(recorder.times.size(), kSpinFrames);
+        if (frames < 2) {
+            std::printf("  %4d  only %zu reel paints\n", spin, frames);
+            continue;
+        }
+        const double span = Milliseconds(recorder.times[frames - 1] - recorder.times[0]);
+        const double keyToLast = Milliseconds(recorder.times[frames - 1] - key);
+        const double cpu = recorder.cpu[frames - 1] - cpu0;
+        for (std::size_t i = 1; i < frames; ++i) {
+            errors.push_back(std::abs(Milliseconds(recorder.times[i] - recorder.times[i - 1]) - kFrameMs));
+        }
+        std::printf("  %4d  %6zu  %8.1f ms %6.1f ms %6.1f ms  %6.1f ms = %4.1f %%  %d\n", spin,
+                    recorder.times.size(), span, span + kFrameMs, keyToLast, cpu, 100.0 * cpu / keyToLast,
+                    recorder.otherPaints);
+    }
+    form.Canvas().removeEventFilter(&recorder);
+    if (errors.empty()) {
+        return;
+    }
+    std::sort(errors.begin(), errors.end());
+    const auto at = [&](double q) {
+        return errors[std::min(errors.size() - 1,
+                               static_cast<std::size_t>(q * static_cast<double>(errors.size())))];
+    };
+    std::printf(
+        "  frame-interval error over %zu intervals: median %.2f ms, 99th percentile %.2f ms, max %.2f ms\n",
+        errors.size(), at(0.5), at(0.99), errors.back());
+    std::printf("  (ideal: %d frames, first-last %.0f ms, +1 frame = %d x %.0f ms = %.0f ms)\n", kSpinFrames,
+                (kSpinFrames - 1) * kFrameMs, kSpinFrames, kFrameMs, kSpinFrames * kFrameMs);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    morrow::ApplyApplicationTitle();
+    CloseModalWindowsFromNowOn(&application);
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen->size();
+    std::printf("Platform %s, screen %d x %d, %d bits, %.0f dpi\n",
+                qPrintable(QGuiApplication::platformName()), screenSize.width(), screenSize.height(),
+                screen->depth(), screen->logicalDotsPerInch());
+    const QString programDir = QStringLiteral(MORROW_BENCH_PROGRAM_DIR);
+
+    // First paint: an empty main window and the game's, in turns. The very
+    // first window of the process pays Qt's one-time costs; it is an extra
+    // empty one, left out of the figures.
+    const QSize windowSize = screenSize - QSize(10, 10);
+    EmptyWindowFirstPaint(windowSize);
+    std::vector<double> empty;
+    std::vector<double> game;
+    std::vector<double> construction;
+    for (int round = 0; round < kFirstPaintRounds; ++round) {
+        empty.push_back(EmptyWindowFirstPaint(windowSize));
+        double built = 0;
+        game.push_back(GameWindowFirstPaint(programDir, built));
+        construction.push_back(built);
+    }
+    std::printf("First paint (median of %d, from construction):\n", kFirstPaintRounds);
+    std::printf("  empty QMainWindow %d x %d  %7.2f ms\n", windowSize.width(), windowSize.height(),
+                Median(empty));
+    std::printf("  game window                %7.2f ms (of which constructing TForm1 %.2f ms)  ratio %.2f\n",
+                Median(game), Median(construction), Median(game) / Median(empty));
+
+    morrow::FormCollaborators collaborators;
+    collaborators.programDir = programDir;
+    collaborators.seed = kSeed;
+    morrow::TForm1 form(collaborators);
+    form.show();
+    RunFor(1000);
+
+    std::printf("Idle, %d s each:\n", kIdleSeconds);
+    MeasureIdle(form, "with blood and animations");
+    form.Blood1->trigger();
+    form.Animations1->trigger();
+    MeasureIdle(form, "with blood and animations off");
+    form.Blood1->trigger();
+    form.Animations1->trigger();
+
+    std::printf("Spins (seed %u), paints of the reels:\n", kSeed);
+    MeasureSpins(form);
+    form.close();
+    return 0;
+}
