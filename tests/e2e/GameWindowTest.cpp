@@ -239,9 +239,18 @@ protected:
         env["XDG_CONFIG_HOME"] = (home / ".config").string();
         env["XDG_RUNTIME_DIR"] = runtime.string();
         env["SDL_AUDIODRIVER"] = "dummy";
+        env_ = std::move(env);
+        configFile_ = config / "Morrow.ini";
         gameLog_ = temp_.Path() / "game.log";
+        ASSERT_NO_FATAL_FAILURE(StartGame());
+    }
+
+    // Starts the game and waits until its window shows the play field.
+    void StartGame() {
+        std::string error;
+        window_.clear();
         std::optional<ChildProcess> game =
-            ChildProcess::Start({(program_ / "morrowmas-slots").string()}, env, gameLog_, error);
+            ChildProcess::Start({(program_ / "morrowmas-slots").string()}, env_, gameLog_, error);
         ASSERT_TRUE(game) << error;
         game_ = std::move(*game);
 
@@ -572,6 +581,8 @@ protected:
     std::unique_ptr<VirtualScreen> screen_;
     ChildProcess game_;
     std::filesystem::path gameLog_;
+    std::filesystem::path configFile_;
+    Environment env_;
     std::string window_;
     QRect windowRect_;
     QRect canvas_;
@@ -804,10 +815,66 @@ TEST_P(GameWindowTest, PlaysWithKeysAndClicks) {
     EXPECT_TRUE(flashed) << "no losing spin in " << triggers.size() << " spins";
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, GameWindowTest, ::testing::ValuesIn(kScreens),
-                         [](const ::testing::TestParamInfo<Screen>& screen) {
-                             return std::string(screen.param.name);
-                         });
+std::string ScreenName(const ::testing::TestParamInfo<Screen>& screen) {
+    return std::string(screen.param.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, GameWindowTest, ::testing::ValuesIn(kScreens), ScreenName);
+
+// The game in play outlives the program. One screen is enough: the record
+// file does not depend on the layout.
+class GameRestartTest : public GameWindowTest {};
+
+// A spin, Exit from the File menu, and the next start shows the credits and
+// nudges that the spin left.
+TEST_P(GameRestartTest, ContinuesTheGameAfterExitFromTheFileMenu) {
+    ASSERT_TRUE(screen_->MoveMouse(window_, FieldInWindow({250, 250})));
+    history_.push_back("-- M (three coins and spin)");
+    ASSERT_TRUE(screen_->Key("m"));
+    auto [started, moving] = WaitFor([](const Reading& r) { return !r.AtRest(); }, 5s);
+    ASSERT_TRUE(started) << "M started no spin: " << Describe(moving);
+    auto [stopped, rest] = WaitFor([](const Reading& r) { return r.AtRest(); }, 10s, kSettle);
+    ASSERT_TRUE(stopped) << "the reels never came to rest: " << Describe(rest);
+    const LineResult line = EvaluateLine(rest.Payline(0), rest.Payline(1), rest.Payline(2));
+    if (line.kind == LineKind::Bonus) {
+        GTEST_SKIP() << "the spin opened the bonus game, which this test does not play";
+    }
+    const long long won = line.kind == LineKind::Triple      ? line.payPerCoin * kMaxCoins
+                          : line.kind == LineKind::StakeBack ? kMaxCoins
+                                                             : 0;
+    const long long credits = kSavedCredits - kMaxCoins + won;
+    const long long nudges = kSavedNudges + (line.wildNudge ? 1 : 0);
+    auto [paid, after] = WaitFor(
+        [&](const Reading& r) { return r.AtRest() && r.credits == credits && r.nudges == nudges; }, 15s,
+        kSettle);
+    ASSERT_TRUE(paid) << "the counters should show credits " << credits << " and nudges " << nudges << ": "
+                      << Describe(after);
+    Keep(lastPoll_, "03-before-exit");
+
+    history_.push_back("-- File > Exit");
+    ASSERT_TRUE(screen_->Focus(window_));
+    ASSERT_TRUE(screen_->Key("alt+f"));
+    std::this_thread::sleep_for(300ms * kSlowdown);
+    ASSERT_TRUE(screen_->Key("x"));
+    const auto deadline = Clock::now() + 15s * kSlowdown;
+    while (game_.Running() && Clock::now() < deadline) {
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_FALSE(game_.Running()) << "the game did not end after File > Exit";
+    const std::string record = ReadText(configFile_);
+    EXPECT_NE(record.find("Credits=" + std::to_string(credits)), std::string::npos)
+        << "Morrow.ini does not hold the credits after the spin:\n"
+        << record;
+
+    ASSERT_NO_FATAL_FAILURE(StartGame());
+    Keep(first_, "04-after-restart");
+    const Reading again = Read(first_);
+    EXPECT_EQ(again.credits, credits) << "the credits did not survive the restart: " << Describe(again);
+    EXPECT_EQ(again.nudges, nudges) << "the nudges did not survive the restart: " << Describe(again);
+    EXPECT_EQ(again.bet, 0) << Describe(again);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, GameRestartTest, ::testing::Values(kScreens[1]), ScreenName);
 
 } // namespace
 } // namespace morrow::e2e

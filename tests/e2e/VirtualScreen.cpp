@@ -145,6 +145,11 @@ bool VirtualScreen::Click(const std::string& window, QPoint at) const {
                .exitCode == 0;
 }
 
+bool VirtualScreen::Focus(const std::string& window) const {
+    return RunCommand({"xdotool", "windowfocus", "--sync", window}, ClientEnvironment(), kToolTimeout).exitCode ==
+           0;
+}
+
 bool VirtualScreen::Key(const std::string& keyName) const {
     return RunCommand({"xdotool", "key", keyName}, ClientEnvironment(), kToolTimeout).exitCode == 0;
 }

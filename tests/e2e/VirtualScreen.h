@@ -49,6 +49,11 @@ public:
     bool MoveMouse(const std::string& window, QPoint at) const;
     bool Click(const std::string& window, QPoint at) const;
     bool Key(const std::string& keyName) const;
+    // Gives `window` the keyboard focus. With no window manager the focus
+    // otherwise follows the pointer, which is enough for plain keys but not
+    // for the menu bar's access letters: Qt takes those only in the active
+    // window.
+    bool Focus(const std::string& window) const;
 
     // The whole screen, written to `file` as PNG and read back in RGB32;
     // a null image when the screenshot failed.
