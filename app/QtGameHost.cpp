@@ -10,11 +10,16 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace morrow {
 
 namespace {
 constexpr std::int64_t kLongestWaitMilliseconds = 25;
+// How much of a wait is spent yielding rather than sleeping: a sleeping
+// thread wakes some tens of microseconds late.
+constexpr std::chrono::microseconds kYieldedWait{200};
 } // namespace
 
 int MessageWaitMilliseconds(std::int64_t nowMicroseconds, std::int64_t deadlineMicroseconds) {
@@ -22,8 +27,7 @@ int MessageWaitMilliseconds(std::int64_t nowMicroseconds, std::int64_t deadlineM
     if (left <= 0) {
         return 0;
     }
-    const std::int64_t milliseconds = (left + 999) / 1000;
-    return static_cast<int>(std::min(milliseconds, kLongestWaitMilliseconds));
+    return static_cast<int>(std::min(left / 1000, kLongestWaitMilliseconds));
 }
 
 std::int64_t QtGameHost::NowMicroseconds() {
@@ -31,15 +35,30 @@ std::int64_t QtGameHost::NowMicroseconds() {
 }
 
 void QtGameHost::HandleMessages(std::int64_t deadlineMicroseconds) {
-    const int wait = MessageWaitMilliseconds(clock_.NowMicroseconds(), deadlineMicroseconds);
+    const std::int64_t now = clock_.NowMicroseconds();
+    const int wait = MessageWaitMilliseconds(now, deadlineMicroseconds);
     if (wait == 0) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+        // The last fraction of a millisecond is waited out here: the event
+        // loop's timers count whole milliseconds, and a frame that woke up to
+        // a millisecond late would make every spin a few dozen ms longer. The
+        // thread sleeps to just short of the deadline, then yields until it
+        // has come, at most a fifth of a millisecond per frame.
+        const std::int64_t left = deadlineMicroseconds - clock_.NowMicroseconds();
+        if (left > 0 && left < 1000) {
+            using std::chrono::steady_clock;
+            const steady_clock::time_point until = steady_clock::now() + std::chrono::microseconds(left);
+            std::this_thread::sleep_until(until - kYieldedWait);
+            while (steady_clock::now() < until) {
+                std::this_thread::yield();
+            }
+        }
         return;
     }
     // processEvents with a time limit does not sleep when nothing is pending,
     // so a spin would keep a core busy. Instead sleep until the next message
-    // arrives, and let a precise one-shot timer be that message at the
-    // deadline at the latest.
+    // arrives, and let a precise one-shot timer be that message, due just
+    // before the deadline at the latest.
     QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);

@@ -53,9 +53,10 @@ private:
 };
 
 // How long HandleMessages may sleep waiting for a message: the time left to
-// the deadline in whole milliseconds, rounded up so it never wakes early, and
-// at most 25 ms so the caller looks at its clock at least once a frame.
-// 0 when the deadline has passed.
+// the deadline in whole milliseconds, rounded down so it never wakes late,
+// and at most 25 ms so the caller looks at its clock at least once a frame.
+// 0 when less than a millisecond is left; HandleMessages sleeps that out
+// itself.
 int MessageWaitMilliseconds(std::int64_t nowMicroseconds, std::int64_t deadlineMicroseconds);
 
 } // namespace morrow

@@ -8,8 +8,11 @@
 // temporary home, so no saved game of the player's is read or written.
 
 #include "ApplicationTitle.h"
+#include "AudioDevice.h"
 #include "FieldCanvas.h"
+#include "FluidMusicSequencer.h"
 #include "GameEngine.h"
+#include "MixerSoundPlayer.h"
 #include "TForm1.h"
 
 #include <QAction>
@@ -26,10 +29,14 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -114,19 +121,100 @@ double EmptyWindowFirstPaint(QSize size) {
     return ms;
 }
 
-double GameWindowFirstPaint(const QString& programDir, double& constructionMs) {
+// A sound output that plays nothing, and a sequencer with no pieces: the
+// window measured without any audio.
+class SilentSoundPlayer final : public morrow::SoundPlayer {
+public:
+    void PlayFile(const std::string&, morrow::SoundWait) override {}
+    morrow::SoundImage AddImage(std::string_view, std::span<const std::uint8_t>) override { return {next_++}; }
+    void PlayImage(morrow::SoundImage) override {}
+    bool IsPlaying() override { return false; }
+    bool WaitUntilQuiet(std::chrono::milliseconds) override { return true; }
+
+private:
+    int next_ = 0;
+};
+
+class SilentMusic final : public morrow::MusicSequencer {
+public:
+    void SetNotifyHandler(NotifyHandler) override {}
+    std::optional<std::string> Open(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> Play() override { return std::nullopt; }
+    void Close() override {}
+};
+
+enum class Audio { None, SoundOnly, SoundAndMusic };
+
+const char* Describe(Audio audio) {
+    switch (audio) {
+    case Audio::None:
+        return "without audio";
+    case Audio::SoundOnly:
+        return "with the sound output";
+    case Audio::SoundAndMusic:
+        return "with sound and music";
+    }
+    return "";
+}
+
+// The window's collaborators for one kind of audio, opened as the game
+// opens them at start: the sound output and the synthesiser first, then the
+// window.
+struct AudioSet {
+    explicit AudioSet(Audio audio) {
+        if (audio != Audio::None) {
+            device = std::make_unique<morrow::AudioDevice>();
+            player = std::make_unique<morrow::MixerSoundPlayer>(*device);
+        }
+        if (audio == Audio::SoundAndMusic) {
+            music = std::make_unique<morrow::FluidMusicSequencer>(*device);
+        }
+    }
+    void Hand(morrow::FormCollaborators& c) {
+        c.soundPlayer = player ? static_cast<morrow::SoundPlayer*>(player.get()) : &silentPlayer;
+        c.music = music ? static_cast<morrow::MusicSequencer*>(music.get()) : &silentMusic;
+    }
+    std::unique_ptr<morrow::AudioDevice> device;
+    std::unique_ptr<morrow::MixerSoundPlayer> player;
+    std::unique_ptr<morrow::FluidMusicSequencer> music;
+    SilentSoundPlayer silentPlayer;
+    SilentMusic silentMusic;
+};
+
+double GameWindowFirstPaint(const QString& programDir, Audio audio, double& constructionMs) {
     const Clock::time_point start = Clock::now();
+    AudioSet set(audio);
     morrow::FormCollaborators collaborators;
     collaborators.programDir = programDir;
     collaborators.seed = kSeed;
-    morrow::TForm1 form(collaborators);
-    constructionMs = Milliseconds(Clock::now() - start);
-    FirstPaint watcher;
-    form.Canvas().installEventFilter(&watcher);
-    form.show();
-    const double ms = WaitForFirstPaint(form.Canvas(), watcher, start);
-    form.close();
+    set.Hand(collaborators);
+    double ms = -1;
+    {
+        morrow::TForm1 form(collaborators);
+        constructionMs = Milliseconds(Clock::now() - start);
+        FirstPaint watcher;
+        form.Canvas().installEventFilter(&watcher);
+        form.show();
+        ms = WaitForFirstPaint(form.Canvas(), watcher, start);
+        form.close();
+    }
     return ms;
+}
+
+// Resident memory of this process now and at its peak, in MiB.
+std::pair<double, double> ResidentMiB() {
+    std::ifstream status("/proc/self/status");
+    double rss = 0;
+    double peak = 0;
+    for (std::string line; std::getline(status, line);) {
+        const auto value = [&line] { return std::stod(line.substr(line.find(':') + 1)) / 1024.0; };
+        if (line.rfind("VmRSS:", 0) == 0) {
+            rss = value();
+        } else if (line.rfind("VmHWM:", 0) == 0) {
+            peak = value();
+        }
+    }
+    return {rss, peak};
 }
 
 double Median(std::vector<double> values) {
@@ -253,37 +341,69 @@ int main(int argc, char* argv[]) {
     const QSize windowSize = screenSize - QSize(10, 10);
     EmptyWindowFirstPaint(windowSize);
     std::vector<double> empty;
-    std::vector<double> game;
-    std::vector<double> construction;
+    constexpr std::array<Audio, 3> kAudio{Audio::None, Audio::SoundOnly, Audio::SoundAndMusic};
+    std::array<std::vector<double>, 3> game;
+    std::array<std::vector<double>, 3> construction;
     for (int round = 0; round < kFirstPaintRounds; ++round) {
         empty.push_back(EmptyWindowFirstPaint(windowSize));
-        double built = 0;
-        game.push_back(GameWindowFirstPaint(programDir, built));
-        construction.push_back(built);
+        for (std::size_t a = 0; a < kAudio.size(); ++a) {
+            double built = 0;
+            game[a].push_back(GameWindowFirstPaint(programDir, kAudio[a], built));
+            construction[a].push_back(built);
+        }
     }
-    std::printf("First paint (median of %d, from construction):\n", kFirstPaintRounds);
-    std::printf("  empty QMainWindow %d x %d  %7.2f ms\n", windowSize.width(), windowSize.height(),
+    std::printf("First paint (median of %d, from opening the audio):\n", kFirstPaintRounds);
+    std::printf("  empty QMainWindow %d x %d        %7.2f ms\n", windowSize.width(), windowSize.height(),
                 Median(empty));
-    std::printf("  game window                %7.2f ms (of which constructing TForm1 %.2f ms)  ratio %.2f\n",
-                Median(game), Median(construction), Median(game) / Median(empty));
+    for (std::size_t a = 0; a < kAudio.size(); ++a) {
+        std::printf("  game window %-22s %7.2f ms (to the end of TForm1's constructor %.2f ms)  ratio %.2f\n",
+                    Describe(kAudio[a]), Median(game[a]), Median(construction[a]),
+                    Median(game[a]) / Median(empty));
+    }
 
+    // The window alone: no audio, so the figures are the drawing's.
+    AudioSet silent(Audio::None);
     morrow::FormCollaborators collaborators;
     collaborators.programDir = programDir;
     collaborators.seed = kSeed;
-    morrow::TForm1 form(collaborators);
-    form.show();
+    silent.Hand(collaborators);
+    auto form = std::make_unique<morrow::TForm1>(collaborators);
+    form->show();
     RunFor(1000);
 
     std::printf("Idle, %d s each:\n", kIdleSeconds);
-    MeasureIdle(form, "with blood and animations");
-    form.Blood1->trigger();
-    form.Animations1->trigger();
-    MeasureIdle(form, "with blood and animations off");
-    form.Blood1->trigger();
-    form.Animations1->trigger();
+    MeasureIdle(*form, "with blood and animations");
+    form->Blood1->trigger();
+    form->Animations1->trigger();
+    MeasureIdle(*form, "with blood and animations off");
+    form->Blood1->trigger();
+    form->Animations1->trigger();
 
     std::printf("Spins (seed %u), paints of the reels:\n", kSeed);
-    MeasureSpins(form);
-    form.close();
+    MeasureSpins(*form);
+    form->close();
+    form.reset();
+
+    // The game as it runs for a player: sound and music on, the window idle
+    // while the first piece plays.
+    AudioSet audio(Audio::SoundAndMusic);
+    audio.Hand(collaborators);
+    form = std::make_unique<morrow::TForm1>(collaborators);
+    form->show();
+    // The first piece is pending at the first tick (250 ms) and starts at
+    // the next second's tick.
+    audio.music->WaitUntilReady(std::chrono::seconds(10));
+    RunFor(3000);
+    std::printf("With music (%s), piece %d playing:\n", audio.music->SoundFontInUse().c_str(),
+                form->Session().MusicTrack);
+    MeasureIdle(*form, "with animations and music");
+    form->Animations1->trigger();
+    form->Blood1->trigger();
+    MeasureIdle(*form, "with music alone");
+    const auto [rss, peak] = ResidentMiB();
+    std::printf("  resident memory of this process %.1f MiB (peak %.1f MiB)\n", rss, peak);
+    form->close();
+    // The window goes before the audio it was handed.
+    form.reset();
     return 0;
 }

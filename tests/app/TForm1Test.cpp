@@ -215,8 +215,8 @@ private slots:
         QTest::addColumn<qint64>("deadline");
         QTest::addColumn<int>("milliseconds");
         QTest::newRow("deadline passed") << qint64{50'000} << qint64{40'000} << 0;
-        QTest::newRow("1 us left wakes after 1 ms") << qint64{0} << qint64{1} << 1;
-        QTest::newRow("12.3 ms left") << qint64{0} << qint64{12'300} << 13;
+        QTest::newRow("under 1 ms left is not left to the event loop") << qint64{0} << qint64{999} << 0;
+        QTest::newRow("12.7 ms left wakes before the deadline") << qint64{0} << qint64{12'700} << 12;
         QTest::newRow("never longer than a frame") << qint64{0} << qint64{2'000'000} << 25;
     }
     void MessageWaitEndsAtTheDeadline() {
