@@ -1,5 +1,7 @@
 #include "FluidMusicSequencer.h"
 
+#include "PieceInstruments.h"
+#include "SoundFontExtract.h"
 #include "WholeFile.h"
 
 #include <QMetaObject>
@@ -67,8 +69,9 @@ bool IsPlayableMidiFile(std::span<const std::uint8_t> bytes) {
     const std::uint32_t format = ReadBigEndian(bytes, 8, 2);
     const std::uint32_t tracks = ReadBigEndian(bytes, 10, 2);
     const std::uint32_t division = ReadBigEndian(bytes, 12, 2);
-    // Time code (SMPTE) division is not supported by the player.
-    if (headerLength < 6 || format > 2 || tracks == 0 || division == 0 || (division & 0x8000U) != 0) {
+    // The player reads a header of exactly six bytes and does not support
+    // time code (SMPTE) division.
+    if (headerLength != 6 || format > 2 || tracks == 0 || division == 0 || (division & 0x8000U) != 0) {
         return false;
     }
     std::size_t at = kChunkHeader + headerLength;
@@ -113,6 +116,9 @@ struct FluidMusicSequencer::Impl {
 
     void LoadSynthesiser();
     bool WaitUntilReady(std::chrono::milliseconds limit);
+    // Gives the synthesiser the instruments of the open piece; the
+    // synthesiser is ready. The text to show when they cannot be loaded.
+    std::optional<std::string> LoadPieceInstruments();
     // Ends the player of the current play; the caller holds `mutex`.
     void DropPlayer(MusicNotify howEnded);
     // Sends a notification to the owning thread's event loop.
@@ -136,6 +142,9 @@ struct FluidMusicSequencer::Impl {
     LoadState loadState = LoadState::Loading;
     std::string loadError;
     std::string soundFontInUse;
+    // The tables of the SoundFont in use, from which each piece gets a
+    // SoundFont of its own; nothing when that font is loaded whole.
+    std::optional<SoundFontIndex> index;
     fluid_settings_t* settings = nullptr;
     bool hooked = false; // rendering into the output's music stream
     std::thread loader;
@@ -151,7 +160,13 @@ struct FluidMusicSequencer::Impl {
 
     // The owning thread only.
     std::vector<std::uint8_t> piece;
+    PieceInstruments pieceInstruments;
     bool pieceOpen = false;
+    bool pieceInstrumentsLoaded = false;
+    // The SoundFont made for the last piece whose instruments were loaded,
+    // and what that piece asked for.
+    int pieceFont = FLUID_FAILED;
+    PieceInstruments pieceFontInstruments;
     std::uint64_t lastPlayId = 0;
     NotifyHandler handler;
     // Lives on the owning thread: queued notifications run there, and are
@@ -172,8 +187,6 @@ void FluidMusicSequencer::Impl::LoadSynthesiser() {
     }
     settings = new_fluid_settings();
     fluid_settings_setnum(settings, "synth.sample-rate", static_cast<double>(device.SampleRate()));
-    // Only the samples of the instruments a piece selects are read and kept.
-    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
     fluid_settings_setint(settings, "synth.lock-memory", 0);
     fluid_settings_setint(settings, "synth.polyphony", kPolyphony);
     // The player's clock is the rendered sound itself, so its end is exact.
@@ -183,9 +196,24 @@ void FluidMusicSequencer::Impl::LoadSynthesiser() {
         fail("The music synthesiser could not be started.");
         return;
     }
+    InstallExtractLoader(made, settings);
+    // Each piece gets a SoundFont of its own, made from the font's tables
+    // when they can be read: only the samples its notes can sound are held.
+    // Otherwise the font is loaded whole, keeping only the samples of the
+    // presets the pieces select.
     std::string fontLoaded;
+    std::optional<SoundFontIndex> fontIndex;
     for (const std::string& font : soundFonts) {
-        if (IsPlainFile(font) && fluid_synth_sfload(made, font.c_str(), 1) != FLUID_FAILED) {
+        if (!IsPlainFile(font)) {
+            continue;
+        }
+        if ((fontIndex = SoundFontIndex::Read(font))) {
+            fluid_settings_setint(settings, "synth.dynamic-sample-loading", 0);
+            fontLoaded = font;
+            break;
+        }
+        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+        if (fluid_synth_sfload(made, font.c_str(), 1) != FLUID_FAILED) {
             fontLoaded = font;
             break;
         }
@@ -205,6 +233,7 @@ void FluidMusicSequencer::Impl::LoadSynthesiser() {
     const std::lock_guard lock(loadMutex);
     hooked = true;
     soundFontInUse = fontLoaded;
+    index = std::move(fontIndex);
     loadState = LoadState::Ready;
     loaded.notify_all();
 }
@@ -213,6 +242,35 @@ bool FluidMusicSequencer::Impl::WaitUntilReady(std::chrono::milliseconds limit) 
     std::unique_lock lock(loadMutex);
     loaded.wait_for(lock, limit, [this] { return loadState != LoadState::Loading; });
     return loadState == LoadState::Ready;
+}
+
+// The owning thread, with no player: the synthesiser may still be ringing
+// out the piece before, on the audio thread, which needs none of the locks
+// loading takes.
+std::optional<std::string> FluidMusicSequencer::Impl::LoadPieceInstruments() {
+    if (!index || (pieceFont != FLUID_FAILED && pieceFontInstruments == pieceInstruments)) {
+        pieceInstrumentsLoaded = true; // the whole font, or this piece's font again
+        return std::nullopt;
+    }
+    const SoundFontExtract extract = index->Extract(pieceInstruments);
+    // The piece before goes first, so that two pieces' samples are never
+    // held at once; any of its voices still sounding keep theirs until they
+    // end.
+    if (pieceFont != FLUID_FAILED) {
+        fluid_synth_sfunload(synth, pieceFont, 1);
+        pieceFont = FLUID_FAILED;
+    }
+    // A piece whose notes sound no sample needs no SoundFont at all.
+    if (extract.SampleBytes() > 0) {
+        pieceFont = LoadExtract(synth, extract);
+        if (pieceFont == FLUID_FAILED) {
+            return "The instruments for the music could not be read from \"" + FileNameOf(index->Path()) +
+                   "\".";
+        }
+        pieceFontInstruments = pieceInstruments;
+    }
+    pieceInstrumentsLoaded = true;
+    return std::nullopt;
 }
 
 // The audio thread: renders the synthesiser into the music stream, which the
@@ -366,7 +424,17 @@ std::optional<std::string> FluidMusicSequencer::Open(const std::string& path) {
         return "The file \"" + FileNameOf(path) + "\" is not a MIDI file the sequencer can play.";
     }
     impl_->piece = std::move(bytes);
+    impl_->pieceInstruments = ScanPieceInstruments(impl_->piece);
+    impl_->pieceInstrumentsLoaded = false;
     impl_->pieceOpen = true;
+    // The instruments are loaded now if the synthesiser is ready, or else by
+    // the play, once it is.
+    if (impl_->WaitUntilReady(std::chrono::milliseconds(0))) {
+        if (std::optional<std::string> error = impl_->LoadPieceInstruments()) {
+            Close();
+            return error;
+        }
+    }
     return std::nullopt;
 }
 
@@ -379,6 +447,11 @@ std::optional<std::string> FluidMusicSequencer::Play() {
         const std::lock_guard lock(impl.loadMutex);
         return impl.loadState == LoadState::Loading ? "The music synthesiser is still loading its SoundFont."
                                                     : impl.loadError;
+    }
+    if (!impl.pieceInstrumentsLoaded) {
+        if (std::optional<std::string> error = impl.LoadPieceInstruments()) {
+            return error;
+        }
     }
     const std::lock_guard lock(impl.mutex);
     impl.DropPlayer(MusicNotify::Superseded);

@@ -17,9 +17,11 @@ std::vector<std::string> DefaultSoundFonts();
 
 // The music sequencer on FluidSynth: one synthesiser for the whole run,
 // rendered into the sound output's music stream so that effects mix over
-// it, and one MIDI player per piece. The SoundFont loads on a thread of its
-// own (only the samples of the instruments in use are read), so the window
-// paints meanwhile.
+// it, and one MIDI player per piece. The SoundFont's tables are read on a
+// thread of its own, so the window paints meanwhile; each piece opened then
+// gets a SoundFont of its own holding only the samples its notes can sound,
+// in place of the piece's before. A font whose tables cannot be read that
+// way is loaded whole instead (keeping the samples of the presets in use).
 //
 // The end of a piece is taken from the MIDI player itself, to the tick, on
 // the audio thread and is delivered as a queued Qt event on the thread that

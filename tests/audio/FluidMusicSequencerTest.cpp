@@ -1,6 +1,7 @@
 #include "FluidMusicSequencer.h"
 #include "AudioDevice.h"
 #include "AudioTestFiles.h"
+#include "SoundFontExtract.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -10,9 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -27,6 +32,11 @@ struct Notified {
     long long atMilliseconds; // of wall clock after the play started
     double soundMilliseconds; // of sound put out after the play started
 };
+
+std::uint32_t Little32(std::vector<std::uint8_t>::const_iterator at) {
+    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
 
 // The output's own clock: the sound it has mixed. SDL's dummy driver keeps
 // time only to a few per cent, so a piece's length is checked against this.
@@ -186,6 +196,39 @@ TEST_F(FluidMusicSequencerTest, NoSoundFontIsADeviceError) {
     for (int i = 0; i < 2; ++i) {
         FluidMusicSequencer shortLived(device_);
     }
+}
+
+// A SoundFont whose tables the extracts cannot be made from (here a sample
+// marked as kept in ROM, which FluidSynth skips) is loaded whole, and the
+// piece plays to its end.
+TEST_F(FluidMusicSequencerTest, AFontWithoutExtractsIsPlayedWhole) {
+    const std::string source = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+    std::ifstream in(source, std::ios::binary);
+    if (!in) {
+        GTEST_SKIP() << source << " is not installed";
+    }
+    std::vector<std::uint8_t> font((std::istreambuf_iterator<char>(in)), {});
+    constexpr std::string_view kSampleHeaders = "shdr";
+    const auto shdr = std::search(font.begin(), font.end(), kSampleHeaders.begin(), kSampleHeaders.end());
+    ASSERT_NE(shdr, font.end()) << "no sample headers in " << source;
+    const auto lastSampleType = shdr + 8 + static_cast<std::ptrdiff_t>(Little32(shdr + 4)) - 2 * 46 + 44;
+    lastSampleType[0] = 0x01;
+    lastSampleType[1] = 0x80; // a mono sample in ROM
+    test::WriteFile(dir_.File("rom.sf2"), font);
+    ASSERT_FALSE(SoundFontIndex::Read(dir_.File("rom.sf2")).has_value())
+        << "extracts were made from it after all";
+
+    FluidMusicSequencer whole(device_, {dir_.File("rom.sf2")});
+    ASSERT_TRUE(whole.WaitUntilReady(milliseconds(10000))) << "the font was not loaded whole";
+    whole.SetNotifyHandler([this](MusicNotify notify) {
+        notified_.push_back({notify, 0, 0.0});
+        loop_.quit();
+    });
+    ASSERT_EQ(whole.Open(dir_.File("half.mid")), std::nullopt);
+    ASSERT_EQ(whole.Play(), std::nullopt);
+    RunEvents(milliseconds(2000));
+    ASSERT_EQ(notified_.size(), 1U);
+    EXPECT_EQ(notified_[0].notify, MusicNotify::Successful);
 }
 
 } // namespace
