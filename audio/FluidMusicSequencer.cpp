@@ -10,6 +10,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <fluidsynth.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -38,6 +39,9 @@ constexpr int kRenderFrames = 64;
 // this are the first to go, which keeps the processor time low in the
 // densest passages.
 constexpr int kPolyphony = 64;
+// How long an open waits for the audio thread to retire the voices of the
+// piece before: one or two output buffers (11.6 ms each) as a rule.
+constexpr std::chrono::milliseconds kRetireWait{100};
 
 bool IsPlainFile(const std::string& path) {
     std::error_code error;
@@ -254,11 +258,22 @@ std::optional<std::string> FluidMusicSequencer::Impl::LoadPieceInstruments() {
     }
     const SoundFontExtract extract = index->Extract(pieceInstruments);
     // The piece before goes first, so that two pieces' samples are never
-    // held at once; any of its voices still sounding keep theirs until they
-    // end.
+    // held at once. The synthesiser keeps a font until no voice plays its
+    // samples, so whatever still rings of that piece (in the rotation a
+    // second or more after its end) is cut off and retired by the audio
+    // thread first; then the font goes at once, and the memory its samples
+    // took is handed back to the system, which the allocator would otherwise
+    // keep for itself. Should the voices not go in time, the font goes when
+    // they end.
     if (pieceFont != FLUID_FAILED) {
+        fluid_synth_all_sounds_off(synth, -1);
+        const auto retireBy = std::chrono::steady_clock::now() + kRetireWait;
+        while (fluid_synth_get_active_voice_count(synth) > 0 && std::chrono::steady_clock::now() < retireBy) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         fluid_synth_sfunload(synth, pieceFont, 1);
         pieceFont = FLUID_FAILED;
+        malloc_trim(0);
     }
     // A piece whose notes sound no sample needs no SoundFont at all.
     if (extract.SampleBytes() > 0) {
