@@ -3,12 +3,18 @@
 // get the synthesiser ready, how exactly the end of a piece is reported, and
 // the memory and processor time music costs while it plays.
 //
-//   morrow-audio-probe [piece.mid] [seconds of music]
+//   morrow-audio-probe [--seconds N] [--font file.sf2] [piece.mid ...]
 //
-// Without a piece, a generated one of several instruments with drums plays.
+// Each piece is opened and played in turn for N seconds (20 by default),
+// as the game plays them one after the other, and the time to open it, the
+// processor time and the resident memory while it plays are shown. Without
+// a piece, a generated one of several instruments with drums plays.
 #include "AudioDevice.h"
 #include "FluidMusicSequencer.h"
 #include "MixerSoundPlayer.h"
+#include "PieceInstruments.h"
+#include "SoundFontExtract.h"
+#include "WholeFile.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -38,16 +44,22 @@ double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Resident memory of this process, in MiB.
-double ResidentMiB() {
+// A figure of this process's memory from /proc (VmRSS: resident now, VmHWM:
+// the most ever resident), in MiB.
+double StatusMiB(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
+    const std::string prefix = std::string(field) + ":";
     while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+        if (line.rfind(prefix, 0) == 0) {
+            return std::strtod(line.c_str() + prefix.size(), nullptr) / 1024.0;
         }
     }
     return 0.0;
+}
+
+double ResidentMiB() {
+    return StatusMiB("VmRSS");
 }
 
 double ProcessorSeconds() {
@@ -195,10 +207,20 @@ void RunEvents(QEventLoop& loop, int milliseconds) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
-    const std::string piecePath = argc > 1 ? argv[1] : "";
-    const int musicSeconds = argc > 2 ? std::atoi(argv[2]) : 20;
-    const std::vector<std::string> soundFonts =
-        argc > 3 ? std::vector<std::string>{argv[3]} : morrow::DefaultSoundFonts();
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
+    int musicSeconds = 20;
+    std::vector<std::string> soundFonts = morrow::DefaultSoundFonts();
+    std::vector<std::string> pieces;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--seconds" && i + 1 < argc) {
+            musicSeconds = std::max(1, std::atoi(argv[++i]));
+        } else if (argument == "--font" && i + 1 < argc) {
+            soundFonts = {argv[++i]};
+        } else {
+            pieces.push_back(argument);
+        }
+    }
     const double startMiB = ResidentMiB();
 
     const auto constructed = Clock::now();
@@ -273,32 +295,55 @@ int main(int argc, char* argv[]) {
     });
 
     // Memory and processor time while music plays.
+    std::printf("resident at start %.1f MiB, before the synthesiser %.1f MiB\n", startMiB, beforeMusicMiB);
     const std::string shortPiece = "/tmp/morrow-audio-probe-piece.mid";
-    const std::string piece = piecePath.empty() ? shortPiece : piecePath;
-    if (piecePath.empty()) {
+    if (pieces.empty()) {
         const std::vector<std::uint8_t> bytes = BusyPiece(musicSeconds * 2 + 8);
         std::ofstream(shortPiece, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        pieces.push_back(shortPiece);
     }
-    if (const auto error = sequencer.Open(piece)) {
-        std::printf("%s\n", error->c_str());
-        return 1;
+    // The samples each piece's own SoundFont holds, when the font gives
+    // extracts at all.
+    const std::optional<morrow::SoundFontIndex> index =
+        morrow::SoundFontIndex::Read(sequencer.SoundFontInUse());
+    for (const std::string& piece : pieces) {
+        // A piece ends early when it is shorter than the time asked for.
+        endAtMs = -1.0;
+        const auto opening = Clock::now();
+        if (const auto error = sequencer.Open(piece)) {
+            std::printf("%s\n", error->c_str());
+            return 1;
+        }
+        const double openMs = MillisecondsSince(opening);
+        const auto playing = Clock::now();
+        if (const auto error = sequencer.Play()) {
+            std::printf("%s\n", error->c_str());
+            return 1;
+        }
+        const double playMs = MillisecondsSince(playing);
+        std::string samples = "whole font";
+        if (index) {
+            std::vector<std::uint8_t> bytes;
+            if (!morrow::ReadWholeFile(piece, bytes)) {
+                const morrow::SoundFontExtract extract = index->Extract(morrow::ScanPieceInstruments(bytes));
+                samples = std::to_string(extract.SampleBytes() / 1024) + " KiB of samples in " +
+                          std::to_string(extract.PresetCount()) + " presets";
+            }
+        }
+        played = Clock::now();
+        RunEvents(loop, 1000);
+        const double cpuStart = ProcessorSeconds();
+        const auto wallStart = Clock::now();
+        RunEvents(loop, musicSeconds * 1000);
+        const double cpuPercent =
+            100.0 * (ProcessorSeconds() - cpuStart) / (MillisecondsSince(wallStart) / 1000.0);
+        std::printf("%s: open %.1f ms, play %.1f ms (%s); while it plays (%.0f s): %.1f %% of a core, "
+                    "resident %.1f MiB, most ever %.1f MiB\n",
+                    piece.c_str(), openMs, playMs, samples.c_str(), MillisecondsSince(wallStart) / 1000.0,
+                    cpuPercent, ResidentMiB(), StatusMiB("VmHWM"));
+        sequencer.Close();
     }
-    if (const auto error = sequencer.Play()) {
-        std::printf("%s\n", error->c_str());
-        return 1;
-    }
-    RunEvents(loop, 1000);
-    const double cpuStart = ProcessorSeconds();
-    const auto wallStart = Clock::now();
-    RunEvents(loop, musicSeconds * 1000);
-    const double cpuPercent =
-        100.0 * (ProcessorSeconds() - cpuStart) / (MillisecondsSince(wallStart) / 1000.0);
-    std::printf(
-        "while music plays (%s, %d s): %.1f %% of a core; resident %.1f MiB (at start %.1f MiB, before the "
-        "synthesiser %.1f MiB)\n",
-        piece.c_str(), musicSeconds, cpuPercent, ResidentMiB(), startMiB, beforeMusicMiB);
-    sequencer.Close();
 
     // End accuracy: a generated piece of 8 beats, 4 seconds.
     {
