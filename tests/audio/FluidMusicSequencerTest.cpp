@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -196,6 +197,33 @@ TEST_F(FluidMusicSequencerTest, NoSoundFontIsADeviceError) {
     for (int i = 0; i < 2; ++i) {
         FluidMusicSequencer shortLived(device_);
     }
+}
+
+// A piece opened while the synthesiser is still loading gets its
+// instruments when it plays, and plays to its end.
+TEST_F(FluidMusicSequencerTest, APieceOpenedWhileTheSynthesiserLoadsStillSounds) {
+    FluidMusicSequencer fresh(device_);
+    ASSERT_EQ(fresh.Open(dir_.File("half.mid")), std::nullopt);
+    fresh.SetNotifyHandler([this](MusicNotify notify) {
+        notified_.push_back({notify, 0, 0.0});
+        loop_.quit();
+    });
+    std::atomic<long long> loudest{0};
+    Mix_SetPostMix(
+        [](void* data, Uint8* stream, int length) {
+            auto& peak = *static_cast<std::atomic<long long>*>(data);
+            const auto* samples = reinterpret_cast<const std::int16_t*>(stream);
+            for (int i = 0; i < length / 2; ++i) {
+                peak = std::max<long long>(peak, std::abs(samples[i]));
+            }
+        },
+        &loudest);
+    ASSERT_EQ(fresh.Play(), std::nullopt);
+    RunEvents(milliseconds(2000));
+    Mix_SetPostMix(nullptr, nullptr);
+    ASSERT_EQ(notified_.size(), 1U);
+    EXPECT_EQ(notified_[0].notify, MusicNotify::Successful);
+    EXPECT_GT(loudest.load(), 1000) << "the piece played in silence";
 }
 
 // A SoundFont whose tables the extracts cannot be made from (here a sample
