@@ -6,6 +6,11 @@
 
 #include <QFileInfo>
 
+#include <future>
+#include <optional>
+#include <utility>
+#include <vector>
+
 namespace morrow {
 
 namespace {
@@ -13,20 +18,17 @@ namespace {
 // Screens with fewer bits per pixel get the 256-colour pictures.
 constexpr int kHighColourBits = 16;
 
-// Loads one file into its picture; a missing or unreadable file leaves the
-// picture as it was. Pictures are kept in the canvas's own pixel format so
-// every copy is a plain one.
-bool LoadInto(QImage& bitmap, const GameSession& session, const char* fileName) {
-    const QString path = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(fileName);
+// Reads one file in the canvas's own pixel format, so every copy from it is
+// a plain one. Nothing when the file is missing or not a readable bitmap.
+std::optional<QImage> ReadPicture(const QString& path) {
     if (!QFileInfo(path).isFile()) {
-        return false;
+        return std::nullopt;
     }
     QImage loaded;
     if (!loaded.load(path, "BMP")) {
-        return false;
+        return std::nullopt;
     }
-    bitmap = loaded.convertToFormat(QImage::Format_RGB32);
-    return true;
+    return loaded.convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -38,11 +40,12 @@ PlayFieldBitmaps CreateBitmaps(std::int32_t screenWidth) {
 }
 
 bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColourBits) {
-    bool result = true;
+    // The pictures are decoded side by side, each on a thread of its own:
+    // they are read before the window first shows.
+    std::vector<std::pair<QImage*, std::future<std::optional<QImage>>>> loads;
     auto load = [&](QImage& bitmap, const char* fileName) {
-        if (!LoadInto(bitmap, session, fileName)) {
-            result = false;
-        }
+        const QString path = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(fileName);
+        loads.emplace_back(&bitmap, std::async(std::launch::async, ReadPicture, path));
     };
     if (screenColourBits < kHighColourBits) {
         load(bitmaps.InterfaceBitmap, art::kPlayField256File);
@@ -60,6 +63,15 @@ bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColo
         load(bitmaps.BatBitmap, art::kBatFile);
         load(bitmaps.GhoulBitmap, art::kGhoulFile);
         load(bitmaps.SkeletonBitmap, art::kSkeletonFile);
+    }
+    // A missing or unreadable file leaves its picture as it was.
+    bool result = true;
+    for (auto& [bitmap, loading] : loads) {
+        if (std::optional<QImage> picture = loading.get()) {
+            *bitmap = std::move(*picture);
+        } else {
+            result = false;
+        }
     }
     const FieldOrigin origin = FieldOriginFor(session.ScreenWidth, bitmaps.FieldWidth());
     session.FieldLeft = origin.left;

@@ -316,6 +316,8 @@ void MeasureSpins(morrow::TForm1& form) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Each figure shows as soon as it is measured, also through a pipe.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
