@@ -3,6 +3,7 @@
 #include "FluidMusicSequencer.h"
 #include "MixerSoundPlayer.h"
 #include "TForm1.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -39,6 +40,9 @@ int main(int argc, char* argv[]) {
         collaborators.soundPlayer = &soundPlayer;
         collaborators.music = &music;
         morrow::TForm1 form(collaborators);
+        // Ended from outside (the session closing, kill), the game is saved
+        // as when the player closes the window.
+        morrow::TerminationSignals endRequests(form);
         form.show();
         result = QApplication::exec();
     }

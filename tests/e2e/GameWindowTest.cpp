@@ -305,8 +305,9 @@ protected:
                 }
             }
         }
-        // Ours alone, by pid: the game first, then its X server.
-        game_.Stop();
+        // Ours alone, by pid: the game first, then its X server. The game
+        // saves and says goodbye on SIGTERM; no need to hear it out here.
+        game_.Stop(500ms);
         screen_.reset();
     }
 
@@ -826,7 +827,7 @@ INSTANTIATE_TEST_SUITE_P(Screens, GameWindowTest, ::testing::ValuesIn(kScreens),
 class GameRestartTest : public GameWindowTest {};
 
 // A spin, Exit from the File menu, and the next start shows the credits and
-// nudges that the spin left.
+// nudges that the spin left; a coin bet, SIGTERM, and the file holds it.
 TEST_P(GameRestartTest, ContinuesTheGameAfterExitFromTheFileMenu) {
     ASSERT_TRUE(screen_->MoveMouse(window_, FieldInWindow({250, 250})));
     history_.push_back("-- M (three coins and spin)");
@@ -872,6 +873,17 @@ TEST_P(GameRestartTest, ContinuesTheGameAfterExitFromTheFileMenu) {
     EXPECT_EQ(again.credits, credits) << "the credits did not survive the restart: " << Describe(again);
     EXPECT_EQ(again.nudges, nudges) << "the nudges did not survive the restart: " << Describe(again);
     EXPECT_EQ(again.bet, 0) << Describe(again);
+
+    // Ended from outside (the session closing), the game is saved as well.
+    history_.push_back("-- B, then SIGTERM");
+    ASSERT_TRUE(screen_->Key("b"));
+    auto [bet, afterBet] = WaitFor([&](const Reading& r) { return r.bet == 1 && r.credits == credits - 1; }, 5s);
+    ASSERT_TRUE(bet) << "B placed no coin: " << Describe(afterBet);
+    game_.Stop(15s * kSlowdown);
+    const std::string afterSignal = ReadText(configFile_);
+    EXPECT_NE(afterSignal.find("Credits=" + std::to_string(credits - 1)), std::string::npos)
+        << "Morrow.ini does not hold the game after SIGTERM:\n"
+        << afterSignal;
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, GameRestartTest, ::testing::Values(kScreens[1]), ScreenName);

@@ -1,0 +1,98 @@
+#include "TerminationSignals.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <csignal>
+
+namespace morrow {
+
+namespace {
+
+constexpr std::array<int, 3> kSignals{SIGTERM, SIGHUP, SIGINT};
+// How often, and how far apart, a dialog that stays open is dismissed again
+// before the window is closed regardless.
+constexpr int kDialogTries = 40;
+constexpr int kDialogRetryMilliseconds = 50;
+
+// The writing end of the socket pair, for the signal handler.
+std::atomic<int> gSignalFd{-1};
+
+// Async-signal-safe: only writes one byte; the event loop does the rest.
+extern "C" void NoteSignal(int) {
+    const int fd = gSignalFd.load();
+    if (fd >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
+    }
+}
+
+} // namespace
+
+TerminationSignals::TerminationSignals(QWidget& window) : window_(&window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds_) != 0) {
+        fds_[0] = fds_[1] = -1;
+        return; // the signals keep their default effect
+    }
+    gSignalFd.store(fds_[1]);
+    notifier_ = std::make_unique<QSocketNotifier>(fds_[0], QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &TerminationSignals::OnSignal);
+    struct sigaction action {};
+    action.sa_handler = &NoteSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : kSignals) {
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+TerminationSignals::~TerminationSignals() {
+    if (fds_[0] < 0) {
+        return;
+    }
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : kSignals) {
+        sigaction(signal, &action, nullptr);
+    }
+    gSignalFd.store(-1);
+    notifier_.reset();
+    ::close(fds_[0]);
+    ::close(fds_[1]);
+}
+
+void TerminationSignals::OnSignal() {
+    char bytes[16];
+    while (::read(fds_[0], bytes, sizeof bytes) > 0) {
+    }
+    CloseWhenNoDialogIsOpen(kDialogTries);
+}
+
+// A dialog runs a message loop of its own inside the window's code; the
+// window closes only once that code has returned.
+void TerminationSignals::CloseWhenNoDialogIsOpen(int triesLeft) {
+    if (!window_) {
+        return;
+    }
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && triesLeft > 0) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+        QTimer::singleShot(kDialogRetryMilliseconds, this,
+                           [this, triesLeft] { CloseWhenNoDialogIsOpen(triesLeft - 1); });
+        return;
+    }
+    window_->close();
+}
+
+} // namespace morrow
