@@ -1,8 +1,8 @@
 #include "QtGameHost.h"
 
-#include "TTrickForm.h"
 #include "Clock.h"
 #include "TForm1.h"
+#include "TTrickForm.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -28,7 +28,8 @@ int main(int argc, char* argv[]) {
     // Without any SoundFont there is no sequencer to play the music with:
     // the player is told, and the game does not start.
     if (const std::optional<std::string> error = music.DeviceError()) {
-        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), QString::fromStdString(*error));
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
+                              QString::fromStdString(*error));
         return 1;
     }
 

@@ -126,7 +126,9 @@ double EmptyWindowFirstPaint(QSize size) {
 class SilentSoundPlayer final : public morrow::SoundPlayer {
 public:
     void PlayFile(const std::string&, morrow::SoundWait) override {}
-    morrow::SoundImage AddImage(std::string_view, std::span<const std::uint8_t>) override { return {next_++}; }
+    morrow::SoundImage AddImage(std::string_view, std::span<const std::uint8_t>) override {
+        return {next_++};
+    }
     void PlayImage(morrow::SoundImage) override {}
     bool IsPlaying() override { return false; }
     bool WaitUntilQuiet(std::chrono::milliseconds) override { return true; }

@@ -9,10 +9,10 @@
 #include "FieldCanvas.h"
 #include "FieldLayout.h"
 #include "ModalAnswerer.h"
-#include "audio/FakeMusicSequencer.h"
-#include "audio/FakeSoundPlayer.h"
 #include "QtGameHost.h"
 #include "TTrickForm.h"
+#include "audio/FakeMusicSequencer.h"
+#include "audio/FakeSoundPlayer.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -387,10 +387,12 @@ private slots:
         game.Key(Qt::Key_M);
         game.form.Exit1->trigger();
 
-        std::vector<std::string> heard = soundOn
-            ? std::vector<std::string>{"Morrow1.wav", "Morrow1.wav", "Morrow1.wav", "Morrow0.wav memory",
-                                       "Morrow0.wav memory", "Morrow0.wav memory", "MorWin7.wav wait"}
-            : std::vector<std::string>{};
+        std::vector<std::string> heard =
+            soundOn
+                ? std::vector<std::string>{"Morrow1.wav",        "Morrow1.wav",        "Morrow1.wav",
+                                           "Morrow0.wav memory", "Morrow0.wav memory", "Morrow0.wav memory",
+                                           "MorWin7.wav wait"}
+                : std::vector<std::string>{};
         if (soundOn) {
             // Nine credits are counted in, one tick each.
             heard.insert(heard.end(), 9, "Morrow3.wav memory");

@@ -845,9 +845,9 @@ TEST_P(GameRestartTest, ContinuesTheGameAfterExitFromTheFileMenu) {
                                                              : 0;
     const long long credits = kSavedCredits - kMaxCoins + won;
     const long long nudges = kSavedNudges + (line.wildNudge ? 1 : 0);
-    auto [paid, after] = WaitFor(
-        [&](const Reading& r) { return r.AtRest() && r.credits == credits && r.nudges == nudges; }, 15s,
-        kSettle);
+    auto [paid, after] =
+        WaitFor([&](const Reading& r) { return r.AtRest() && r.credits == credits && r.nudges == nudges; },
+                15s, kSettle);
     ASSERT_TRUE(paid) << "the counters should show credits " << credits << " and nudges " << nudges << ": "
                       << Describe(after);
     Keep(lastPoll_, "03-before-exit");
@@ -877,7 +877,8 @@ TEST_P(GameRestartTest, ContinuesTheGameAfterExitFromTheFileMenu) {
     // Ended from outside (the session closing), the game is saved as well.
     history_.push_back("-- B, then SIGTERM");
     ASSERT_TRUE(screen_->Key("b"));
-    auto [bet, afterBet] = WaitFor([&](const Reading& r) { return r.bet == 1 && r.credits == credits - 1; }, 5s);
+    auto [bet, afterBet] =
+        WaitFor([&](const Reading& r) { return r.bet == 1 && r.credits == credits - 1; }, 5s);
     ASSERT_TRUE(bet) << "B placed no coin: " << Describe(afterBet);
     game_.Stop(15s * kSlowdown);
     const std::string afterSignal = ReadText(configFile_);

@@ -146,8 +146,8 @@ bool VirtualScreen::Click(const std::string& window, QPoint at) const {
 }
 
 bool VirtualScreen::Focus(const std::string& window) const {
-    return RunCommand({"xdotool", "windowfocus", "--sync", window}, ClientEnvironment(), kToolTimeout).exitCode ==
-           0;
+    return RunCommand({"xdotool", "windowfocus", "--sync", window}, ClientEnvironment(), kToolTimeout)
+               .exitCode == 0;
 }
 
 bool VirtualScreen::Key(const std::string& keyName) const {
