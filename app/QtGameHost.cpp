@@ -35,8 +35,7 @@ std::int64_t QtGameHost::NowMicroseconds() {
 }
 
 void QtGameHost::HandleMessages(std::int64_t deadlineMicroseconds) {
-    const std::int64_t now = clock_.NowMicroseconds();
-    const int wait = MessageWaitMilliseconds(now, deadlineMicroseconds);
+    const int wait = MessageWaitMilliseconds(clock_.NowMicroseconds(), deadlineMicroseconds);
     if (wait == 0) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         // The last fraction of a millisecond is waited out here: the event

@@ -16,8 +16,6 @@ namespace morrow {
 // saved: any dialog open over the window is dismissed first, then the
 // window is closed.
 class TerminationSignals final : public QObject {
-    Q_OBJECT
-
 public:
     // Catches the signals for as long as it lives; one at a time.
     explicit TerminationSignals(QWidget& window);
