@@ -7,7 +7,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMORROW_WERROR=ON
 endif
 
-.PHONY: all setup build run test test-plain test-asan bench format format-check contact-sheet sound-sheet clean
+.PHONY: all setup build run test test-plain test-asan bench package package-check format format-check contact-sheet sound-sheet clean
 
 all: build
 
@@ -34,6 +34,15 @@ test-asan: setup
 bench: build
 	./build/bench/morrow-bench
 	QT_QPA_PLATFORM=offscreen ./build/bench/morrow-draw-bench
+
+# The Debian package, build/morrowmas-slots_<version>_amd64.deb.
+package: build
+	cd build && cpack --config CPackConfig.cmake
+
+# The package checked as a player meets it: validators, then install, play,
+# remove and purge in a throw-away Debian 12 root (needs root; uses sudo).
+package-check: package
+	bash packaging/package-check.sh build
 
 format: build
 	cmake --build --preset default --target format

@@ -35,7 +35,7 @@ std::vector<ArtFile> BuildArt() {
         out.push_back({name, false, Encoding::Png, chip});
         out.push_back({name, true, Encoding::Png, chip});
     }
-    const int iconSizes[] = {16, 32, 48, 64, 128, 256};
+    const int iconSizes[] = {16, 24, 32, 48, 64, 128, 256, 512};
     for (int size : iconSizes) {
         out.push_back({QStringLiteral("icons/hicolor/%1x%1/apps/morrowmas-slots.png").arg(size), false,
                        Encoding::Png, PaintIcon(size)});

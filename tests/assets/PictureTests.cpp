@@ -108,7 +108,7 @@ TEST(ArtFiles, ChipsAndIconsArePngsOfTheirSizes) {
             EXPECT_EQ(chip.size(), QSize(66, 42));
         }
     }
-    for (int size : {16, 32, 48, 64, 128, 256}) {
+    for (int size : {16, 24, 32, 48, 64, 128, 256, 512}) {
         const QImage icon =
             decoded(QStringLiteral("icons/hicolor/%1x%1/apps/morrowmas-slots.png").arg(size), false);
         EXPECT_EQ(icon.size(), QSize(size, size));
