@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package the way a player meets it:
 #   1. desktop-file-validate, appstreamcli and lintian on what the build made;
-#   2. a throw-away Debian 12 root (debootstrap, minbase: no compilers, no
+#   2. a throw-away Debian 12 root (mmdebstrap, minbase: no compilers, no
 #      development packages), into which apt-get installs the .deb;
 #   3. there, under Xvfb: morrowmas-slots started from the PATH shows the
 #      machine with its start reels, spins once on the M key, closes from its
@@ -66,6 +66,10 @@ if grep -qE '^(W|E):' <<<"$appstream_out"; then
   fail "appstreamcli validate: $appstream_out"
 fi
 grep -E '^(I|✔)' <<<"$appstream_out" || true
+man_out="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$unpacked/usr/share/man/man6/morrowmas-slots.6.gz" 2>&1 >/dev/null)" ||
+  fail "man -l: $man_out"
+[ -z "$man_out" ] || fail "man -l: $man_out"
+echo "man -l morrowmas-slots.6: no warnings"
 # Warnings that stay are overridden, each with its reason, in
 # packaging/lintian-overrides; anything else fails the check.
 lintian_out="$(lintian --fail-on error,warning --display-level '>=warning' "$deb" 2>&1)" ||
@@ -88,26 +92,21 @@ base_key="$(printf '%s\n' "base-1" "$suite" "$mirror" "${check_tools[@]}" | sha2
 base_tar="$work/base-$suite-$base_key.tar"
 
 if [ ! -f "$base_tar" ]; then
-  say "debootstrap $suite (minbase) from $mirror"
+  # mmdebstrap makes the same minbase root as debootstrap, but fetches with
+  # apt, many packages at once: minutes less on a fresh machine.
+  say "mmdebstrap $suite (minbase) from $mirror"
   rm -f "$work"/base-*.tar
-  fresh="$work/base-root"
-  rm -rf "$fresh"
   tools="$(
     IFS=,
     echo "${check_tools[*]}"
   )"
-  debootstrap --variant=minbase --include="$tools" --cache-dir="$work/apt-archives" \
-    "$suite" "$fresh" "$mirror" >"$work/debootstrap.log" 2>&1 ||
-    fail "debootstrap (log: $work/debootstrap.log): $(tail -n5 "$work/debootstrap.log")"
-  cat >"$fresh/etc/apt/sources.list" <<EOF
-deb $mirror $suite main
-deb $mirror $suite-updates main
-deb $security $suite-security main
-EOF
-  chroot "$fresh" useradd --create-home --uid 1000 --shell /bin/bash player
-  tar -C "$fresh" -cf "$base_tar.part" .
+  mmdebstrap --mode=root --format=tar --variant=minbase --include="$tools" \
+    --customize-hook='chroot "$1" useradd --create-home --uid 1000 --shell /bin/bash player' \
+    "$suite" "$base_tar.part" \
+    "deb $mirror $suite main" "deb $mirror $suite-updates main" "deb $security $suite-security main" \
+    >"$work/mmdebstrap.log" 2>&1 ||
+    fail "mmdebstrap (log: $work/mmdebstrap.log): $(tail -n5 "$work/mmdebstrap.log")"
   mv "$base_tar.part" "$base_tar"
-  rm -rf "$fresh"
 fi
 
 root="$work/root"

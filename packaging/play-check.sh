@@ -9,9 +9,9 @@
 set -euo pipefail
 
 command_line="$1"
-# The three reels in the window at the start positions, as WxH+X+Y of the
-# window's client area in the 1024x768 screen's (large) layout.
-reels_crop="${MORROW_REELS_CROP:-330x170+347+260}"
+# The first two reels at their start positions (the third holds the animated
+# wild), as WxH+X+Y of the window in the 1024x768 screen's (large) layout.
+reels_crop="${MORROW_REELS_CROP:-222x285+339+190}"
 
 cd "$HOME"
 pids=()

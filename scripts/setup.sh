@@ -20,7 +20,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   # the Debian package and its checks
-  dpkg-dev file lintian appstream desktop-file-utils debootstrap man-db
+  dpkg-dev file lintian appstream desktop-file-utils mmdebstrap man-db
   # fonts requested by name for art and captions
   fonts-noto-color-emoji fonts-dejavu-core fonts-liberation2 fontconfig
 )
