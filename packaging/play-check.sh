@@ -19,6 +19,7 @@ finish() {
   local pid
   for pid in "${pids[@]}"; do
     kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
   done
 }
 trap finish EXIT
