@@ -19,6 +19,8 @@ packages=(
   libsimpleini-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+  # the window tests on real desktops: a window manager, a Wayland compositor
+  openbox x11-utils weston qt6-wayland
   # fonts requested by name for art and captions
   fonts-noto-color-emoji fonts-dejavu-core fonts-liberation2 fontconfig
 )
