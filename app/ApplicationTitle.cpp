@@ -10,8 +10,11 @@
 namespace morrow {
 
 void ApplyApplicationTitle() {
-    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
-    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    // The X11 window class is the application name. The game's own files
+    // (the game record, the help cache) have fixed folders and do not
+    // depend on it.
+    QCoreApplication::setApplicationName(QString::fromLatin1(kDesktopId));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
     QGuiApplication::setWindowIcon(GameIcon());
 }
 
@@ -22,10 +25,13 @@ QIcon GameIcon() {
     const QDir themeDir(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
                         QString::fromLatin1(art::kIconThemeDir) + QStringLiteral("/hicolor"));
     for (const int size : {16, 32, 48, 64, 128}) {
-        const QString file = themeDir.filePath(
-            QStringLiteral("%1x%1/apps/%2.png").arg(size).arg(QString::fromLatin1(kApplicationName)));
-        if (QFile::exists(file)) {
-            icon.addFile(file, QSize(size, size));
+        for (const char* name : {kDesktopId, kProgramName}) {
+            const QString file = themeDir.filePath(
+                QStringLiteral("%1x%1/apps/%2.png").arg(size).arg(QString::fromLatin1(name)));
+            if (QFile::exists(file)) {
+                icon.addFile(file, QSize(size, size));
+                break;
+            }
         }
     }
     return icon;

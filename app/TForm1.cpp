@@ -1,30 +1,33 @@
 #include "TForm1.h"
 
-#include "FieldCanvas.h"
+#include "ApplicationTitle.h"
 #include "ArtResources.h"
 #include "AudioDevice.h"
-#include "FluidMusicSequencer.h"
-#include "MixerSoundPlayer.h"
-#include "Dialogs.h"
 #include "DialogLook.h"
-#include "HelpSystem.h"
-#include "TLoadSave.h"
+#include "Dialogs.h"
+#include "FieldCanvas.h"
 #include "FieldLayout.h"
+#include "FluidMusicSequencer.h"
+#include "HelpSystem.h"
+#include "MixerSoundPlayer.h"
 #include "Random.h"
 #include "Reels.h"
+#include "TLoadSave.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QMessageBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace morrow {
@@ -47,6 +50,8 @@ constexpr double kInchesPerMetre = 1000.0 / 25.4;
 constexpr int kScreenBorder = 10;
 // Screens below this many pixels per inch get the window maximised.
 constexpr qreal kMaximiseBelowDpi = 100.0;
+// How long after showing a window manager has framed the window.
+constexpr int kFrameSettleMilliseconds = 300;
 // When the platform reports no screen at all, the smallest layout is assumed.
 constexpr QSize kFallbackScreen{640, 480};
 
@@ -77,9 +82,9 @@ struct TForm1::OwnAudio {
 
 TForm1::TForm1(Collaborators collaborators, QWidget* parent)
     : QMainWindow(parent), ownClock_(collaborators.clock ? nullptr : std::make_unique<SteadyClock>()),
-      clock_(collaborators.clock ? *collaborators.clock : *ownClock_), seed_(collaborators.seed), programDir_(collaborators.programDir),
-      records_(collaborators.records), soundPlayer_(collaborators.soundPlayer), music_(collaborators.music),
-      host_(*this, clock_) {
+      clock_(collaborators.clock ? *collaborators.clock : *ownClock_), seed_(collaborators.seed),
+      programDir_(collaborators.programDir), records_(collaborators.records),
+      soundPlayer_(collaborators.soundPlayer), music_(collaborators.music), host_(*this, clock_) {
     // The window as laid out: black, one fixed size, no scroll bars (it has
     // no scroll area), the menu bar on top and the play field below.
     setWindowTitle(QString::fromLatin1(kWindowCaption));
@@ -161,23 +166,22 @@ void TForm1::SetUpTimers() {
     Timer1.setInterval(kTimer1Milliseconds);
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    Timer1.start();
 
     Timer4.setInterval(kTimer4Milliseconds);
     connect(&Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
-    Timer4.start();
 
     Timer2.setInterval(kTimer2Milliseconds);
     Timer2.setTimerType(Qt::PreciseTimer);
     connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
-    Timer2.start();
 
     Timer3.setInterval(kTimer3Milliseconds);
     Timer3.setTimerType(Qt::PreciseTimer);
     connect(&Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
 
-    // The decorations' timers start disabled; start-up and the Options menu
-    // switch them on.
+    // Timer1, Timer2 and Timer4 run from the end of start-up (a start-up
+    // message box may stay open any length of time, and no tick may reach
+    // a window still being made); the decorations' timers start disabled,
+    // start-up and the Options menu switch them on.
     const auto setUp = [](QTimer& timer, int milliseconds) {
         timer.setInterval(milliseconds);
         timer.setTimerType(Qt::PreciseTimer);
@@ -237,11 +241,12 @@ void TForm1::FormCreate() {
     strips_ = DigitStrips::LoadEmbedded();
     painter_ = std::make_unique<PlayFieldPainter>(canvas_, session_, bitmaps_, strips_, CaptionStyle{dpi});
     painter_->SetUpdateHandler([this](const QRect& rect) { ShowCanvas(rect); });
-    animations_ = std::make_unique<AmbientAnimations>(canvas_, session_, bitmaps_, static_cast<AnimationTimers&>(*this));
+    animations_ = std::make_unique<AmbientAnimations>(canvas_, session_, bitmaps_,
+                                                      static_cast<AnimationTimers&>(*this));
     animations_->SetUpdateHandler([this](const QRect& rect) { ShowCanvas(rect); });
     const int colourBits = screen ? screen->depth() : 24;
     if (!LoadBitmaps(bitmaps_, s, colourBits)) {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+        QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle),
                         QString::fromLatin1(kMissingBitmapsText), QMessageBox::Ok, this);
         box.exec();
     }
@@ -262,7 +267,7 @@ void TForm1::FormCreate() {
     rotation_ = std::make_unique<MusicRotation>(session_, *music_);
     music_->SetNotifyHandler([this](MusicNotify notify) { MediaPlayer1Notify(notify); });
     if (const std::optional<std::string> error = sounds_->LoadSounds()) {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+        QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle),
                         QString::fromStdString(*error), QMessageBox::Ok, this);
         box.exec();
     }
@@ -306,32 +311,111 @@ void TForm1::FormCreate() {
     }
     CentreWindow();
 
-    // 19. Low-resolution screens get the window maximised.
+    // 19. Low-resolution screens get the window maximised: it takes the
+    // whole work area the desktop offers, at whatever size that is.
     const QScreen* windowScreen = this->screen();
     if (windowScreen && windowScreen->logicalDotsPerInch() < kMaximiseBelowDpi) {
+        Unfix();
         setWindowState(windowState() | Qt::WindowMaximized);
     }
 
     // The window's first paint: the field as start-up has left it, with the
     // counters of the game just read.
     RepaintField();
+
+    // Start-up is over: the music and the welcome follow a quarter of a
+    // second later, and the wild starts moving.
+    Timer1.start();
+    Timer4.start();
+    Timer2.start();
+}
+
+// On Wayland the compositor alone places windows; a position asked for
+// there means nothing.
+bool TForm1::PlacesItself() {
+    return !QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
 }
 
 // First step of placing the window: it takes the screen less a 10-pixel
-// border, menu bar included, at the top left. It cannot be resized.
+// border, menu bar included, at the top left, but no more than the area the
+// desktop leaves free of its panels. It cannot be resized.
 void TForm1::PlaceWindowAtOrigin() {
-    setFixedSize(session_.ScreenWidth - kScreenBorder, session_.ScreenHeight - kScreenBorder);
-    move(0, 0);
+    QSize size(session_.ScreenWidth - kScreenBorder, session_.ScreenHeight - kScreenBorder);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        size = size.boundedTo(screen->availableGeometry().size());
+    }
+    normalSize_ = size;
+    setFixedSize(normalSize_);
+    if (PlacesItself()) {
+        move(0, 0);
+    }
 }
 
 // Second step: centred across; centred down too, except on small screens,
-// where every row counts and the window stays at the top.
+// where every row counts and the window stays at the top. A desktop panel
+// may push it across or down, never off the screen.
 void TForm1::CentreWindow() {
-    const int left = (session_.ScreenWidth - width()) / 2;
-    const int top = DisplayModeFor(session_.ScreenWidth) == DisplayMode::Small
-                        ? 0
-                        : (session_.ScreenHeight - height()) / 2;
-    move(left, top);
+    if (!PlacesItself()) {
+        return;
+    }
+    QPoint at((session_.ScreenWidth - width()) / 2, DisplayModeFor(session_.ScreenWidth) == DisplayMode::Small
+                                                        ? 0
+                                                        : (session_.ScreenHeight - height()) / 2);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        at.setX(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() + 1 - width())));
+        at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() + 1 - height())));
+    }
+    move(at);
+}
+
+// A maximised window has the size the desktop gives it: a fixed size would
+// contradict it (Wayland compositors end the program for that).
+void TForm1::Unfix() {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+// Maximised, the window follows the work area; back to normal, it has its
+// own fixed size again.
+void TForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || normalSize_.isEmpty()) {
+        return;
+    }
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        Unfix();
+    } else if (PlacesItself()) {
+        // A Wayland compositor may still send a maximised size after this
+        // (a fixed size would then break the protocol): there the window
+        // stays free to resize once it has been maximised.
+        setFixedSize(normalSize_);
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (PlacesItself()) {
+        QTimer::singleShot(kFrameSettleMilliseconds, this, [this] { KeepFrameOnScreen(); });
+    }
+}
+
+// Once shown, a window manager's frame (its title bar) may push the window
+// past the work area's bottom or right: it is then made that much smaller.
+void TForm1::KeepFrameOnScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        return;
+    }
+    const QRect free = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QSize over(std::max(0, frame.right() - free.right()), std::max(0, frame.bottom() - free.bottom()));
+    if (over.width() == 0 && over.height() == 0) {
+        return;
+    }
+    normalSize_ = (normalSize_ - over).expandedTo(QSize(1, 1));
+    setFixedSize(normalSize_);
+    move(std::max(free.left(), frame.left()), std::max(free.top(), frame.top()));
 }
 
 void TForm1::TakeFocusBack() {
@@ -450,11 +534,24 @@ bool TForm1::FormClose() {
     }
     if (const std::optional<RecordWriteError> error =
             records_->WriteGameRecord(session_, kCurrentGameSlot, kCurrentGameName)) {
+        if (unattendedClose_) {
+            // Nobody is there to read a box: the old file stays as it was,
+            // the reason goes to standard error, and the program ends.
+            std::fprintf(stderr, "morrowmas-slots: %s\n", error->message.c_str());
+            return true;
+        }
+        // The window stays and play goes on as before the close.
+        session_.StopRequested = false;
         ShowError(this, session_, QString::fromStdString(error->message));
         TakeFocusBack();
         return false;
     }
     return true;
+}
+
+void TForm1::CloseUnattended() {
+    unattendedClose_ = true;
+    close();
 }
 
 void TForm1::OpenGame1Click() {
@@ -466,8 +563,8 @@ void TForm1::SaveGame1Click() {
 }
 
 void TForm1::RunLoadSave(LoadSaveMode mode) {
-    const LoadSaveOutcome outcome =
-        RunLoadSaveDialog(this, session_, *records_, mode, [this](int context) { help_->ShowContext(context); });
+    const LoadSaveOutcome outcome = RunLoadSaveDialog(this, session_, *records_, mode,
+                                                      [this](int context) { help_->ShowContext(context); });
     if (outcome.error) {
         ShowError(this, session_, QString::fromStdString(outcome.error->message));
     }
@@ -559,8 +656,8 @@ bool TForm1::ShowMusicError(const std::optional<std::string>& error) {
     if (!error) {
         return false;
     }
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), QString::fromStdString(*error),
-                    QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle),
+                    QString::fromStdString(*error), QMessageBox::Ok, this);
     box.exec();
     TakeFocusBack();
     return true;

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "Clock.h"
-#include "GameEngine.h"
-#include "GameSession.h"
 #include "AmbientAnimations.h"
+#include "Clock.h"
 #include "DigitCounter.h"
+#include "GameEngine.h"
 #include "GameRecordFile.h"
+#include "GameSession.h"
 #include "GameSounds.h"
 #include "MusicRotation.h"
 #include "MusicSequencer.h"
-#include "SoundPlayer.h"
 #include "PlayFieldBitmaps.h"
 #include "PlayFieldPainter.h"
 #include "QtGameHost.h"
+#include "SoundPlayer.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -37,8 +37,8 @@ class HelpSystem;
 // outlives the window; one left empty is replaced by the real thing. The
 // sound player, the music player and the game record file join here.
 struct FormCollaborators {
-    Clock* clock = nullptr;            // empty: the system's monotonic clock
-    std::optional<std::uint32_t> seed; // empty: seeded from the time of day
+    Clock* clock = nullptr;             // empty: the system's monotonic clock
+    std::optional<std::uint32_t> seed;  // empty: seeded from the time of day
     QString programDir;                 // empty: the executable's directory
     GameRecordFile* records = nullptr;  // empty: Morrow.ini in the player's config folder
     SoundPlayer* soundPlayer = nullptr; // empty: the sound output of the machine
@@ -80,6 +80,11 @@ public:
     // and the keys go to the play field, with or without a window manager.
     void TakeFocusBack();
 
+    // Closes the window with nobody to answer: the game is saved if it can
+    // be, a refused write goes to standard error, and the window goes anyway.
+    // For requests to end that come from outside (signals).
+    void CloseUnattended();
+
     // The whole play field redrawn into the canvas and shown.
     void RepaintField();
     PlayFieldPainter& Painter() { return *painter_; }
@@ -118,6 +123,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();
@@ -156,6 +163,9 @@ private:
     void SetUpTimers();
     void PlaceWindowAtOrigin();
     void CentreWindow();
+    void Unfix();
+    void KeepFrameOnScreen();
+    static bool PlacesItself();
 
     std::unique_ptr<Clock> ownClock_; // the real clock, when none was handed in
     Clock& clock_;
@@ -171,6 +181,8 @@ private:
     std::unique_ptr<GameSounds> sounds_;
     std::unique_ptr<MusicRotation> rotation_;
     bool closePending_ = false;
+    bool unattendedClose_ = false;
+    QSize normalSize_; // the window's size when not maximised
     // Set once start-up has read the game in play: a window that never got
     // that far never saves over the player's game.
     bool gameLoaded_ = false;

@@ -36,7 +36,8 @@ extern "C" void NoteSignal(int) {
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QWidget& window) : window_(&window) {
+TerminationSignals::TerminationSignals(QWidget& window, std::function<void()> close)
+    : window_(&window), close_(std::move(close)) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds_) != 0) {
         fds_[0] = fds_[1] = -1;
         return; // the signals keep their default effect
@@ -92,7 +93,7 @@ void TerminationSignals::CloseWhenNoDialogIsOpen(int triesLeft) {
                            [this, triesLeft] { CloseWhenNoDialogIsOpen(triesLeft - 1); });
         return;
     }
-    window_->close();
+    close_();
 }
 
 } // namespace morrow

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -14,11 +15,11 @@ namespace morrow {
 // `kill`), SIGHUP (the terminal going) and SIGINT (Ctrl+C in it). The game
 // ends as if the player had closed the window, so the game in play is
 // saved: any dialog open over the window is dismissed first, then the
-// window is closed.
+// window is closed by `close`, which must not wait for anybody to answer.
 class TerminationSignals final : public QObject {
 public:
     // Catches the signals for as long as it lives; one at a time.
-    explicit TerminationSignals(QWidget& window);
+    TerminationSignals(QWidget& window, std::function<void()> close);
     ~TerminationSignals() override;
 
     TerminationSignals(const TerminationSignals&) = delete;
@@ -29,6 +30,7 @@ private:
     void CloseWhenNoDialogIsOpen(int triesLeft);
 
     QPointer<QWidget> window_;
+    std::function<void()> close_;
     int fds_[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> notifier_;
 };

@@ -28,7 +28,7 @@ int main(int argc, char* argv[]) {
     // Without any SoundFont there is no sequencer to play the music with:
     // the player is told, and the game does not start.
     if (const std::optional<std::string> error = music.DeviceError()) {
-        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
+        QMessageBox::critical(nullptr, QString::fromLatin1(morrow::kApplicationTitle),
                               QString::fromStdString(*error));
         return 1;
     }
@@ -42,8 +42,9 @@ int main(int argc, char* argv[]) {
         collaborators.music = &music;
         morrow::TForm1 form(collaborators);
         // Ended from outside (the session closing, kill), the game is saved
-        // as when the player closes the window.
-        morrow::TerminationSignals endRequests(form);
+        // as when the player closes the window, and the program ends even
+        // when it cannot be.
+        morrow::TerminationSignals endRequests(form, [&form] { form.CloseUnattended(); });
         form.show();
         result = QApplication::exec();
     }

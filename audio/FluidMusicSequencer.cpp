@@ -110,8 +110,35 @@ enum class PlayState { Idle, Playing, Ended };
 
 } // namespace
 
+std::vector<std::string> SoundFontCandidates(const std::string& configuredDefault) {
+    std::vector<std::string> fonts;
+    const auto add = [&fonts](const std::string& font) {
+        if (!font.empty() && std::find(fonts.begin(), fonts.end(), font) == fonts.end()) {
+            fonts.push_back(font);
+        }
+    };
+    add(configuredDefault);
+    for (const char* font : {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
+                             "/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/soundfonts/default.sf2",
+                             "/usr/share/soundfonts/FluidR3_GM.sf2"}) {
+        add(font);
+    }
+    return fonts;
+}
+
 std::vector<std::string> DefaultSoundFonts() {
-    return {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"};
+    // FluidSynth's own default, as this system built or configured it.
+    std::string configured;
+    if (fluid_settings_t* settings = new_fluid_settings()) {
+        char* font = nullptr;
+        if (fluid_settings_dupstr(settings, "synth.default-soundfont", &font) == FLUID_OK &&
+            font != nullptr) {
+            configured = font;
+        }
+        fluid_free(font);
+        delete_fluid_settings(settings);
+    }
+    return SoundFontCandidates(configured);
 }
 
 struct FluidMusicSequencer::Impl {

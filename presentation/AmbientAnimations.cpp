@@ -1,8 +1,11 @@
 #include "AmbientAnimations.h"
 
+#include "FieldLayout.h"
 #include "GameSession.h"
 
 #include <QPainter>
+
+#include <algorithm>
 
 namespace morrow {
 
@@ -26,6 +29,12 @@ constexpr int kBloodRows = 5;
 // Wide screens keep the bat further from the edges and walk the ground
 // sprites higher up. The bat's band starts at 900, the walkers' above it.
 constexpr std::int32_t kWideScreen = 900;
+
+// The counters and their captions stand this far above the field's top.
+constexpr int kMediumCaptionsAbove = 40;
+constexpr int kLargeCaptionsAbove = 65;
+// The blood strip hangs this far below the field picture.
+constexpr int kBloodBelow = 20;
 
 } // namespace
 
@@ -69,11 +78,25 @@ void AmbientAnimations::CopyFrame(const QImage& bitmap, const QRect& frame) {
     }
 }
 
+QRect AmbientAnimations::KeepOutArea() const {
+    const int above = DisplayModeFor(session_.ScreenWidth) == DisplayMode::Large ? kLargeCaptionsAbove
+                                                                                 : kMediumCaptionsAbove;
+    const int top = session_.FieldTop - above;
+    const int bottom = session_.FieldTop + H() + kBloodBelow; // exclusive
+    return {session_.FieldLeft, top, std::max(W(), kBloodWidth), bottom - top};
+}
+
+std::int32_t AmbientAnimations::WalkY(std::int32_t y) const {
+    return std::max(y, KeepOutArea().bottom() + 1);
+}
+
 // The bat comes in from above the window, centred in the margin right of
-// the field. It carries on the frame count of the sprite before it.
+// the field; where that margin is narrower than the bat, it flies along the
+// field's right edge and partly outside the window. It carries on the frame
+// count of the sprite before it.
 void AmbientAnimations::StartBat() {
-    const std::int32_t fieldRight = session_.FieldLeft + W();
-    spriteX_ = fieldRight + (session_.ScreenWidth - fieldRight - kBatSize) / 2;
+    const std::int32_t fieldRight = KeepOutArea().right() + 1;
+    spriteX_ = std::max(fieldRight + (session_.ScreenWidth - fieldRight - kBatSize) / 2, fieldRight);
     spriteY_ = -kBatSize;
     SwitchTo(Sprite::Bat);
 }
@@ -86,8 +109,11 @@ void AmbientAnimations::Timer6Timer() {
         spriteFrame_ = 0;
     }
     const bool wide = session_.ScreenWidth >= kWideScreen;
-    const std::int32_t leftLimit = wide ? 50 : 2;
-    const std::int32_t bottomLimit = session_.ScreenHeight - (wide ? 240 : 136);
+    // It turns along the bottom below the blood strip, and up the left side
+    // only once it is wholly left of the field, on low and narrow screens too.
+    const QRect keepOut = KeepOutArea();
+    const std::int32_t leftLimit = std::min(wide ? 50 : 2, keepOut.left() - kBatSize + 1);
+    const std::int32_t bottomLimit = std::max(session_.ScreenHeight - (wide ? 240 : 136), keepOut.bottom());
     // Once at the left side the bat climbs until it has left the window.
     if (spriteX_ < leftLimit) {
         spriteY_ -= kBatClimb;
@@ -106,7 +132,7 @@ void AmbientAnimations::Timer6Timer() {
 void AmbientAnimations::StartGhoul() {
     spriteFrame_ = -1;
     spriteX_ = session_.ScreenWidth;
-    spriteY_ = session_.ScreenHeight - (session_.ScreenWidth > kWideScreen ? 220 : 120);
+    spriteY_ = WalkY(session_.ScreenHeight - (session_.ScreenWidth > kWideScreen ? 220 : 120));
     SwitchTo(Sprite::Ghoul);
 }
 
@@ -126,7 +152,8 @@ void AmbientAnimations::Timer8Timer() {
 void AmbientAnimations::StartSkeleton() {
     spriteFrame_ = -1;
     spriteX_ = -kSkeletonWidth;
-    spriteY_ = session_.ScreenWidth > kWideScreen ? session_.ScreenHeight - 220 : session_.FieldTop + H() + 24;
+    spriteY_ = WalkY(session_.ScreenWidth > kWideScreen ? session_.ScreenHeight - 220
+                                                        : session_.FieldTop + H() + 24);
     SwitchTo(Sprite::Skeleton);
 }
 
@@ -170,7 +197,8 @@ void AmbientAnimations::Timer7Timer() {
     const QPoint at(session_.FieldLeft, session_.FieldTop + H() - 4);
     QPainter painter(&canvas_);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(at, bitmaps_.BloodBitmap, QRect(0, kBloodRowHeight * bloodFrame_, kBloodWidth, kBloodRowHeight));
+    painter.drawImage(at, bitmaps_.BloodBitmap,
+                      QRect(0, kBloodRowHeight * bloodFrame_, kBloodWidth, kBloodRowHeight));
     painter.end();
     if (onUpdate_) {
         onUpdate_(QRect(at, QSize(kBloodWidth, kBloodRowHeight)).intersected(canvas_.rect()));

@@ -65,9 +65,17 @@ public:
     std::int32_t SpriteY() const { return spriteY_; }
     std::int32_t BloodFrame() const { return bloodFrame_; }
 
+    // What the sprites never cover, in window coordinates: the field picture,
+    // the blood strip below it and the counters with their captions above.
+    // The ground walkers go below it, the bat right, below and left of it;
+    // on a low screen they pass partly outside the window instead.
+    QRect KeepOutArea() const;
+
 private:
     void SwitchTo(Sprite sprite);
     void CopyFrame(const QImage& bitmap, const QRect& frame);
+    // A walker's row, moved down below the field where it would meet it.
+    std::int32_t WalkY(std::int32_t y) const;
     int W() const { return bitmaps_.FieldWidth(); }
     int H() const { return bitmaps_.FieldHeight(); }
 

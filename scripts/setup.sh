@@ -21,6 +21,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   # the Debian package and its checks
   dpkg-dev file lintian appstream desktop-file-utils mmdebstrap man-db
+  # the window tests on real desktops: a window manager, a Wayland compositor
+  openbox x11-utils weston qt6-wayland
   # fonts requested by name for art and captions
   fonts-noto-color-emoji fonts-dejavu-core fonts-liberation2 fontconfig
 )

@@ -16,11 +16,15 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using morrow::DisplayMode;
@@ -106,6 +110,59 @@ void ChooseNewGame(TForm1& form) {
     form.activateWindow();
 }
 
+// A program directory with the game's files but for those named (all of
+// them for "*"): links to the build's files.
+struct ProgramFolder {
+    explicit ProgramFolder(const QStringList& missing) {
+        const QDir build(qEnvironmentVariable("MORROW_PROGRAM_DIR"));
+        if (missing.contains(QStringLiteral("*"))) {
+            return;
+        }
+        for (const QString& name : build.entryList(QDir::Files)) {
+            if (!missing.contains(name)) {
+                QFile::link(build.filePath(name), dir.filePath(name));
+            }
+        }
+    }
+    QTemporaryDir dir;
+};
+
+// Answers each message box only after it has been open `delay` ms, as a
+// player reading it would, noting its text and what had sounded by then.
+class SlowReader : public QObject {
+public:
+    struct Answered {
+        QString text;
+        std::size_t soundsBefore = 0;
+        std::string musicBefore;
+    };
+    SlowReader(int delay, const morrow::test::FakeSoundPlayer& sounds,
+               const morrow::test::FakeMusicSequencer& music)
+        : delay_(delay) {
+        poll_.setInterval(10);
+        connect(&poll_, &QTimer::timeout, this, [this, &sounds, &music] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box == waiting_) {
+                return;
+            }
+            waiting_ = box;
+            QTimer::singleShot(delay_, this, [this, box = QPointer<QMessageBox>(box), &sounds, &music] {
+                if (box) {
+                    answered.push_back({box->text(), sounds.plays.size(), music.Playing()});
+                    QTest::keyClick(box, Qt::Key_Escape);
+                }
+            });
+        });
+        poll_.start();
+    }
+    std::vector<Answered> answered;
+
+private:
+    int delay_;
+    QTimer poll_;
+    QPointer<QMessageBox> waiting_; // the box being read; null once it has gone
+};
+
 } // namespace
 
 class TForm1Test : public QObject {
@@ -122,7 +179,11 @@ private slots:
         Game game(kLosingSeed);
         const morrow::GameSession& s = game.Session();
         QCOMPARE(game.form.windowTitle(), QStringLiteral("Morrowmas Slots"));
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("3D Morrowmas Slots"));
+        // No display name: the desktop names the game from its entry, and
+        // no title bar has anything added to its caption.
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("example.nexorail.MorrowmasSlots"));
+        QCOMPARE(QCoreApplication::applicationName(), QGuiApplication::desktopFileName());
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
         QStringList bar;
         for (const QAction* menu : game.form.MainMenu1->actions()) {
             bar << menu->text();
@@ -438,6 +499,92 @@ private slots:
         QCOMPARE(next.Session().Spins, 1);
         QCOMPARE(next.Session().TotalBets, 3);
         QCOMPARE(next.Session().GameName, std::string("CurrentGame"));
+    }
+
+    // A start-up box may stay open as long as the player likes: no tick of
+    // the game reaches the window while it is being made, and the music and
+    // the welcome start after the boxes, once start-up is over.
+    void StartUpBoxesMayStayOpen_data() {
+        QTest::addColumn<QStringList>("missing");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<bool>("music");
+        const QString pictures =
+            QStringLiteral("There are BMP files missing which may cause this program to not "
+                           "function properly!");
+        QTest::newRow("a picture") << QStringList{"Bat.bmp"} << QStringList{pictures} << true;
+        QTest::newRow("a sound held in memory")
+            << QStringList{"Morrow0.wav"} << QStringList{"File not found"} << true;
+        QTest::newRow("every file") << QStringList{"*"} << QStringList{pictures, "File not found"} << false;
+    }
+    void StartUpBoxesMayStayOpen() {
+        QFETCH(QStringList, missing);
+        QFETCH(QStringList, boxes);
+        QFETCH(bool, music);
+        ProgramFolder folder(missing);
+        RecordFolder records(RecordStart::NewGameSaved);
+        FakeClock clock(kClockStep);
+        morrow::test::FakeSoundPlayer sounds;
+        morrow::test::FakeMusicSequencer sequencer;
+        SlowReader reader(1500, sounds, sequencer);
+        TForm1 form(TForm1::Collaborators{&clock, kLosingSeed, folder.dir.path(), &records.file, &sounds,
+                                          &sequencer});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QStringList shown;
+        for (const SlowReader::Answered& box : reader.answered) {
+            shown << box.text;
+            QCOMPARE(box.soundsBefore, std::size_t{0});
+            QCOMPARE(box.musicBefore, std::string());
+        }
+        QCOMPARE(shown.size(), boxes.size());
+        for (qsizetype i = 0; i < boxes.size(); ++i) {
+            QVERIFY2(shown[i].startsWith(boxes[i]), qPrintable(shown[i]));
+        }
+        QVERIFY(!form.Timer1.isActive() || form.Timer1.remainingTime() > 0);
+        if (music) {
+            QTRY_COMPARE_WITH_TIMEOUT(sequencer.Playing(), std::string("Morro0.mid"), 3000);
+            QTRY_COMPARE(sounds.plays.front(), std::string("Welcome.wav"));
+        }
+        QVERIFY(form.isVisible());
+    }
+
+    // A close the game could not save refuses to close, and play goes on
+    // exactly as before it: a winning nudge waits out its win sound, counts
+    // the win in and pays it.
+    void ARefusedCloseLeavesPlayAsItWas() {
+        QTemporaryDir dir;
+        // The record is a folder: it can be neither read nor written.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Morrow.ini")));
+        morrow::GameRecordFile unwritable(dir.filePath("Morrow.ini").toStdString());
+        FakeClock clock(kClockStep);
+        morrow::test::FakeSoundPlayer sounds;
+        morrow::test::FakeMusicSequencer music;
+        TForm1 form(TForm1::Collaborators{&clock, kLosingSeed, qEnvironmentVariable("MORROW_PROGRAM_DIR"),
+                                          &unwritable, &sounds, &music});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        ModalAnswerer answerer;
+        form.close();
+        QCOMPARE(answerer.Boxes().size(), std::size_t{1});
+        QVERIFY(answerer.Boxes().front().text.startsWith(QStringLiteral("Unable to write to Morrow.ini")));
+        QVERIFY(form.isVisible());
+        morrow::GameSession& s = form.Session();
+        QVERIFY(!s.StopRequested);
+
+        // The lost line showed 5 and 5; the third reel is nudged onto the wild.
+        s.ReelPos = {5, 2, 8};
+        s.LastBet = 3;
+        s.Nudges = 1;
+        s.NudgeChance = true;
+        const std::int32_t credits = s.Credits;
+        sounds.plays.clear();
+        QTest::mouseClick(&form.Canvas(), Qt::LeftButton, {},
+                          QPoint(s.FieldLeft + 80 + 248, s.FieldTop + 40));
+        QCOMPARE(s.Credits, credits + 36);
+        QVERIFY2(std::any_of(sounds.plays.begin(), sounds.plays.end(),
+                             [](const std::string& play) { return play.ends_with(" wait"); }),
+                 qPrintable(Joined(sounds.plays)));
+        QVERIFY(!s.StopRequested);
     }
 };
 

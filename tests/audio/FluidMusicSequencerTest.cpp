@@ -184,6 +184,21 @@ TEST_F(FluidMusicSequencerTest, APieceThePlayerCannotReadEndsInFailure) {
     EXPECT_EQ(notified_[0].notify, MusicNotify::Failure);
 }
 
+// FluidSynth's configured font first, then Debian's, then the other
+// systems' folder; a font named twice is tried once.
+TEST(SoundFontCandidates, ConfiguredDefaultThenDebianThenOtherSystems) {
+    const std::string debianDefault = "/usr/share/sounds/sf2/default-GM.sf2";
+    const std::vector<std::string> others{
+        "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2", debianDefault,
+        "/usr/share/soundfonts/default.sf2", "/usr/share/soundfonts/FluidR3_GM.sf2"};
+    EXPECT_EQ(SoundFontCandidates(""), others);
+    std::vector<std::string> withOwn{"/opt/fonts/mine.sf2"};
+    withOwn.insert(withOwn.end(), others.begin(), others.end());
+    EXPECT_EQ(SoundFontCandidates("/opt/fonts/mine.sf2"), withOwn);
+    EXPECT_EQ(SoundFontCandidates(debianDefault),
+              (std::vector<std::string>{debianDefault, others[0], others[1], others[3], others[4]}));
+}
+
 // Without any SoundFont the sequencer says so at once, and a play fails with
 // that text instead of staying silent.
 TEST_F(FluidMusicSequencerTest, NoSoundFontIsADeviceError) {

@@ -143,7 +143,11 @@ TEST_P(SoundFontExtractTest, AnExtractSoundsExactlyLikeTheWholeFont) {
     EXPECT_GT(peak, 0.05F) << "the piece was (nearly) silent";
 }
 
-INSTANTIATE_TEST_SUITE_P(GeneralMidiFonts, SoundFontExtractTest, ::testing::ValuesIn(DefaultSoundFonts()),
+// The two fonts of the set-up (the other places the game looks hold copies
+// or links of fonts like these).
+INSTANTIATE_TEST_SUITE_P(GeneralMidiFonts, SoundFontExtractTest,
+                         ::testing::Values(std::string("/usr/share/sounds/sf2/FluidR3_GM.sf2"),
+                                           std::string("/usr/share/sounds/sf2/TimGM6mb.sf2")),
                          [](const ::testing::TestParamInfo<std::string>& param) {
                              return std::filesystem::path(param.param).stem().string();
                          });

@@ -12,8 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLibraryInfo>
 
 #include <sys/stat.h>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -78,7 +81,23 @@ constexpr QPoint kSpinButton{373, 380};
 struct Screen {
     ScreenMode mode;
     const char* name;
+    bool windowManager = false; // openbox manages the screen
 };
+
+// The game's id on the desktop: its window class and Wayland app id.
+constexpr char kDesktopId[] = "example.nexorail.MorrowmasSlots";
+
+// Whether a program of this name is on the PATH.
+bool OnPath(const std::string& tool) {
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        if (!dir.empty() && ::access((std::filesystem::path(dir) / tool).c_str(), X_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
 
 const std::array<Screen, 4> kScreens{{
     {{640, 480, 24}, "Small640x480x24"},
@@ -221,6 +240,9 @@ protected:
         std::string error;
         screen_ = VirtualScreen::Start(mode_, temp_.Path(), error);
         ASSERT_TRUE(screen_) << error;
+        if (GetParam().windowManager) {
+            ASSERT_NO_FATAL_FAILURE(StartWindowManager());
+        }
 
         // The game gets a home of its own: no file of the player's is read
         // or written.
@@ -245,6 +267,34 @@ protected:
         ASSERT_NO_FATAL_FAILURE(StartGame());
     }
 
+    // openbox on the screen, with its own settings folder; ready once it
+    // names itself on the root window.
+    void StartWindowManager() {
+        if (!OnPath("openbox") || !OnPath("xprop")) {
+            GTEST_SKIP() << "openbox or xprop is not installed (packages openbox, x11-utils)";
+        }
+        Environment env = screen_->ClientEnvironment();
+        env["HOME"] = (temp_.Path() / "wm-home").string();
+        std::string error;
+        std::optional<ChildProcess> wm =
+            ChildProcess::Start({"openbox", "--sm-disable"}, env, temp_.Path() / "openbox.log", error);
+        ASSERT_TRUE(wm) << error;
+        windowManager_ = std::move(*wm);
+        const auto deadline = Clock::now() + 10s * kSlowdown;
+        while (screen_->Property("", "_NET_SUPPORTING_WM_CHECK").find("window id") == std::string::npos) {
+            ASSERT_TRUE(windowManager_.Running()) << "openbox ended:\n"
+                                                  << ReadText(temp_.Path() / "openbox.log");
+            ASSERT_LT(Clock::now(), deadline) << "openbox never took the screen";
+            std::this_thread::sleep_for(50ms);
+        }
+    }
+
+    bool Maximised() const {
+        const std::string state = screen_->Property(window_, "_NET_WM_STATE");
+        return state.find("_NET_WM_STATE_MAXIMIZED_VERT") != std::string::npos &&
+               state.find("_NET_WM_STATE_MAXIMIZED_HORZ") != std::string::npos;
+    }
+
     // Starts the game and waits until its window shows the play field.
     void StartGame() {
         std::string error;
@@ -266,9 +316,26 @@ protected:
             }
         }
         ASSERT_FALSE(window_.empty()) << "no window named \"Morrowmas Slots\" appeared";
+        // A window manager maximises the window as it maps it; its place is
+        // read once that has settled.
+        const auto settled = Clock::now() + 5s * kSlowdown;
+        while (GetParam().windowManager && !Maximised() && Clock::now() < settled) {
+            std::this_thread::sleep_for(100ms);
+        }
         const std::optional<QRect> geometry = screen_->WindowGeometry(window_);
         ASSERT_TRUE(geometry) << "xdotool gave no geometry for the window";
         windowRect_ = *geometry;
+        if (GetParam().windowManager) {
+            // xdotool counts the frame's offset twice for a framed window;
+            // xwininfo gives its place on the screen.
+            const CommandResult info =
+                RunCommand({"xwininfo", "-id", window_}, screen_->ClientEnvironment(), 10s);
+            const std::size_t x = info.output.find("Absolute upper-left X:");
+            const std::size_t y = info.output.find("Absolute upper-left Y:");
+            ASSERT_TRUE(x != std::string::npos && y != std::string::npos) << info.output;
+            windowRect_.moveTopLeft(
+                QPoint(std::stoi(info.output.substr(x + 22)), std::stoi(info.output.substr(y + 22))));
+        }
         ASSERT_NO_FATAL_FAILURE(WaitForFirstPaint());
     }
 
@@ -308,6 +375,7 @@ protected:
         // Ours alone, by pid: the game first, then its X server. The game
         // saves and says goodbye on SIGTERM; no need to hear it out here.
         game_.Stop(500ms);
+        windowManager_.Stop(500ms);
         screen_.reset();
     }
 
@@ -580,6 +648,7 @@ protected:
     QImage fieldPicture_, symbols_, bat_, blood_, redDigits_, greenDigits_;
     Layout layout_;
     std::unique_ptr<VirtualScreen> screen_;
+    ChildProcess windowManager_;
     ChildProcess game_;
     std::filesystem::path gameLog_;
     std::filesystem::path configFile_;
@@ -888,6 +957,203 @@ TEST_P(GameRestartTest, ContinuesTheGameAfterExitFromTheFileMenu) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, GameRestartTest, ::testing::Values(kScreens[1]), ScreenName);
+
+// The game on a desktop: a window manager, a 1280 x 720 screen (also what a
+// 1920 x 1080 screen at 150 % gives), 96 pixels per inch.
+class DesktopWindowTest : public GameWindowTest {};
+
+// The title bar reads the caption alone, the window is maximised within the
+// screen and carries the desktop entry's class, a spin plays by keys, and
+// the bat's flight along the bottom leaves the field and its buttons whole.
+TEST_P(DesktopWindowTest, FitsTheDesktopAndPlays) {
+    EXPECT_EQ(screen_->Property(window_, "_NET_WM_NAME"), "_NET_WM_NAME(UTF8_STRING) = \"Morrowmas Slots\"");
+    EXPECT_NE(screen_->Property(window_, "WM_CLASS").find(std::string("\"") + kDesktopId + "\""),
+              std::string::npos)
+        << screen_->Property(window_, "WM_CLASS");
+    EXPECT_TRUE(Maximised()) << screen_->Property(window_, "_NET_WM_STATE");
+    int left = 0, right = 0, top = 0, bottom = 0;
+    const std::string extents = screen_->Property(window_, "_NET_FRAME_EXTENTS");
+    ASSERT_EQ(std::sscanf(extents.c_str(), "_NET_FRAME_EXTENTS(CARDINAL) = %d, %d, %d, %d", &left, &right,
+                          &top, &bottom),
+              4)
+        << extents;
+    const QRect frame = windowRect_.adjusted(-left, -top, right, bottom);
+    EXPECT_TRUE(QRect(0, 0, mode_.width, mode_.height).contains(frame))
+        << "the framed window (" << frame.x() << ", " << frame.y() << ") " << frame.width() << " x "
+        << frame.height() << " does not lie within the screen";
+
+    ASSERT_TRUE(screen_->MoveMouse(window_, FieldInWindow({250, 250})));
+    history_.push_back("-- M (three coins and spin)");
+    ASSERT_TRUE(screen_->Key("m"));
+    auto [started, moving] = WaitFor([](const Reading& r) { return !r.AtRest(); }, 5s);
+    ASSERT_TRUE(started) << "M started no spin: " << Describe(moving);
+    auto [stopped, rest] = WaitFor([](const Reading& r) { return r.AtRest(); }, 10s, kSettle);
+    if (!stopped && !OtherWindow().empty()) {
+        GTEST_SKIP() << "window \"" << OtherWindow() << "\" opened over the field (the bonus game)";
+    }
+    ASSERT_TRUE(stopped) << "the reels never came to rest: " << Describe(rest);
+    const LineResult line = EvaluateLine(rest.Payline(0), rest.Payline(1), rest.Payline(2));
+    if (line.kind == LineKind::Bonus) {
+        GTEST_SKIP() << "the spin opened the bonus game, which this test does not play";
+    }
+    const long long won = line.kind == LineKind::Triple      ? line.payPerCoin * kMaxCoins
+                          : line.kind == LineKind::StakeBack ? kMaxCoins
+                                                             : 0;
+    const long long credits = kSavedCredits - kMaxCoins + won;
+    auto [paid, after] =
+        WaitFor([&](const Reading& r) { return r.AtRest() && r.credits == credits; }, 15s, kSettle);
+    ASSERT_TRUE(paid) << "the counters should show credits " << credits << ": " << Describe(after);
+    Keep(lastPoll_, "03-after-spin");
+
+    // The bat comes down the right margin, then flies left under the
+    // buttons from about 10 s after start.
+    const auto until = std::max(started_ + 20s * kSlowdown, Clock::now() + 3s);
+    int shots = 0;
+    while (Clock::now() < until) {
+        const QImage shot = Poll();
+        ++shots;
+        const int mismatches = FieldMismatches(shot);
+        if (mismatches != 0) {
+            Keep(shot, "04-field-drawn-over");
+        }
+        ASSERT_EQ(mismatches, 0) << "a sprite drew over the field, its buttons or its blood strip";
+    }
+    EXPECT_GT(shots, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, DesktopWindowTest,
+                         ::testing::Values(Screen{{1280, 720, 24}, "Openbox1280x720x24", true}), ScreenName);
+
+// The game under a Wayland compositor: Weston, headless, with its desktop
+// shell. The compositor places and sizes the window.
+TEST(WaylandWindowTest, StartsDrawsAndSavesUnderWeston) {
+    const std::filesystem::path plugin =
+        std::filesystem::path(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString()) / "platforms" /
+        "libqwayland-generic.so";
+    if (!OnPath("weston") || !OnPath("weston-screenshooter") || !std::filesystem::exists(plugin)) {
+        GTEST_SKIP() << "weston, weston-screenshooter or Qt's Wayland platform is not installed (packages "
+                        "weston, qt6-wayland)";
+    }
+    const char* programDir = std::getenv("MORROW_PROGRAM_DIR");
+    ASSERT_NE(programDir, nullptr);
+    const std::filesystem::path program = programDir;
+    const QImage field = LoadPicture(program / art::kPlayFieldFile);
+    const QImage symbols = LoadPicture(program / art::kSymbolsFile);
+    ASSERT_FALSE(field.isNull() || symbols.isNull());
+
+    TemporaryDirectory temp;
+    const std::filesystem::path runtime = temp.Path() / "runtime";
+    const std::filesystem::path config = temp.Path() / "home" / ".config";
+    std::filesystem::create_directories(runtime);
+    chmod(runtime.c_str(), 0700);
+    std::filesystem::create_directories(config / "morrowmas-slots");
+    const std::filesystem::path record = config / "morrowmas-slots" / "Morrow.ini";
+    std::ofstream(record) << "[CurrentGame]\nCredits=" << kSavedCredits << "\nNudges=" << kSavedNudges
+                          << "\n";
+
+    const std::string socket = "morrow-e2e-" + std::to_string(::getpid());
+    std::string error;
+    std::optional<ChildProcess> weston = ChildProcess::Start(
+        {"weston", "--backend=headless-backend.so", "--use-pixman", "--no-config", "--idle-time=0", "--debug",
+         "--width=1280", "--height=720", "--socket=" + socket},
+        {{"XDG_RUNTIME_DIR", runtime.string()}}, temp.Path() / "weston.log", error);
+    ASSERT_TRUE(weston) << error;
+    auto deadline = Clock::now() + 10s * kSlowdown;
+    while (!std::filesystem::exists(runtime / socket)) {
+        ASSERT_TRUE(weston->Running()) << "weston ended:\n" << ReadText(temp.Path() / "weston.log");
+        ASSERT_LT(Clock::now(), deadline) << "weston opened no socket";
+        std::this_thread::sleep_for(50ms);
+    }
+
+    const Environment env{{"XDG_RUNTIME_DIR", runtime.string()}, {"WAYLAND_DISPLAY", socket},
+                          {"QT_QPA_PLATFORM", "wayland"},        {"HOME", (temp.Path() / "home").string()},
+                          {"XDG_CONFIG_HOME", config.string()},  {"SDL_AUDIODRIVER", "dummy"}};
+    const std::filesystem::path log = temp.Path() / "game.log";
+    std::optional<ChildProcess> game =
+        ChildProcess::Start({(program / "morrowmas-slots").string()}, env, log, error);
+    ASSERT_TRUE(game) << error;
+
+    // The field is found by the Bet One button, then the reels are read at
+    // their start positions.
+    const QRect button(100, 370, 40, 20);
+    const PixelMatcher matcher(24);
+    const auto showsButton = [&](const QImage& shot, QPoint origin) {
+        for (int y = 0; y < button.height(); ++y) {
+            for (int x = 0; x < button.width(); ++x) {
+                const QPoint p = origin + button.topLeft() + QPoint(x, y);
+                if (!shot.valid(p) ||
+                    !matcher.Same(shot.pixel(p), field.pixel(button.topLeft() + QPoint(x, y)))) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    const auto findField = [&](const QImage& shot) -> std::optional<QPoint> {
+        const QRgb first = field.pixel(button.topLeft());
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QPoint origin = QPoint(x, y) - button.topLeft();
+                if (matcher.Same(shot.pixel(x, y), first) && showsButton(shot, origin)) {
+                    return origin;
+                }
+            }
+        }
+        return std::nullopt;
+    };
+    const std::filesystem::path shots = temp.Path() / "shots";
+    std::filesystem::create_directories(shots);
+    QImage shot;
+    std::string seen = "no screenshot";
+    bool reelsAtStart = false;
+    deadline = Clock::now() + 20s * kSlowdown;
+    while (!reelsAtStart && Clock::now() < deadline) {
+        ASSERT_TRUE(game->Running()) << "the game ended:\n" << ReadText(log);
+        std::this_thread::sleep_for(300ms);
+        std::filesystem::remove_all(shots);
+        std::filesystem::create_directories(shots);
+        Environment shooter = env;
+        shooter.erase("QT_QPA_PLATFORM");
+        RunCommand({"sh", "-c", "cd \"$0\" && exec weston-screenshooter", shots.string()}, shooter, 10s);
+        for (const auto& entry : std::filesystem::directory_iterator(shots)) {
+            shot = LoadPicture(entry.path());
+        }
+        if (shot.isNull()) {
+            continue;
+        }
+        const std::optional<QPoint> origin = findField(shot);
+        if (!origin) {
+            seen = "no play field in the screenshot";
+            continue;
+        }
+        reelsAtStart = true;
+        for (int reel = 0; reel < 3; ++reel) {
+            const int position = kStartPositions[static_cast<std::size_t>(reel)];
+            const int symbol =
+                kReelStrips[static_cast<std::size_t>(reel)][static_cast<std::size_t>(position - 1)] - '0';
+            const std::optional<int> tile =
+                MatchTile(shot, *origin + QPoint(kReelLeft + kReelPitch * reel, kReelTop), symbols, matcher);
+            reelsAtStart = reelsAtStart && tile == symbol;
+        }
+        seen = "the reels do not show their start positions";
+    }
+    if (const char* keep = std::getenv("MORROW_E2E_SHOTS"); keep && !shot.isNull()) {
+        std::filesystem::create_directories(keep);
+        shot.save(QString::fromStdString((std::filesystem::path(keep) / "Wayland-start.png").string()));
+    }
+    ASSERT_TRUE(reelsAtStart) << seen << "\nGame output:\n" << ReadText(log);
+
+    // It stays up, and SIGTERM saves the game in play (the keys a new game
+    // writes were not in the file) and ends it.
+    std::this_thread::sleep_for(2s);
+    ASSERT_TRUE(game->Running()) << "the game ended:\n" << ReadText(log);
+    game->Stop(15s * kSlowdown);
+    EXPECT_NE(ReadText(record).find("TotalBets="), std::string::npos)
+        << "Morrow.ini was not written on SIGTERM:\n"
+        << ReadText(record) << "\nGame output:\n"
+        << ReadText(log);
+    weston->Stop(2s);
+}
 
 } // namespace
 } // namespace morrow::e2e

@@ -97,6 +97,12 @@ std::vector<std::string> VirtualScreen::WindowsOfProcess(pid_t pid) const {
     return Lines({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid)});
 }
 
+std::string VirtualScreen::Property(const std::string& window, const std::string& name) const {
+    const std::vector<std::string> lines =
+        window.empty() ? Lines({"xprop", "-root", name}) : Lines({"xprop", "-id", window, name});
+    return lines.empty() ? std::string() : lines.front();
+}
+
 std::string VirtualScreen::WindowName(const std::string& window) const {
     const std::vector<std::string> lines = Lines({"xdotool", "getwindowname", window});
     return lines.empty() ? std::string() : lines.front();

@@ -42,6 +42,9 @@ public:
     std::vector<std::string> FindWindows(const std::string& namePattern) const;
     std::vector<std::string> WindowsOfProcess(pid_t pid) const;
     std::string WindowName(const std::string& window) const;
+    // One property of a window as xprop prints it ("NAME(TYPE) = value"),
+    // or of the root window when `window` is empty.
+    std::string Property(const std::string& window, const std::string& name) const;
     // Position and size of a top-level window on the screen.
     std::optional<QRect> WindowGeometry(const std::string& window) const;
 

@@ -99,5 +99,62 @@ TEST(AmbientAnimations, ProcessionTurnsAtItsLimits) {
     }
 }
 
+// On every screen, through one whole procession, no frame of a sprite meets
+// the field picture, the blood strip under it or the counters and captions
+// above it, and the painted field is still whole afterwards.
+TEST(AmbientAnimations, SpritesKeepOffTheField) {
+    const QSize screens[] = {{640, 480},   {700, 600},   {800, 600},  {1024, 600}, {1024, 768},
+                             {1280, 720},  {1280, 800},  {1366, 768}, {1440, 900}, {1536, 864},
+                             {1920, 1080}, {2560, 1440}, {3840, 2160}};
+    constexpr int kCaptionsAbove = 65; // the large layout's captions; the medium one's are lower
+    constexpr int kBloodBelow = 20;
+    for (const QSize size : screens) {
+        SCOPED_TRACE(testing::Message() << "screen " << size.width() << " x " << size.height());
+        Screen screen(size.width(), size.height());
+        if (screen.bitmaps.BatBitmap.isNull() && size.width() < 700) {
+            continue; // the small layout has no sprites
+        }
+        ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
+        const int w = screen.bitmaps.FieldWidth();
+        const int h = screen.bitmaps.FieldHeight();
+        const QRect field(screen.Field(0, -kCaptionsAbove), QSize(w, kCaptionsAbove + h + kBloodBelow));
+        screen.painter.FormPaint();
+        const QRect seen = field.intersected(screen.canvas.rect());
+        const QImage before = screen.canvas.copy(seen);
+
+        RecordingTimers timers;
+        AmbientAnimations animations(screen.canvas, screen.session, screen.bitmaps, timers);
+        animations.StartBat();
+        std::set<Sprite> walked;
+        for (int tick = 0; tick < 5000 && !(walked.size() == 3 && animations.Moving() == Sprite::Bat);
+             ++tick) {
+            const Sprite sprite = animations.Moving();
+            walked.insert(sprite);
+            QSize frame;
+            switch (sprite) {
+            case Sprite::Bat:
+                animations.Timer6Timer();
+                frame = {150, 150};
+                break;
+            case Sprite::Ghoul:
+                animations.Timer8Timer();
+                frame = {190, 150};
+                break;
+            default:
+                animations.Timer5Timer();
+                frame = {90, 126};
+                break;
+            }
+            if (animations.Moving() == sprite) {
+                const QRect drawn(QPoint(animations.SpriteX(), animations.SpriteY()), frame);
+                ASSERT_FALSE(drawn.intersects(field))
+                    << "tick " << tick << ": frame at (" << drawn.x() << ", " << drawn.y() << ")";
+            }
+        }
+        EXPECT_EQ(walked.size(), 3u) << "the procession did not come round";
+        EXPECT_TRUE(Shows(screen.canvas, seen.topLeft(), before)) << "the field was drawn over";
+    }
+}
+
 } // namespace
 } // namespace morrow::test
