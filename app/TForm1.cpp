@@ -1,27 +1,27 @@
 #include "TForm1.h"
 
-#include "FieldCanvas.h"
 #include "ArtResources.h"
 #include "AudioDevice.h"
-#include "FluidMusicSequencer.h"
-#include "MixerSoundPlayer.h"
-#include "Dialogs.h"
 #include "DialogLook.h"
-#include "HelpSystem.h"
-#include "TLoadSave.h"
+#include "Dialogs.h"
+#include "FieldCanvas.h"
 #include "FieldLayout.h"
+#include "FluidMusicSequencer.h"
+#include "HelpSystem.h"
+#include "MixerSoundPlayer.h"
 #include "Random.h"
 #include "Reels.h"
+#include "TLoadSave.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QMessageBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 
@@ -77,9 +77,9 @@ struct TForm1::OwnAudio {
 
 TForm1::TForm1(Collaborators collaborators, QWidget* parent)
     : QMainWindow(parent), ownClock_(collaborators.clock ? nullptr : std::make_unique<SteadyClock>()),
-      clock_(collaborators.clock ? *collaborators.clock : *ownClock_), seed_(collaborators.seed), programDir_(collaborators.programDir),
-      records_(collaborators.records), soundPlayer_(collaborators.soundPlayer), music_(collaborators.music),
-      host_(*this, clock_) {
+      clock_(collaborators.clock ? *collaborators.clock : *ownClock_), seed_(collaborators.seed),
+      programDir_(collaborators.programDir), records_(collaborators.records),
+      soundPlayer_(collaborators.soundPlayer), music_(collaborators.music), host_(*this, clock_) {
     // The window as laid out: black, one fixed size, no scroll bars (it has
     // no scroll area), the menu bar on top and the play field below.
     setWindowTitle(QString::fromLatin1(kWindowCaption));
@@ -237,7 +237,8 @@ void TForm1::FormCreate() {
     strips_ = DigitStrips::LoadEmbedded();
     painter_ = std::make_unique<PlayFieldPainter>(canvas_, session_, bitmaps_, strips_, CaptionStyle{dpi});
     painter_->SetUpdateHandler([this](const QRect& rect) { ShowCanvas(rect); });
-    animations_ = std::make_unique<AmbientAnimations>(canvas_, session_, bitmaps_, static_cast<AnimationTimers&>(*this));
+    animations_ = std::make_unique<AmbientAnimations>(canvas_, session_, bitmaps_,
+                                                      static_cast<AnimationTimers&>(*this));
     animations_->SetUpdateHandler([this](const QRect& rect) { ShowCanvas(rect); });
     const int colourBits = screen ? screen->depth() : 24;
     if (!LoadBitmaps(bitmaps_, s, colourBits)) {
@@ -466,8 +467,7 @@ void TForm1::SaveGame1Click() {
 }
 
 void TForm1::RunLoadSave(LoadSaveMode mode) {
-    const LoadSaveOutcome outcome =
-        RunLoadSaveDialog(this, session_, *records_, mode, [this](int context) { help_->ShowContext(context); });
+    const LoadSaveOutcome outcome = RunLoadSaveDialog(this, session_, *records_, mode);
     if (outcome.error) {
         ShowError(this, session_, QString::fromStdString(outcome.error->message));
     }
@@ -559,8 +559,8 @@ bool TForm1::ShowMusicError(const std::optional<std::string>& error) {
     if (!error) {
         return false;
     }
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), QString::fromStdString(*error),
-                    QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                    QString::fromStdString(*error), QMessageBox::Ok, this);
     box.exec();
     TakeFocusBack();
     return true;
