@@ -11,7 +11,6 @@ namespace {
 constexpr std::int32_t kNewGameCredits = 1000;
 constexpr std::int32_t kNewGameNudges = 3;
 constexpr std::int32_t kMaxCoins = 3;
-constexpr int kPendingTrackMark = 10;
 
 constexpr std::int64_t ToMicroseconds(double seconds) {
     return static_cast<std::int64_t>(seconds * 1'000'000.0 + 0.5);
@@ -103,7 +102,7 @@ void GameEngine::Spin() {
     }
     // A piece that cannot be opened ends this spin request, before the bet
     // is looked at; nothing is pending any more, so the next one spins.
-    if (s.MusicTrack >= kPendingTrackMark && host_.StartPendingTrack() == TrackStart::Failed) {
+    if (s.MusicTrack >= kPendingMark && host_.StartPendingTrack() == TrackStart::Failed) {
         return;
     }
 
