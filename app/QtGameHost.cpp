@@ -157,7 +157,7 @@ void QtGameHost::RunBonusGame() {
         return;
     }
     RunTrickOrTreat(&form_, engine.Session(),
-                    {random, [&engine](int sound) { engine.PlayWinSound(sound, SoundWait::NoWait); },
+                    {random, [this](int sound) { form_.Sounds().PlayWinSound(sound, SoundWait::NoWait); },
                      [this] { form_.PlayTrickOrTreat(); }});
     form_.TakeFocusBack();
 }

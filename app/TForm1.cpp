@@ -563,8 +563,7 @@ void TForm1::SaveGame1Click() {
 }
 
 void TForm1::RunLoadSave(LoadSaveMode mode) {
-    const LoadSaveOutcome outcome = RunLoadSaveDialog(this, session_, *records_, mode,
-                                                      [this](int context) { help_->ShowContext(context); });
+    const LoadSaveOutcome outcome = RunLoadSaveDialog(this, session_, *records_, mode);
     if (outcome.error) {
         ShowError(this, session_, QString::fromStdString(outcome.error->message));
     }

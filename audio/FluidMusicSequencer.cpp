@@ -25,10 +25,10 @@ namespace morrow {
 
 namespace {
 
-// How long a play waits for the SoundFont, and the loader for the output.
-// Both take a fraction of a second; the bounds only keep a broken system
-// from stalling the game.
-constexpr std::chrono::milliseconds kSynthesiserWait{5000};
+// How long the loader waits for the output. Opening takes a fraction of a
+// second; the bound only keeps a broken system from holding the music back.
+// A play never waits for the loader: asked for while the SoundFont loads, the
+// piece starts once it is ready.
 constexpr std::chrono::milliseconds kOutputWait{10000};
 // After the last voice has died away the synthesiser is rendered this much
 // longer, for the reverberation; then it rests until the next piece.
@@ -157,6 +157,12 @@ struct FluidMusicSequencer::Impl {
     void Deliver(std::uint64_t play, MusicNotify notify);
     void Render(Uint8* stream, int length);
     void EndPlay(MusicNotify notify);
+    // Starts a player on the open piece; the synthesiser is ready. The text
+    // to show when it cannot.
+    std::optional<std::string> StartPlayer();
+    // The owning thread, once the loader has finished: starts the play asked
+    // for meanwhile, or reports its failure.
+    void StartDeferredPlay();
 
     static void Feed(void* self, Uint8* stream, int length) {
         static_cast<Impl*>(self)->Render(stream, length);
@@ -194,6 +200,7 @@ struct FluidMusicSequencer::Impl {
     PieceInstruments pieceInstruments;
     bool pieceOpen = false;
     bool pieceInstrumentsLoaded = false;
+    bool playWhenReady = false; // a play was asked for while the SoundFont loaded
     // The SoundFont made for the last piece whose instruments were loaded,
     // and what that piece asked for.
     int pieceFont = FLUID_FAILED;
@@ -395,7 +402,8 @@ void FluidMusicSequencer::Impl::DropPlayer(MusicNotify howEnded) {
     playState = PlayState::Idle;
 }
 
-FluidMusicSequencer::FluidMusicSequencer(AudioDevice& device, std::vector<std::string> soundFonts)
+FluidMusicSequencer::FluidMusicSequencer(AudioDevice& device, std::vector<std::string> soundFonts,
+                                         std::function<void()> beforeLoading)
     : impl_(std::make_unique<Impl>(device, std::move(soundFonts))) {
     SilenceFluidSynth();
     bool anyFont = false;
@@ -412,7 +420,14 @@ FluidMusicSequencer::FluidMusicSequencer(AudioDevice& device, std::vector<std::s
         impl_->loadError = text;
         return;
     }
-    impl_->loader = std::thread([impl = impl_.get()] { impl->LoadSynthesiser(); });
+    impl_->loader = std::thread([impl = impl_.get(), beforeLoading = std::move(beforeLoading)] {
+        if (beforeLoading) {
+            beforeLoading();
+        }
+        impl->LoadSynthesiser();
+        QMetaObject::invokeMethod(
+            impl->notifyContext.get(), [impl] { impl->StartDeferredPlay(); }, Qt::QueuedConnection);
+    });
 }
 
 FluidMusicSequencer::~FluidMusicSequencer() {
@@ -485,31 +500,52 @@ std::optional<std::string> FluidMusicSequencer::Play() {
     if (!impl.pieceOpen) {
         return "No music file is open.";
     }
-    if (!impl.WaitUntilReady(kSynthesiserWait)) {
+    if (!impl.WaitUntilReady(std::chrono::milliseconds(0))) {
         const std::lock_guard lock(impl.loadMutex);
-        return impl.loadState == LoadState::Loading ? "The music synthesiser is still loading its SoundFont."
-                                                    : impl.loadError;
+        if (impl.loadState == LoadState::Loading) {
+            impl.playWhenReady = true;
+            return std::nullopt;
+        }
+        return impl.loadError;
     }
-    if (!impl.pieceInstrumentsLoaded) {
-        if (std::optional<std::string> error = impl.LoadPieceInstruments()) {
+    return impl.StartPlayer();
+}
+
+void FluidMusicSequencer::Impl::StartDeferredPlay() {
+    if (!playWhenReady) {
+        return;
+    }
+    playWhenReady = false;
+    const std::optional<std::string> error =
+        WaitUntilReady(std::chrono::milliseconds(0)) ? StartPlayer() : std::optional<std::string>(loadError);
+    if (error) {
+        // No play has started, so this is the play's own end.
+        const std::lock_guard lock(mutex);
+        Post(playId, MusicNotify::Failure);
+    }
+}
+
+std::optional<std::string> FluidMusicSequencer::Impl::StartPlayer() {
+    if (!pieceInstrumentsLoaded) {
+        if (std::optional<std::string> error = LoadPieceInstruments()) {
             return error;
         }
     }
-    const std::lock_guard lock(impl.mutex);
-    impl.DropPlayer(MusicNotify::Superseded);
-    fluid_player_t* made = new_fluid_player(impl.synth);
-    if (made == nullptr || fluid_player_add_mem(made, impl.piece.data(), impl.piece.size()) != FLUID_OK ||
-        fluid_player_set_tick_callback(made, &Impl::OnTick, &impl) != FLUID_OK ||
+    const std::lock_guard lock(mutex);
+    DropPlayer(MusicNotify::Superseded);
+    fluid_player_t* made = new_fluid_player(synth);
+    if (made == nullptr || fluid_player_add_mem(made, piece.data(), piece.size()) != FLUID_OK ||
+        fluid_player_set_tick_callback(made, &Impl::OnTick, this) != FLUID_OK ||
         fluid_player_play(made) != FLUID_OK) {
         if (made != nullptr) {
             delete_fluid_player(made);
         }
         return "The music synthesiser could not play the piece.";
     }
-    impl.player = made;
-    impl.playId = ++impl.lastPlayId;
-    impl.playState = PlayState::Playing;
-    impl.quietFrames = 0;
+    player = made;
+    playId = ++lastPlayId;
+    playState = PlayState::Playing;
+    quietFrames = 0;
     return std::nullopt;
 }
 
@@ -521,6 +557,7 @@ void FluidMusicSequencer::Close() {
     }
     impl.piece.clear();
     impl.pieceOpen = false;
+    impl.playWhenReady = false;
 }
 
 } // namespace morrow

@@ -4,6 +4,7 @@
 #include "MusicSequencer.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,9 @@ std::vector<std::string> DefaultSoundFonts();
 // in place of the piece's before. A font whose tables cannot be read that
 // way is loaded whole instead (keeping the samples of the presets in use).
 //
+// A play never waits for the SoundFont: one asked for while it loads starts
+// as soon as it is ready (or, should the loading fail, ends in Failure).
+//
 // The end of a piece is taken from the MIDI player itself, to the tick, on
 // the audio thread and is delivered as a queued Qt event on the thread that
 // made the sequencer, which must run a Qt event loop. A piece closed or
@@ -36,9 +40,11 @@ std::vector<std::string> DefaultSoundFonts();
 class FluidMusicSequencer final : public MusicSequencer {
 public:
     // The first of `soundFonts` that loads is used. `device` must outlive
-    // the sequencer.
+    // the sequencer. `beforeLoading` runs on the loader's thread before it
+    // starts (tests hold the loading back with it).
     explicit FluidMusicSequencer(AudioDevice& device,
-                                 std::vector<std::string> soundFonts = DefaultSoundFonts());
+                                 std::vector<std::string> soundFonts = DefaultSoundFonts(),
+                                 std::function<void()> beforeLoading = {});
     ~FluidMusicSequencer() override;
 
     FluidMusicSequencer(const FluidMusicSequencer&) = delete;

@@ -3,8 +3,10 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <thread>
+#include <utility>
 
 namespace morrow {
 
@@ -16,16 +18,35 @@ constexpr int kChannel = 0;
 // sound system; after it the game stays silent rather than stall.
 constexpr std::chrono::milliseconds kOutputWait{2000};
 constexpr std::chrono::milliseconds kPollInterval{2};
-constexpr std::chrono::milliseconds kNoLimit{std::chrono::milliseconds::max()};
+
+// How long `chunk` plays on the open output, rounded up.
+std::chrono::milliseconds LengthOf(const Mix_Chunk& chunk) {
+    int frequency = 0;
+    int channels = 0;
+    Uint16 format = 0;
+    if (Mix_QuerySpec(&frequency, &format, &channels) == 0 || frequency <= 0 || channels <= 0) {
+        return std::chrono::milliseconds(0);
+    }
+    const std::int64_t bytesPerSecond =
+        static_cast<std::int64_t>(frequency) * channels * (SDL_AUDIO_BITSIZE(format) / 8);
+    return std::chrono::milliseconds((static_cast<std::int64_t>(chunk.alen) * 1000 + bytesPerSecond - 1) /
+                                     bytesPerSecond);
+}
 
 } // namespace
+
+WaitClock WaitClock::Steady() {
+    return {[] { return std::chrono::steady_clock::now(); },
+            [](std::chrono::milliseconds span) { std::this_thread::sleep_for(span); }};
+}
 
 void MixerSoundPlayer::ChunkDeleter::operator()(Mix_Chunk* chunk) const {
     // Halts the channel first if it still plays this chunk.
     Mix_FreeChunk(chunk);
 }
 
-MixerSoundPlayer::MixerSoundPlayer(AudioDevice& device) : device_(device) {}
+MixerSoundPlayer::MixerSoundPlayer(AudioDevice& device, WaitClock clock)
+    : device_(device), clock_(std::move(clock)) {}
 
 MixerSoundPlayer::~MixerSoundPlayer() {
     if (outputOpen_) {
@@ -56,8 +77,9 @@ void MixerSoundPlayer::PlayFile(const std::string& path, SoundWait wait) {
         return; // a missing or unreadable file is silent
     }
     Start(fileSound_.get());
-    if (wait == SoundWait::WaitForEnd) {
-        WaitWhilePlaying(kNoLimit);
+    if (wait == SoundWait::WaitForEnd &&
+        !WaitWhilePlaying(std::min(LengthOf(*fileSound_) + kWaitedSoundSlack, kLongestWaitedSound))) {
+        Mix_HaltChannel(kChannel); // stalled or overlong: the game goes on without it
     }
 }
 
@@ -105,20 +127,19 @@ bool MixerSoundPlayer::IsPlaying() {
     return device_.State() == AudioDeviceState::Open && outputOpen_ && Mix_Playing(kChannel) != 0;
 }
 
-void MixerSoundPlayer::WaitWhilePlaying(std::chrono::milliseconds limit) {
-    const auto deadline = limit == kNoLimit ? std::chrono::steady_clock::time_point::max()
-                                            : std::chrono::steady_clock::now() + limit;
-    while (Mix_Playing(kChannel) != 0 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(kPollInterval);
+bool MixerSoundPlayer::WaitWhilePlaying(std::chrono::milliseconds limit) {
+    const auto deadline = clock_.now() + limit;
+    while (Mix_Playing(kChannel) != 0) {
+        if (clock_.now() >= deadline) {
+            return false;
+        }
+        clock_.sleep(kPollInterval);
     }
+    return true;
 }
 
 bool MixerSoundPlayer::WaitUntilQuiet(std::chrono::milliseconds limit) {
-    if (!IsPlaying()) {
-        return true;
-    }
-    WaitWhilePlaying(limit);
-    return Mix_Playing(kChannel) == 0;
+    return !IsPlaying() || WaitWhilePlaying(limit);
 }
 
 } // namespace morrow

@@ -3,7 +3,9 @@
 #include "AudioDevice.h"
 #include "SoundPlayer.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -11,13 +13,32 @@ struct Mix_Chunk;
 
 namespace morrow {
 
+// The clock the player's waits are measured on: the steady clock and a real
+// sleep, unless a test hands in a fake.
+struct WaitClock {
+    std::function<std::chrono::steady_clock::time_point()> now;
+    std::function<void(std::chrono::milliseconds)> sleep;
+    static WaitClock Steady();
+};
+
 // The sound player on SDL_mixer's one effect channel. Sound files are decoded
 // each time they are played, as they were always read from disk; images are
 // decoded once, into the player's own memory, before their first play.
 // Called from one thread (the GUI thread).
+//
+// A waited sound keeps the game waiting for its own length and a second more
+// at most, and never longer than kLongestWaitedSound: an output that stalls
+// (a sound system that stopped taking samples) would otherwise hold the game
+// for ever. When the bound is reached the sound is cut off and the game goes
+// on, as if it had ended.
 class MixerSoundPlayer final : public SoundPlayer {
 public:
-    explicit MixerSoundPlayer(AudioDevice& device);
+    // The longest a waited sound holds the game, however long the sound.
+    static constexpr std::chrono::milliseconds kLongestWaitedSound{20000};
+    // How much longer than its length a waited sound may take to end.
+    static constexpr std::chrono::milliseconds kWaitedSoundSlack{1000};
+
+    explicit MixerSoundPlayer(AudioDevice& device, WaitClock clock = WaitClock::Steady());
     ~MixerSoundPlayer() override;
 
     MixerSoundPlayer(const MixerSoundPlayer&) = delete;
@@ -45,9 +66,11 @@ private:
     bool OutputReady();
     void Decode(Image& image);
     void Start(Mix_Chunk* chunk);
-    void WaitWhilePlaying(std::chrono::milliseconds limit);
+    // Polls until the channel is quiet or `limit` has passed; true when quiet.
+    bool WaitWhilePlaying(std::chrono::milliseconds limit);
 
     AudioDevice& device_;
+    WaitClock clock_;
     bool waitedForOutput_ = false;
     bool outputOpen_ = false;
     std::vector<Image> images_;

@@ -10,11 +10,6 @@
 
 namespace morrow {
 
-// `MusicTrack` values besides the file indexes 0..7.
-inline constexpr std::int32_t kBeforeFirstTrack = -1; // only inside the start-up tick
-inline constexpr std::int32_t kNoMusicTrack = 9;      // none of the music files exists
-inline constexpr std::int32_t kPendingMark = 10;      // added: chosen, not started yet
-
 // A plain file-exists test: true for a file, false for a folder or nothing.
 bool MusicFileExists(const std::string& path);
 

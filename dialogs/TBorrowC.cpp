@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "DigitCounter.h"
 #include "GameSession.h"
+#include "HelpSystem.h"
 #include "LocaleFormat.h"
 
 #include <QKeyEvent>
@@ -22,17 +23,11 @@ namespace {
 
 constexpr int kClientWidth = 582;
 constexpr int kClientHeight = 300;
-constexpr int kDialogContext = 41003;
-constexpr int kControlContext = 41005;
 constexpr int kCounterTop = 40;
 constexpr int kCaptionTop = 20;
 
 constexpr const char* kChipPictures[] = {art::kChip1000, art::kChip100, art::kChip10, art::kChip1};
 constexpr int kChipLefts[] = {89, 201, 313, 425};
-
-void SetHelpContext(QWidget& widget, int context) {
-    widget.setProperty("helpContext", context);
-}
 
 } // namespace
 
@@ -41,7 +36,7 @@ TBorrowC::TBorrowC(GameSession& session, const DigitStrips& strips, const QLocal
     setWindowTitle(QStringLiteral("Use this form to borrow or pay back credits"));
     setFont(DialogFont(13));
     SetDialogFrame(*this, kClientWidth, kClientHeight);
-    SetHelpContext(*this, kDialogContext);
+    SetHelpContext(*this, kMainWindowContext);
 
     std::array<QPushButton*, 4> chips{};
     for (std::size_t tag = 0; tag < chips.size(); ++tag) {
@@ -51,7 +46,7 @@ TBorrowC::TBorrowC(GameSession& session, const DigitStrips& strips, const QLocal
         chip->setIconSize(QSize(66, 42));
         chip->setProperty("Tag", static_cast<int>(tag));
         chip->setAccessibleName(QStringLiteral("%1 credits").arg(kChipAmounts[tag]));
-        SetHelpContext(*chip, kControlContext);
+        SetHelpContext(*chip, kBorrowContext);
         connect(chip, &QPushButton::clicked, this, [this, chip] { BitBtn1Click(*chip); });
         chips[tag] = chip;
     }
@@ -71,21 +66,21 @@ TBorrowC::TBorrowC(GameSession& session, const DigitStrips& strips, const QLocal
     RadioButton1->setFont(DialogFont(16));
     RadioButton1->setGeometry(147, 192, 190, 33);
     RadioButton1->setChecked(true);
-    SetHelpContext(*RadioButton1, kControlContext);
+    SetHelpContext(*RadioButton1, kBorrowContext);
     RadioButton2 = new QRadioButton(QStringLiteral("Pay Back Credits"), this);
     RadioButton2->setFont(DialogFont(16));
     RadioButton2->setGeometry(355, 192, 190, 33);
-    SetHelpContext(*RadioButton2, kControlContext);
+    SetHelpContext(*RadioButton2, kBorrowContext);
 
     OKBtn = new QPushButton(GlyphIcon(ButtonGlyph::Ok), QStringLiteral("&OK"), this);
     OKBtn->setGeometry(442, 246, 127, 46);
     OKBtn->setDefault(true);
-    SetHelpContext(*OKBtn, kControlContext);
+    SetHelpContext(*OKBtn, kBorrowContext);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 
     BitBtn7 = new QPushButton(GlyphIcon(ButtonGlyph::Help), QStringLiteral("&Help"), this);
     BitBtn7->setGeometry(10, 246, 127, 46);
-    SetHelpContext(*BitBtn7, kControlContext);
+    SetHelpContext(*BitBtn7, kBorrowContext);
     connect(BitBtn7, &QPushButton::clicked, this, &TBorrowC::BitBtn7Click);
 
     setTabOrder(BitBtn1, BitBtn2);

@@ -1,6 +1,7 @@
 #include "TLoadSave.h"
 
 #include "DialogLook.h"
+#include "HelpSystem.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -27,7 +28,6 @@ constexpr int kPanelTops[] = {16, 88, 160, 232};
 constexpr int kLeftColumn = 16;
 constexpr int kRightColumn = 312;
 constexpr int kNameLength = 255; // longest name the name box takes
-constexpr char kHelpContextProperty[] = "helpContext";
 constexpr char kTagProperty[] = "Tag";
 
 // The buttons of slots 1 to 8, as the form names them.
@@ -48,20 +48,6 @@ void CopySavedFields(const GameSession& from, GameSession& to) {
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The first help context on `widget` or, going outward, its parents.
-int ContextAround(const QWidget* widget) {
-    for (; widget != nullptr; widget = widget->parentWidget()) {
-        const int context = widget->property(kHelpContextProperty).toInt();
-        if (context != 0) {
-            return context;
-        }
-        if (widget->isWindow()) {
-            break;
-        }
-    }
-    return 0;
 }
 
 // The panels' texts are in the plain face, under the dialog's bold one.
@@ -100,15 +86,14 @@ std::optional<QString> AskSaveName(QWidget* parent, const QString& name) {
 
 } // namespace
 
-TLoadSave::TLoadSave(GameSession& session, const GameRecordFile& records, LoadSaveMode mode, HelpRequest help,
-                     QWidget* parent)
-    : QDialog(parent), session_(session), records_(records), mode_(mode), help_(std::move(help)) {
+TLoadSave::TLoadSave(GameSession& session, const GameRecordFile& records, LoadSaveMode mode, QWidget* parent)
+    : QDialog(parent), session_(session), records_(records), mode_(mode) {
     setObjectName(QStringLiteral("LoadSave"));
     SetDialogFrame(*this, kClientWidth, kClientHeight);
     QFont bold = DialogFont(kFontHeight);
     bold.setBold(true);
     setFont(bold);
-    setProperty(kHelpContextProperty, kLoadSaveHelpContext);
+    SetHelpContext(*this, kSaveOpenContext);
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
@@ -123,8 +108,8 @@ TLoadSave::TLoadSave(GameSession& session, const GameRecordFile& records, LoadSa
     HelpBtn = new QPushButton(GlyphIcon(ButtonGlyph::Help), QStringLiteral("&Help"), this);
     HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
     HelpBtn->setGeometry(8, 316, 97, 37);
-    HelpBtn->setProperty(kHelpContextProperty, kLoadSaveHelpContext);
-    connect(HelpBtn, &QPushButton::clicked, this, [this] { ShowHelpFor(HelpBtn); });
+    SetHelpContext(*HelpBtn, kSaveOpenContext);
+    connect(HelpBtn, &QPushButton::clicked, this, [this] { RequestHelp(*HelpBtn); });
 
     CancelBtn = new QPushButton(GlyphIcon(ButtonGlyph::Cancel), QStringLiteral("&Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
@@ -238,22 +223,6 @@ void TLoadSave::done(int result) {
     QDialog::done(result);
 }
 
-void TLoadSave::ShowHelpFor(const QWidget* widget) const {
-    const int context = ContextAround(widget);
-    if (context != 0 && help_) {
-        help_(context);
-    }
-}
-
-void TLoadSave::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        ShowHelpFor(focusWidget() != nullptr ? focusWidget() : this);
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
 // Enter in a slot's name edit chooses that slot.
 bool TLoadSave::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
@@ -271,12 +240,12 @@ bool TLoadSave::eventFilter(QObject* watched, QEvent* event) {
 }
 
 LoadSaveOutcome RunLoadSaveDialog(QWidget* parent, GameSession& session, const GameRecordFile& records,
-                                  LoadSaveMode mode, HelpRequest help) {
+                                  LoadSaveMode mode) {
     LoadSaveOutcome outcome;
     outcome.mode = mode;
     // On the heap and watched: should the window behind go while the dialog
     // is up, it takes the dialog with it.
-    QPointer<TLoadSave> dialog = new TLoadSave(session, records, mode, std::move(help), parent);
+    QPointer<TLoadSave> dialog = new TLoadSave(session, records, mode, parent);
     if (auto error = dialog->FormCreate()) {
         delete dialog;
         outcome.end = LoadSaveEnd::NotOpened;

@@ -8,7 +8,6 @@
 #include <QDialog>
 
 #include <array>
-#include <functional>
 #include <optional>
 
 class QFrame;
@@ -37,18 +36,15 @@ struct LoadSaveOutcome {
     bool RepaintNeeded() const { return mode == LoadSaveMode::Open && end != LoadSaveEnd::NotOpened; }
 };
 
-// Opens the help page of a context number.
-using HelpRequest = std::function<void(int helpContext)>;
-
-inline constexpr int kLoadSaveHelpContext = 41008;
-
 // Runs the dialog modally over `parent`. The saved fields of `session` end as
 // "CurrentGame" holds them: the game in play after a save or a cancel, the
 // opened slot after an open, with GameName "CurrentGame" and today's date.
 // When the game in play cannot be parked the dialog does not open, the
 // session is untouched and the error comes back for the caller to show.
+// Help (its Help button, F1) goes to the help system listening on the
+// application.
 LoadSaveOutcome RunLoadSaveDialog(QWidget* parent, GameSession& session, const GameRecordFile& records,
-                                  LoadSaveMode mode, HelpRequest help);
+                                  LoadSaveMode mode);
 
 // The dialog itself: eight panels side by side, each with the slot's name,
 // date, credits and borrowed credits and an OK button that saves into the
@@ -59,7 +55,7 @@ class TLoadSave final : public QDialog {
     Q_OBJECT
 
 public:
-    TLoadSave(GameSession& session, const GameRecordFile& records, LoadSaveMode mode, HelpRequest help,
+    TLoadSave(GameSession& session, const GameRecordFile& records, LoadSaveMode mode,
               QWidget* parent = nullptr);
 
     // Parks the game in play in "CurrentGame", sets the caption and lists the
@@ -86,7 +82,6 @@ public:
     void done(int result) override;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -107,12 +102,10 @@ private:
     // Writes the session as "CurrentGame" and, when that works, keeps it as
     // the game to give back at the close.
     std::optional<RecordWriteError> ParkGameInPlay();
-    void ShowHelpFor(const QWidget* widget) const;
 
     GameSession& session_;
     const GameRecordFile& records_;
     LoadSaveMode mode_;
-    HelpRequest help_;
     GameSession parked_; // the saved fields as "CurrentGame" holds them
     bool created_ = false;
     bool closed_ = false;

@@ -4,6 +4,7 @@
 #include "DialogLook.h"
 #include "Dialogs.h"
 #include "GameSession.h"
+#include "HelpSystem.h"
 
 #include <QImageReader>
 #include <QLabel>
@@ -15,13 +16,12 @@ namespace {
 
 constexpr int kDesignWidth = 632;
 constexpr int kDesignHeight = 413;
-constexpr int kHelpContext = 41010;
 
 } // namespace
 
 TPaychart::TPaychart(const GameSession& session, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Payoff Chart"));
-    setProperty("helpContext", kHelpContext);
+    SetHelpContext(*this, kPayoffChartContext);
     setFont(DialogFont(13));
     SetDialogFrame(*this, kDesignWidth, kDesignHeight);
     Image1 = new QLabel(this);

@@ -11,7 +11,6 @@ namespace {
 constexpr std::int32_t kNewGameCredits = 1000;
 constexpr std::int32_t kNewGameNudges = 3;
 constexpr std::int32_t kMaxCoins = 3;
-constexpr int kPendingTrackMark = 10;
 
 constexpr std::int64_t ToMicroseconds(double seconds) {
     return static_cast<std::int64_t>(seconds * 1'000'000.0 + 0.5);
@@ -103,7 +102,7 @@ void GameEngine::Spin() {
     }
     // A piece that cannot be opened ends this spin request, before the bet
     // is looked at; nothing is pending any more, so the next one spins.
-    if (s.MusicTrack >= kPendingTrackMark && host_.StartPendingTrack() == TrackStart::Failed) {
+    if (s.MusicTrack >= kPendingMark && host_.StartPendingTrack() == TrackStart::Failed) {
         return;
     }
 
@@ -172,7 +171,7 @@ void GameEngine::AnimateSpin() {
                         offset[r] += kMotionStripHeight;
                     }
                 } else if (phase == kReelStopPhase) {
-                    PlayReelStop();
+                    host_.PlayReelStop();
                     host_.DrawReel(reel);
                 } else if (phase <= kReelStopPhase + static_cast<int>(kBounceShifts.size())) {
                     const int step = phase - kReelStopPhase - 1;
@@ -201,7 +200,7 @@ void GameEngine::AnimateSpin() {
                 continue;
             }
             if (frame - kReelFrameLag * reel < kReelStopPhase) {
-                PlayReelStop();
+                host_.PlayReelStop();
             }
             host_.DrawReel(reel);
         }
@@ -252,9 +251,9 @@ void GameEngine::EvaluatePayline() {
     // does not wait for it.
     const SoundWait wait = s.StopRequested ? SoundWait::NoWait : SoundWait::WaitForEnd;
     if (s.WinAmount > s.Bet) {
-        PlayWinSound(a, wait);
+        host_.PlayWinSound(a, wait);
     } else if (s.WinAmount > 0 && s.WinAmount == s.Bet) {
-        PlayWinSound(kBonusSymbol, wait);
+        host_.PlayWinSound(kBonusSymbol, wait);
     }
 
     if (s.WinAmount > 0) {
@@ -285,7 +284,7 @@ void GameEngine::CountWinnings() {
         SaturatingAdd(s.Credits, step);
         s.WinAmount -= step;
         paid += step;
-        PlayCountTick();
+        host_.PlayCountTick();
         host_.DrawCredits();
         host_.DrawWinnings(paid);
         // While the window closes the rest is paid at once, so the game that
@@ -305,7 +304,7 @@ void GameEngine::BetOne() {
         host_.ShowInformation(kOutOfCreditsText);
         return;
     }
-    PlayCoin();
+    host_.PlayCoin();
     ++s.Bet;
     --s.Credits;
     host_.DrawCredits();
@@ -325,7 +324,7 @@ void GameEngine::BetMax() {
         --s.Credits;
         host_.DrawCredits();
         host_.DrawBet();
-        PlayCoin();
+        host_.PlayCoin();
     }
     if (s.Bet == kMaxCoins) {
         Spin();
@@ -367,7 +366,7 @@ void GameEngine::RunNudge(int reel) {
     }
     s.ReelPos[r] = newPosition;
 
-    PlayReelStop();
+    host_.PlayReelStop();
     ShakeReel(reel);
 
     // The nudge pays at the coins of the spin just played. Coins already
@@ -431,7 +430,7 @@ void GameEngine::FormMouseDown(int x, int y) {
                 NudgeReel(column);
             }
         } else {
-            PlayNoNudge();
+            host_.PlayNoNudge();
         }
     }
     if (InBand(kButtonRow, fieldY) && !Busy()) {
@@ -478,36 +477,6 @@ void GameEngine::Timer3Timer() {
     GameSession& s = session_;
     s.NudgeColour = s.NudgeColour == kNudgeYellow ? kNudgeGrey : kNudgeYellow;
     host_.DrawNudgeLabels(s.NudgeColour);
-}
-
-void GameEngine::PlayReelStop() {
-    if (session_.SoundOn) {
-        host_.PlayReelStop();
-    }
-}
-
-void GameEngine::PlayCountTick() {
-    if (session_.SoundOn) {
-        host_.PlayCountTick();
-    }
-}
-
-void GameEngine::PlayWinSound(int sound, SoundWait wait) {
-    if (session_.SoundOn) {
-        host_.PlayWinSound(sound, wait);
-    }
-}
-
-void GameEngine::PlayCoin() {
-    if (session_.SoundOn) {
-        host_.PlayCoin();
-    }
-}
-
-void GameEngine::PlayNoNudge() {
-    if (session_.SoundOn) {
-        host_.PlayNoNudge();
-    }
 }
 
 } // namespace morrow

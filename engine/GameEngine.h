@@ -91,13 +91,6 @@ public:
     void SetupTrickPrizes();
     void CountWinnings();
 
-    // Sound operations: each asks the host only while sound is on.
-    void PlayReelStop();
-    void PlayCountTick();
-    void PlayWinSound(int sound, SoundWait wait);
-    void PlayCoin();
-    void PlayNoNudge();
-
 private:
     void WaitUntil(std::int64_t deadline);
     void CloseNudgeOffer(); // greys the captions and stops their flashing

@@ -65,7 +65,8 @@ public:
     virtual void DrawPayline() = 0;
     virtual void RepaintWindow() = 0;
 
-    // Sound effects. The engine asks only when sound is switched on.
+    // Sound effects. The host plays none while sound is switched off
+    // (GameSession::SoundOn), waited ones included; the engine asks regardless.
     virtual void PlayReelStop() = 0;
     virtual void PlayCountTick() = 0;
     virtual void PlayWinSound(int sound, SoundWait wait) = 0;

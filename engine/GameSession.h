@@ -51,7 +51,7 @@ struct GameSession {
     // Options and environment.
     bool SoundOn = true;
     bool MusicOn = true;
-    std::int32_t MusicTrack = 0;
+    std::int32_t MusicTrack = 0; // a file index 0..7, or one of the values below
     std::array<std::string, kMusicFileCount> MusicFiles{};
     std::string ProgramDir; // with its trailing separator
     std::string GameTitle;
@@ -61,6 +61,11 @@ struct GameSession {
     std::int32_t FieldLeft = 0;
     std::int32_t FieldTop = 0;
 };
+
+// `MusicTrack` values besides the file indexes 0..7.
+inline constexpr std::int32_t kBeforeFirstTrack = -1; // only inside the start-up tick
+inline constexpr std::int32_t kNoMusicTrack = 9;      // none of the music files exists
+inline constexpr std::int32_t kPendingMark = 10;      // added: chosen, not started yet
 
 // Adds to a counter without ever leaving the signed 32-bit range: a sum past
 // the top stays at the top, one past the bottom at the bottom.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TempDir.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -12,33 +14,6 @@
 #include <vector>
 
 namespace morrow::test {
-
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "morrow-audio-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot make a temporary directory");
-        }
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
-    // The directory with its trailing separator, as the game's ProgramDir.
-    std::string ProgramDir() const { return path_.string() + "/"; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

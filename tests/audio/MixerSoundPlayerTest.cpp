@@ -2,8 +2,10 @@
 #include "AudioDevice.h"
 #include "AudioTestFiles.h"
 
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -13,16 +15,19 @@
 namespace morrow {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-milliseconds Since(Clock::time_point start) {
-    return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+// Frames the output has mixed, counted on the audio thread: the sound's own
+// time, which a busy machine cannot stretch as it stretches the wall clock.
+std::atomic<long long> gFramesMixed{0};
+
+void CountFrames(void* /*unused*/, Uint8* /*stream*/, int length) {
+    gFramesMixed += length / 4; // 16-bit stereo
 }
 
-// The real player on the output the suite gives it (SDL's dummy driver, which
-// plays in real time to within a few per cent, in buffers of 11.6 ms), with
-// tone files of known lengths.
+// The real player on the output the suite gives it (SDL's dummy driver, in
+// buffers of 11.6 ms), with tone files of known lengths. Lengths are measured
+// in the frames the output mixed.
 class MixerSoundPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -30,6 +35,14 @@ protected:
             << "no sound output, not even the dummy driver";
         test::WriteFile(dir_.File("long.wav"), test::ToneWav(1500));
         test::WriteFile(dir_.File("short.wav"), test::ToneWav(300));
+        Mix_SetPostMix(&CountFrames, nullptr);
+    }
+    void TearDown() override { Mix_SetPostMix(nullptr, nullptr); }
+
+    void StartCounting() { gFramesMixed = 0; }
+    // Milliseconds of output mixed since StartCounting.
+    double MixedMilliseconds() {
+        return 1000.0 * static_cast<double>(gFramesMixed.load()) / device_.SampleRate();
     }
 
     test::TempDir dir_;
@@ -39,11 +52,11 @@ protected:
 
 // A waited sound returns after its length, not before and not much later.
 TEST_F(MixerSoundPlayerTest, AWaitedSoundReturnsAfterItsLength) {
-    const auto start = Clock::now();
+    StartCounting();
     player_.PlayFile(dir_.File("short.wav"), SoundWait::WaitForEnd);
-    const milliseconds took = Since(start);
-    EXPECT_GE(took.count(), 240) << "returned before the 300 ms sound was over";
-    EXPECT_LE(took.count(), 600) << "kept the game waiting long after the 300 ms sound";
+    const double took = MixedMilliseconds();
+    EXPECT_GE(took, 290.0) << "returned before the 300 ms sound was over";
+    EXPECT_LE(took, 1000.0) << "kept the game waiting long after the 300 ms sound";
     EXPECT_FALSE(player_.IsPlaying());
 }
 
@@ -52,18 +65,40 @@ TEST_F(MixerSoundPlayerTest, AWaitedSoundReturnsAfterItsLength) {
 TEST_F(MixerSoundPlayerTest, ANewSoundCutsOffTheOnePlaying) {
     player_.PlayFile(dir_.File("long.wav"), SoundWait::NoWait);
     EXPECT_TRUE(player_.IsPlaying());
-    const auto start = Clock::now();
+    StartCounting();
     player_.PlayFile(dir_.File("short.wav"), SoundWait::WaitForEnd);
-    EXPECT_LE(Since(start).count(), 600)
+    EXPECT_LT(MixedMilliseconds(), 1400.0)
         << "the waited sound lasted as long as the one it should have cut off";
     EXPECT_TRUE(player_.WaitUntilQuiet(milliseconds(0))) << "the first sound kept playing under the second";
 
     // A missing file is silent, and it still replaces what was playing.
     player_.PlayFile(dir_.File("long.wav"), SoundWait::NoWait);
-    const auto missingStart = Clock::now();
     player_.PlayFile(dir_.File("missing.wav"), SoundWait::WaitForEnd);
-    EXPECT_LE(Since(missingStart).count(), 100) << "waiting for a missing sound must not wait";
-    EXPECT_FALSE(player_.IsPlaying());
+    EXPECT_FALSE(player_.IsPlaying()) << "waiting for a missing sound must not wait";
+}
+
+// An output that stops taking samples never ends a waited sound: the wait
+// ends at the sound's length and a second more, on the player's clock, and
+// the sound is cut off so that the game goes on in quiet.
+TEST_F(MixerSoundPlayerTest, AWaitedSoundOnAStalledOutputIsCutOffAfterItsBound) {
+    auto fakeNow = std::chrono::steady_clock::time_point{};
+    bool stalled = false;
+    WaitClock clock{[&fakeNow] { return fakeNow; },
+                    [&fakeNow, &stalled](milliseconds span) {
+                        if (!stalled) {
+                            Mix_Pause(-1); // the output stalls: the sound stays "playing"
+                            stalled = true;
+                        }
+                        fakeNow += span;
+                    }};
+    MixerSoundPlayer player(device_, clock);
+    player.PlayFile(dir_.File("short.wav"), SoundWait::WaitForEnd);
+    const auto waited = std::chrono::duration_cast<milliseconds>(fakeNow.time_since_epoch());
+    Mix_Resume(-1);
+    ASSERT_TRUE(stalled);
+    EXPECT_GE(waited, milliseconds(300) + MixerSoundPlayer::kWaitedSoundSlack);
+    EXPECT_LE(waited, milliseconds(310) + MixerSoundPlayer::kWaitedSoundSlack);
+    EXPECT_FALSE(player.IsPlaying()) << "the stalled sound was left to play on";
 }
 
 // A memory image is the player's own copy: it plays with the caller's bytes
@@ -74,11 +109,11 @@ TEST_F(MixerSoundPlayerTest, AMemoryImagePlaysAfterItsFileAndBytesAreGone) {
     bytes.reset();
     std::filesystem::remove(dir_.File("short.wav"));
 
-    const auto start = Clock::now();
+    StartCounting();
     player_.PlayImage(image);
     EXPECT_TRUE(player_.IsPlaying()) << "the image did not start";
-    EXPECT_TRUE(player_.WaitUntilQuiet(milliseconds(2000)));
-    EXPECT_GE(Since(start).count(), 320) << "the 400 ms image did not play its whole length";
+    EXPECT_TRUE(player_.WaitUntilQuiet(milliseconds(10000)));
+    EXPECT_GE(MixedMilliseconds(), 390.0) << "the 400 ms image did not play its whole length";
 
     const std::vector<std::uint8_t> damaged{'R', 'I', 'F', 'F', 0, 1, 2};
     const SoundImage broken = player_.AddImage("damaged.wav", damaged);

@@ -3,6 +3,9 @@
 
 #include "TLoadSave.h"
 
+#include "HelpSystem.h"
+#include "HelpWindow.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QInputDialog>
@@ -11,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -96,7 +100,7 @@ private:
                 modal->close();
             }
         });
-        return RunLoadSaveDialog(nullptr, session_, *records_, mode, [this](int c) { help_.push_back(c); });
+        return RunLoadSaveDialog(nullptr, session_, *records_, mode);
     }
     GameSession Slot(int slot) const {
         GameSession game;
@@ -108,7 +112,6 @@ private:
     QString path_;
     std::unique_ptr<GameRecordFile> records_;
     GameSession session_;
-    std::vector<int> help_;
 };
 
 void TLoadSaveTest::init() {
@@ -121,7 +124,6 @@ void TLoadSaveTest::init() {
         },
         "/");
     session_ = GameInPlay();
-    help_.clear();
 }
 
 void TLoadSaveTest::leavingWithoutSavingKeepsTheGameInPlay_data() {
@@ -247,12 +249,27 @@ void TLoadSaveTest::openSlot6ContinuesAfterRestart() {
 }
 
 // The listing of saved and unsaved slots, while the game in play stays as it
-// is; the captions; help from the Help button and from F1 in a name edit.
+// is; the captions; help from the Help button and from F1 in a name edit,
+// answered by the game's help system as in the game.
 void TLoadSaveTest::listsTheSlotsAndAsksForHelp() {
     const std::string forty = "A name of forty characters for slot one!";
     QVERIFY(!records_->WriteGameRecord(GameInPlay(), 0, forty));
+    QTemporaryDir cache;
+    HelpSystem help(QStringLiteral(MORROW_PROGRAM_DIR "/Morrow.hlp"), cache.path());
+    QStringList problems;
+    help.SetProblemReporter([&problems](const QString& message) { problems << message; });
+    help.ListenOn(*QCoreApplication::instance());
+    const QUrl savingPage = help.TopicUrl(41008);
+    QVERIFY2(!savingPage.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    std::vector<int> asked; // the context of each page shown
+    const auto pageShown = [&help, &asked, savingPage] {
+        if (help.Window() != nullptr && help.Window()->isVisible()) {
+            asked.push_back(help.Window()->Browser()->source() == savingPage ? 41008 : -1);
+            help.Window()->close();
+        }
+    };
 
-    TLoadSave save(session_, *records_, LoadSaveMode::Save, [this](int c) { help_.push_back(c); });
+    TLoadSave save(session_, *records_, LoadSaveMode::Save);
     QVERIFY(!save.FormCreate());
     QCOMPARE(save.windowTitle(), QStringLiteral("Save a Game -- Select Game Slot"));
     QCOMPARE(session_.GameName, std::string("whatever"));
@@ -269,14 +286,17 @@ void TLoadSaveTest::listsTheSlotsAndAsksForHelp() {
     save.show();
     QVERIFY(QTest::qWaitForWindowExposed(&save));
     save.HelpBtn->click();
+    pageShown();
+    save.activateWindow();
     save.NameEdit(4)->setFocus();
     QTest::keyClick(save.NameEdit(4), Qt::Key_F1);
-    QCOMPARE(help_, (std::vector<int>{41008, 41008}));
+    pageShown();
+    QCOMPARE(asked, (std::vector<int>{41008, 41008}));
     QCOMPARE(save.property("helpContext").toInt(), 41008);
     QCOMPARE(save.HelpBtn->property("helpContext").toInt(), 41008);
     save.reject();
 
-    TLoadSave open(session_, *records_, LoadSaveMode::Open, {});
+    TLoadSave open(session_, *records_, LoadSaveMode::Open);
     QVERIFY(!open.FormCreate());
     QCOMPARE(open.windowTitle(), QStringLiteral("Open a Game -- Select Game Slot"));
 }
@@ -289,7 +309,7 @@ void TLoadSaveTest::refusedWritesKeepTheGameInPlay() {
     plain.close();
     const GameRecordFile blocked(dir_->filePath(QStringLiteral("plain/Morrow.ini")).toStdString());
     // Shown, the dialog would wait for the watchdog and end as Cancelled.
-    const LoadSaveOutcome refused = RunLoadSaveDialog(nullptr, session_, blocked, LoadSaveMode::Open, {});
+    const LoadSaveOutcome refused = RunLoadSaveDialog(nullptr, session_, blocked, LoadSaveMode::Open);
     QCOMPARE(refused.end, LoadSaveEnd::NotOpened);
     QCOMPARE(QString::fromStdString(refused.error.value_or(RecordWriteError{}).message),
              QStringLiteral("Unable to write to Morrow.ini"));

@@ -57,6 +57,7 @@ struct EngineRig {
     GameEngine engine{session, host, 1};
 
     EngineRig() {
+        host.soundOn = &session.SoundOn;
         SetupReels(session);
         engine.NewGame();
         host.calls.clear();

@@ -26,6 +26,9 @@ public:
     std::int64_t now = 0;
     // How long a sound played to its end keeps the game waiting.
     std::int64_t waitedSoundMicroseconds = 0;
+    // The game's sound switch: like the real host, the fake plays (and
+    // waits for) nothing while it is off.
+    const bool* soundOn = nullptr;
     std::vector<HostCall> calls;
     std::map<GameTimer, bool> timerRunning{{GameTimer::Timer2, true}, {GameTimer::Timer3, false}};
     std::vector<std::string> messages;
@@ -95,16 +98,22 @@ public:
     void DrawPayline() override { Log("DrawPayline"); }
     void RepaintWindow() override { Log("RepaintWindow"); }
 
-    void PlayReelStop() override { Log("PlayReelStop"); }
-    void PlayCountTick() override { Log("PlayCountTick"); }
+    void PlayReelStop() override { Sound("PlayReelStop"); }
+    void PlayCountTick() override { Sound("PlayCountTick"); }
     void PlayWinSound(int sound, SoundWait wait) override {
+        if (!SoundIsOn()) {
+            return;
+        }
         Log("PlayWinSound " + std::to_string(sound) + (wait == SoundWait::WaitForEnd ? " wait" : " nowait"));
         if (wait == SoundWait::WaitForEnd) {
             now += waitedSoundMicroseconds;
         }
     }
-    void PlayCoin() override { Log("PlayCoin"); }
+    void PlayCoin() override { Sound("PlayCoin"); }
     void PlayNoNudge() override {
+        if (!SoundIsOn()) {
+            return;
+        }
         Log("PlayNoNudge");
         now += waitedSoundMicroseconds;
     }
@@ -135,6 +144,13 @@ public:
     TrackStart pendingTrackStart = TrackStart::Started;
 
 private:
+    bool SoundIsOn() const { return soundOn == nullptr || *soundOn; }
+    void Sound(const std::string& what) {
+        if (SoundIsOn()) {
+            Log(what);
+        }
+    }
+
     struct Scheduled {
         std::int64_t at;
         std::function<void()> action;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GameRecordFile.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,35 +13,6 @@
 #include <string>
 
 namespace morrow::test {
-
-enum class TempPlace { Disk, Memory };
-
-// A fresh directory, removed with its contents when the object goes. In
-// memory (/dev/shm) the stress tests' many flushes cost nothing; locks and
-// renames behave the same there.
-class TempDir {
-public:
-    explicit TempDir(TempPlace place = TempPlace::Disk) {
-        std::error_code error;
-        const bool inMemory = place == TempPlace::Memory && std::filesystem::is_directory("/dev/shm", error);
-        std::string name =
-            ((inMemory ? "/dev/shm" : std::filesystem::temp_directory_path()) / "morrow-XXXXXX");
-        if (::mkdtemp(name.data()) == nullptr) {
-            ADD_FAILURE() << "cannot create a temporary directory " << name;
-        }
-        path_ = name;
-    }
-    ~TempDir() {
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline std::string ReadText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
