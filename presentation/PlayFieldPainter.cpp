@@ -1,6 +1,7 @@
 #include "PlayFieldPainter.h"
 
 #include "FieldLayout.h"
+#include "Reels.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -65,16 +66,6 @@ void CopyInto(QImage& target, QPoint at, const QImage& source, const QRect& from
     QPainter painter(&target);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(at, source, from);
-}
-
-// The symbol digit at a 1-based strip position, wrapping past 30 to 1.
-int SymbolAt(const std::string& strip, std::int32_t position) {
-    if (strip.empty()) {
-        return 0;
-    }
-    const auto length = static_cast<std::int32_t>(strip.size());
-    const std::int32_t index = ((position - 1) % length + length) % length;
-    return strip[static_cast<std::size_t>(index)] - '0';
 }
 
 } // namespace
@@ -160,7 +151,7 @@ void PlayFieldPainter::DrawReel(int reel) {
     const auto r = static_cast<std::size_t>(reel);
     const QPoint origin = ReelOrigin(reel);
     for (int row = 0; row < 3; ++row) {
-        const int symbol = SymbolAt(session_.ReelStrip[r], session_.ReelPos[r] + row);
+        const int symbol = SymbolAt(session_, reel, session_.ReelPos[r] + row);
         CopyInto(canvas_, origin + QPoint(0, row * kSymbolSize), bitmaps_.SymbolBitmap, SymbolTile(symbol));
     }
     Update({origin, QSize(kSymbolSize, kReelHeight)});
@@ -207,7 +198,7 @@ void PlayFieldPainter::BeginNudgeSlide(int reel, std::int32_t newPosition) {
     QImage work(kSymbolSize, 4 * kSymbolSize, QImage::Format_RGB32);
     work.fill(Qt::black);
     for (int row = 0; row < 4; ++row) {
-        const int symbol = SymbolAt(session_.ReelStrip[r], newPosition + row);
+        const int symbol = SymbolAt(session_, reel, newPosition + row);
         CopyInto(work, {0, row * kSymbolSize}, bitmaps_.SymbolBitmap, SymbolTile(symbol));
     }
     slideWork_[r] = std::move(work);
@@ -221,8 +212,8 @@ void PlayFieldPainter::DrawNudgeSlide(int reel, int top) {
 }
 
 void PlayFieldPainter::BeginShakeReel(int reel) {
-    shakeWork_[static_cast<std::size_t>(reel)] =
-        canvas_.copy(QRect(Field(kShakeLeft + kReelPitch * reel, kShakeTop), QSize(kSymbolSize, kShakeHeight)));
+    shakeWork_[static_cast<std::size_t>(reel)] = canvas_.copy(
+        QRect(Field(kShakeLeft + kReelPitch * reel, kShakeTop), QSize(kSymbolSize, kShakeHeight)));
 }
 
 // The rows a shifted copy leaves uncovered keep whatever they showed.
@@ -327,7 +318,8 @@ void PlayFieldPainter::DrawCoinsLabel() {
     Update(panel);
     const QString coins = QStringLiteral("Coins");
     if (small) {
-        WriteCaption(coins, {session_.ScreenWidth - kColumnRightMargin - CaptionWidth(coins), kCoinsCaptionY});
+        WriteCaption(coins,
+                     {session_.ScreenWidth - kColumnRightMargin - CaptionWidth(coins), kCoinsCaptionY});
     } else {
         WriteCaption(coins, Field(W() / 2 - CaptionWidth(coins) / 2, CaptionTop()));
     }
