@@ -82,11 +82,13 @@ private:
     QPoint Field(int x, int y) const { return {session_.FieldLeft + x, session_.FieldTop + y}; }
     QPoint ReelOrigin(int reel) const { return Field(kReelLeft + kReelPitch * reel, kReelTop); }
     QRect SymbolTile(int symbol) const;
-    int CaptionTop() const;
+    // 0, 1, 2 for the small, medium and large layouts.
+    int LayoutIndex() const;
+    void WriteCaptionAt(int caption, const QString& text);
     // Writes white text on black with its top-left corner at `at`.
     void WriteCaption(const QString& text, QPoint at);
     int CaptionWidth(const QString& text) const;
-    void DrawCounter(std::int32_t value, QPoint anchor, DigitInk ink, DigitAlign align);
+    void DrawCounter(int counter, std::int32_t value);
     void Update(const QRect& rect) const;
 
     QImage& canvas_;
