@@ -15,13 +15,15 @@ constexpr DigitCell kLargeCell{32, 42};
 // A number is at most this many digits long (the widest 32-bit value).
 constexpr std::size_t kMostDigits = 10;
 
-const QImage& StripFor(const DigitStrips& strips, DigitCell cell, DigitInk ink) {
+// The index of a strip in DigitStrips' order: red small, green small, red
+// large, green large.
+std::size_t StripIndex(DigitCell cell, DigitInk ink) {
     const bool large = cell.width == kLargeCell.width;
-    if (ink == DigitInk::Green) {
-        return large ? strips.GreenLarge : strips.GreenSmall;
-    }
-    return large ? strips.DigitsLarge : strips.DigitsSmall;
+    return (large ? 2U : 0U) + (ink == DigitInk::Green ? 1U : 0U);
 }
+
+constexpr std::array<QImage DigitStrips::*, 4> kStrips{&DigitStrips::DigitsSmall, &DigitStrips::GreenSmall,
+                                                       &DigitStrips::DigitsLarge, &DigitStrips::GreenLarge};
 
 // The strips hold no minus sign. A seven-segment minus is the middle bar
 // alone, which is exactly what an 8 has and a 0 lacks: the pixels where the
@@ -29,9 +31,8 @@ const QImage& StripFor(const DigitStrips& strips, DigitCell cell, DigitInk ink) 
 QImage MinusCell(const QImage& strip, DigitCell cell) {
     QImage minus(cell.width, cell.height, QImage::Format_RGB32);
     minus.fill(Qt::black);
-    const QImage zero = strip.copy(0, 0, cell.width, cell.height).convertToFormat(QImage::Format_RGB32);
-    const QImage eight =
-        strip.copy(8 * cell.width, 0, cell.width, cell.height).convertToFormat(QImage::Format_RGB32);
+    const QImage zero = strip.copy(0, 0, cell.width, cell.height);
+    const QImage eight = strip.copy(8 * cell.width, 0, cell.width, cell.height);
     if (zero.isNull() || eight.isNull()) {
         return minus;
     }
@@ -53,6 +54,13 @@ DigitStrips DigitStrips::LoadEmbedded() {
     strips.GreenSmall.load(QString::fromLatin1(art::kGreenSmall));
     strips.DigitsLarge.load(QString::fromLatin1(art::kDigitsLarge));
     strips.GreenLarge.load(QString::fromLatin1(art::kGreenLarge));
+    // The strips are 16-colour pictures; converted once here, every copy
+    // from them is a plain one.
+    for (std::size_t i = 0; i < strips.Minus.size(); ++i) {
+        QImage& strip = strips.*kStrips[i];
+        strip = strip.convertToFormat(QImage::Format_RGB32);
+        strips.Minus[i] = MinusCell(strip, i < 2 ? kSmallCell : kLargeCell);
+    }
     return strips;
 }
 
@@ -63,7 +71,8 @@ DigitCell DigitCellFor(std::int32_t screenWidth) {
 QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenWidth, std::int32_t value,
                  int x, int y, DigitInk ink, DigitAlign align) {
     const DigitCell cell = DigitCellFor(screenWidth);
-    const QImage& strip = StripFor(strips, cell, ink);
+    const std::size_t index = StripIndex(cell, ink);
+    const QImage& strip = strips.*kStrips[index];
 
     const bool negative = value < 0;
     const std::int64_t magnitude = negative ? -static_cast<std::int64_t>(value) : value;
@@ -92,7 +101,7 @@ QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenW
         const QPoint at(x + i * cell.width, y);
         const char c = text[static_cast<std::size_t>(i)];
         if (c == '-') {
-            painter.drawImage(at, MinusCell(strip, cell));
+            painter.drawImage(at, strips.Minus[index]);
             continue;
         }
         const int digit = c - '0';

@@ -3,6 +3,7 @@
 
 #include <QImage>
 
+#include <array>
 #include <cstdint>
 
 namespace morrow {
@@ -15,8 +16,12 @@ struct DigitStrips {
     QImage GreenSmall;
     QImage DigitsLarge;
     QImage GreenLarge;
+    // The minus glyph of each strip, in the strip's order above; made once,
+    // when the strips are loaded.
+    std::array<QImage, 4> Minus;
 
-    // The strips embedded in the program (Morrow::Art).
+    // The strips embedded in the program (Morrow::Art), in the canvas's own
+    // pixel format, with their minus glyphs.
     static DigitStrips LoadEmbedded();
 };
 
@@ -43,7 +48,7 @@ DigitCell DigitCellFor(std::int32_t screenWidth);
 // a number gets shorter is erased). A negative value gets a minus sign in
 // the counter's own ink. The digit size follows `screenWidth`. Returns the
 // rectangle painted.
-QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenWidth,
-                 std::int32_t value, int x, int y, DigitInk ink, DigitAlign align);
+QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenWidth, std::int32_t value,
+                 int x, int y, DigitInk ink, DigitAlign align);
 
 } // namespace morrow
