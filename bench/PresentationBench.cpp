@@ -74,6 +74,25 @@ void BM_FullRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMicrosecond);
 
+// Loading the play field's pictures as start-up does (800 x 600, so the
+// sprites and blood too).
+void BM_LoadBitmaps(benchmark::State& state) {
+    GameSession session;
+    const QByteArray dir = qgetenv("MORROW_PROGRAM_DIR");
+    session.ProgramDir = (dir.isEmpty() ? std::string(MORROW_PROGRAM_DIR) : dir.toStdString()) + "/";
+    session.ScreenWidth = 800;
+    session.ScreenHeight = 600;
+    for (auto _ : state) {
+        PlayFieldBitmaps bitmaps = CreateBitmaps(800);
+        if (!LoadBitmaps(bitmaps, session, 32)) {
+            state.SkipWithError("pictures missing from the program directory");
+            return;
+        }
+        benchmark::DoNotOptimize(bitmaps.InterfaceBitmap.constBits());
+    }
+}
+BENCHMARK(BM_LoadBitmaps)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 // Painting text needs a QGuiApplication; offscreen unless told otherwise.

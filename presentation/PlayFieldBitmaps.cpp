@@ -6,10 +6,8 @@
 
 #include <QFileInfo>
 
-#include <future>
 #include <optional>
 #include <utility>
-#include <vector>
 
 namespace morrow {
 
@@ -40,12 +38,15 @@ PlayFieldBitmaps CreateBitmaps(std::int32_t screenWidth) {
 }
 
 bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColourBits) {
-    // The pictures are decoded side by side, each on a thread of its own:
-    // they are read before the window first shows.
-    std::vector<std::pair<QImage*, std::future<std::optional<QImage>>>> loads;
+    // A missing or unreadable file leaves its picture as it was.
+    bool result = true;
     auto load = [&](QImage& bitmap, const char* fileName) {
         const QString path = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(fileName);
-        loads.emplace_back(&bitmap, std::async(std::launch::async, ReadPicture, path));
+        if (std::optional<QImage> picture = ReadPicture(path)) {
+            bitmap = std::move(*picture);
+        } else {
+            result = false;
+        }
     };
     if (screenColourBits < kHighColourBits) {
         load(bitmaps.InterfaceBitmap, art::kPlayField256File);
@@ -63,15 +64,6 @@ bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColo
         load(bitmaps.BatBitmap, art::kBatFile);
         load(bitmaps.GhoulBitmap, art::kGhoulFile);
         load(bitmaps.SkeletonBitmap, art::kSkeletonFile);
-    }
-    // A missing or unreadable file leaves its picture as it was.
-    bool result = true;
-    for (auto& [bitmap, loading] : loads) {
-        if (std::optional<QImage> picture = loading.get()) {
-            *bitmap = std::move(*picture);
-        } else {
-            result = false;
-        }
     }
     const FieldOrigin origin = FieldOriginFor(session.ScreenWidth, bitmaps.FieldWidth());
     session.FieldLeft = origin.left;
