@@ -13,6 +13,44 @@
 
 namespace morrow::artgen {
 
+namespace {
+
+// The same pictures painted again at twice the size, for screens with two or
+// more device pixels per unit, named as Qt names such pictures ("Name@2x").
+// The digit strips are pixel art: their 2x strips are the pixels doubled.
+// The bonus pictures keep their true colours at 2x, as PNGs.
+void AddSharpPictures(std::vector<ArtFile>& out) {
+    const ScopedPaintScale scale(2);
+    const QImage field = PaintPlayField();
+    const QImage symbols = PaintSymbolSheet();
+    const QImage motion = PaintMotionStrip(symbols);
+    out.push_back({QStringLiteral("MorInt@2x.bmp"), false, Encoding::Bmp24, field});
+    out.push_back({QStringLiteral("MorIn256@2x.bmp"), false, Encoding::Bmp8, Quantise256(field)});
+    out.push_back({QStringLiteral("Morro96@2x.bmp"), false, Encoding::Bmp24, symbols});
+    out.push_back({QStringLiteral("Motion@2x.bmp"), false, Encoding::Bmp24, motion});
+    out.push_back({QStringLiteral("Motion2@2x.bmp"), false, Encoding::Bmp8, Quantise256(motion)});
+    out.push_back({QStringLiteral("Bat@2x.bmp"), false, Encoding::Bmp24, PaintBat()});
+    out.push_back({QStringLiteral("Ghoul@2x.bmp"), false, Encoding::Bmp24, PaintGhoul()});
+    out.push_back({QStringLiteral("Skelt@2x.bmp"), false, Encoding::Bmp24, PaintSkeleton()});
+    out.push_back({QStringLiteral("Blood@2x.bmp"), false, Encoding::Bmp24, PaintBlood()});
+    out.push_back({QStringLiteral("Paychart@2x.bmp"), false, Encoding::Bmp24, PaintPayChart(symbols)});
+    for (int amount : {1000, 100, 10, 1}) {
+        const QImage chip = PaintChip(amount);
+        const QString name = QStringLiteral("Chip%1@2x.png").arg(amount);
+        out.push_back({name, false, Encoding::Png, chip});
+        out.push_back({name, true, Encoding::Png, chip});
+    }
+    out.push_back({QStringLiteral("DigitsSmall@2x.bmp"), true, Encoding::Bmp4, PaintDigits(false, false, 2)});
+    out.push_back({QStringLiteral("GreenSmall@2x.bmp"), true, Encoding::Bmp4, PaintDigits(true, false, 2)});
+    out.push_back({QStringLiteral("DigitsLarge@2x.bmp"), true, Encoding::Bmp4, PaintDigits(false, true, 2)});
+    out.push_back({QStringLiteral("GreenLarge@2x.bmp"), true, Encoding::Bmp4, PaintDigits(true, true, 2)});
+    out.push_back({QStringLiteral("TrickPick@2x.png"), true, Encoding::Png, PaintTrickPick()});
+    out.push_back({QStringLiteral("TrickTricked@2x.png"), true, Encoding::Png, PaintTrickTricked()});
+    out.push_back({QStringLiteral("TrickTreat@2x.png"), true, Encoding::Png, PaintTrickTreat()});
+}
+
+} // namespace
+
 std::vector<ArtFile> BuildArt() {
     std::vector<ArtFile> out;
     const QImage field = PaintPlayField();
@@ -49,6 +87,7 @@ std::vector<ArtFile> BuildArt() {
     out.push_back(
         {QStringLiteral("TrickTricked.bmp"), true, Encoding::Bmp8, Quantise256(PaintTrickTricked())});
     out.push_back({QStringLiteral("TrickTreat.bmp"), true, Encoding::Bmp8, Quantise256(PaintTrickTreat())});
+    AddSharpPictures(out);
     return out;
 }
 
