@@ -68,6 +68,10 @@ public:
 private:
     void SwitchTo(Sprite sprite);
     void CopyFrame(const QImage& bitmap, const QRect& frame);
+    // The picture to copy from at the canvas's scale.
+    const QImage& Picture(QImage PictureSet::*picture) const {
+        return bitmaps_.For(picture, static_cast<int>(canvas_.devicePixelRatio()));
+    }
     int W() const { return bitmaps_.FieldWidth(); }
     int H() const { return bitmaps_.FieldHeight(); }
 

@@ -1,6 +1,7 @@
 #include "DigitCounter.h"
 
 #include "ArtResources.h"
+#include "CanvasScale.h"
 
 #include <QPainter>
 
@@ -24,13 +25,17 @@ std::size_t StripIndex(DigitCell cell, DigitInk ink) {
 
 constexpr std::array<QImage DigitStrips::*, 4> kStrips{&DigitStrips::DigitsSmall, &DigitStrips::GreenSmall,
                                                        &DigitStrips::DigitsLarge, &DigitStrips::GreenLarge};
+constexpr std::array<const char*, 4> kStripResources{art::kDigitsSmall, art::kGreenSmall, art::kDigitsLarge,
+                                                     art::kGreenLarge};
 
 // The strips hold no minus sign. A seven-segment minus is the middle bar
 // alone, which is exactly what an 8 has and a 0 lacks: the pixels where the
 // two cells differ, in the counter's own ink, on black.
+// `cell` is in the strip's own pixels; the glyph has the strip's scale.
 QImage MinusCell(const QImage& strip, DigitCell cell) {
     QImage minus(cell.width, cell.height, QImage::Format_RGB32);
     minus.fill(Qt::black);
+    minus.setDevicePixelRatio(strip.devicePixelRatio());
     const QImage zero = strip.copy(0, 0, cell.width, cell.height);
     const QImage eight = strip.copy(8 * cell.width, 0, cell.width, cell.height);
     if (zero.isNull() || eight.isNull()) {
@@ -64,6 +69,15 @@ DigitStrips DigitStrips::LoadEmbedded() {
     return strips;
 }
 
+void DigitStrips::LoadSharp() {
+    for (std::size_t i = 0; i < Sharp.size(); ++i) {
+        Sharp[i] =
+            SharpCounterpart(this->*kStrips[i], SharpFileName(QString::fromLatin1(kStripResources[i])));
+        const DigitCell cell = i < 2 ? kSmallCell : kLargeCell;
+        SharpMinus[i] = MinusCell(Sharp[i], {cell.width * 2, cell.height * 2});
+    }
+}
+
 DigitCell DigitCellFor(std::int32_t screenWidth) {
     return screenWidth < kLargeDigitsScreenWidth ? kSmallCell : kLargeCell;
 }
@@ -72,7 +86,10 @@ QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenW
                  int x, int y, DigitInk ink, DigitAlign align) {
     const DigitCell cell = DigitCellFor(screenWidth);
     const std::size_t index = StripIndex(cell, ink);
-    const QImage& strip = strips.*kStrips[index];
+    // On a canvas of 2 pixels per unit the 2x strips, once loaded.
+    const bool sharp = target.devicePixelRatio() > 1 && !strips.Sharp[index].isNull();
+    const QImage& strip = sharp ? strips.Sharp[index] : strips.*kStrips[index];
+    const QImage& minus = sharp ? strips.SharpMinus[index] : strips.Minus[index];
 
     const bool negative = value < 0;
     const std::int64_t magnitude = negative ? -static_cast<std::int64_t>(value) : value;
@@ -101,11 +118,11 @@ QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenW
         const QPoint at(x + i * cell.width, y);
         const char c = text[static_cast<std::size_t>(i)];
         if (c == '-') {
-            painter.drawImage(at, strips.Minus[index]);
+            painter.drawImage(at, minus);
             continue;
         }
         const int digit = c - '0';
-        painter.drawImage(at, strip, QRect(digit * cell.width, 0, cell.width, cell.height));
+        painter.drawImage(at, strip, PixelRect(strip, QRect(digit * cell.width, 0, cell.width, cell.height)));
     }
     return box;
 }

@@ -19,10 +19,17 @@ struct DigitStrips {
     // The minus glyph of each strip, in the strip's order above; made once,
     // when the strips are loaded.
     std::array<QImage, 4> Minus;
+    // The same strips and glyphs at 2 pixels per unit, for canvases of that
+    // scale; empty until LoadSharp.
+    std::array<QImage, 4> Sharp;
+    std::array<QImage, 4> SharpMinus;
 
     // The strips embedded in the program (Morrow::Art), in the canvas's own
     // pixel format, with their minus glyphs.
     static DigitStrips LoadEmbedded();
+    // Reads the 2x strips (from "Name@2x.bmp" beside each), when a screen
+    // first needs them.
+    void LoadSharp();
 };
 
 enum class DigitInk { Red, Green };

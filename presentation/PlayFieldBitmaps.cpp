@@ -1,6 +1,7 @@
 #include "PlayFieldBitmaps.h"
 
 #include "ArtResources.h"
+#include "CanvasScale.h"
 #include "FieldLayout.h"
 #include "GameSession.h"
 
@@ -69,6 +70,21 @@ bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColo
     session.FieldLeft = origin.left;
     session.FieldTop = origin.top;
     return result;
+}
+
+void LoadSharpBitmaps(PlayFieldBitmaps& bitmaps, const GameSession& session, int screenColourBits) {
+    auto sharpen = [&](QImage PictureSet::*picture, const char* fileName) {
+        const QString path = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(fileName);
+        bitmaps.Sharp.*picture = SharpCounterpart(bitmaps.*picture, SharpFileName(path));
+    };
+    const bool highColour = screenColourBits >= kHighColourBits;
+    sharpen(&PictureSet::InterfaceBitmap, highColour ? art::kPlayFieldFile : art::kPlayField256File);
+    sharpen(&PictureSet::MotionBitmap, highColour ? art::kMotionFile : art::kMotion256File);
+    sharpen(&PictureSet::SymbolBitmap, art::kSymbolsFile);
+    sharpen(&PictureSet::BloodBitmap, art::kBloodFile);
+    sharpen(&PictureSet::BatBitmap, art::kBatFile);
+    sharpen(&PictureSet::GhoulBitmap, art::kGhoulFile);
+    sharpen(&PictureSet::SkeletonBitmap, art::kSkeletonFile);
 }
 
 } // namespace morrow

@@ -1,5 +1,6 @@
 #include "PlayFieldPainter.h"
 
+#include "CanvasScale.h"
 #include "FieldLayout.h"
 #include "Reels.h"
 
@@ -122,16 +123,6 @@ QFont CaptionFontAt(int points, CaptionStyle style) {
     return font;
 }
 
-// A plain copy of part of a picture, pixels replaced, nothing blended.
-void CopyInto(QImage& target, QPoint at, const QImage& source, const QRect& from) {
-    if (source.isNull()) {
-        return;
-    }
-    QPainter painter(&target);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(at, source, from);
-}
-
 } // namespace
 
 PlayFieldPainter::PlayFieldPainter(QImage& canvas, GameSession& session, const PlayFieldBitmaps& bitmaps,
@@ -147,8 +138,16 @@ PlayFieldPainter::PlayFieldPainter(QImage& canvas, GameSession& session, const P
 
 void PlayFieldPainter::Update(const QRect& rect) const {
     if (onUpdate_) {
-        onUpdate_(rect.intersected(canvas_.rect()));
+        onUpdate_(rect.intersected(UnitRect(canvas_)));
     }
+}
+
+int PlayFieldPainter::Scale() const {
+    return static_cast<int>(canvas_.devicePixelRatio());
+}
+
+const QImage& PlayFieldPainter::Picture(QImage PictureSet::*picture) const {
+    return bitmaps_.For(picture, Scale());
 }
 
 QRect PlayFieldPainter::SymbolTile(int symbol) const {
@@ -159,7 +158,8 @@ void PlayFieldPainter::FormPaint() {
     canvas_.fill(Qt::black);
     // FieldTop never changes after start; FieldLeft is worked out again.
     session_.FieldLeft = FieldOriginFor(session_.ScreenWidth, W()).left;
-    CopyInto(canvas_, Field(0, 0), bitmaps_.InterfaceBitmap, bitmaps_.InterfaceBitmap.rect());
+    const QImage& field = Picture(&PictureSet::InterfaceBitmap);
+    CopyInto(canvas_, Field(0, 0), field, UnitRect(field));
     for (int reel = 0; reel < kReelCount; ++reel) {
         DrawReel(reel);
     }
@@ -173,7 +173,7 @@ void PlayFieldPainter::FormPaint() {
     DrawPayline();
     session_.NudgeColour = kNudgeGrey;
     DrawNudgeLabels(kNudgeGrey);
-    Update(canvas_.rect());
+    Update(UnitRect(canvas_));
 }
 
 int PlayFieldPainter::LayoutIndex() const {
@@ -220,7 +220,8 @@ void PlayFieldPainter::DrawReel(int reel) {
     const QPoint origin = ReelOrigin(reel);
     for (int row = 0; row < 3; ++row) {
         const int symbol = SymbolAt(session_, reel, session_.ReelPos[r] + row);
-        CopyInto(canvas_, origin + QPoint(0, row * kSymbolSize), bitmaps_.SymbolBitmap, SymbolTile(symbol));
+        CopyInto(canvas_, origin + QPoint(0, row * kSymbolSize), Picture(&PictureSet::SymbolBitmap),
+                 SymbolTile(symbol));
     }
     Update({origin, QSize(kSymbolSize, kReelHeight)});
     DrawPayline();
@@ -230,44 +231,43 @@ void PlayFieldPainter::DrawReel(int reel) {
 // the looping strip never shows as two separate copies, and drawn one row
 // higher than a reel at rest.
 void PlayFieldPainter::DrawReelMotion(int reel, int stripOffset) {
-    if (bitmaps_.MotionBitmap.isNull()) {
+    const QImage& motion = Picture(&PictureSet::MotionBitmap);
+    if (motion.isNull()) {
         DrawPayline();
         return;
     }
-    QImage frame(kSymbolSize, kReelHeight, QImage::Format_RGB32);
-    frame.fill(Qt::black);
+    QImage frame = NewScaledImage({kSymbolSize, kReelHeight}, Scale());
     if (stripOffset + kReelHeight > kMotionStripLength) {
         const int n = kMotionStripLength - stripOffset;
-        CopyInto(frame, {0, 0}, bitmaps_.MotionBitmap, QRect(0, stripOffset, kSymbolSize, n));
-        CopyInto(frame, {0, n}, bitmaps_.MotionBitmap, QRect(0, 0, kSymbolSize, kReelHeight - n));
+        CopyInto(frame, {0, 0}, motion, QRect(0, stripOffset, kSymbolSize, n));
+        CopyInto(frame, {0, n}, motion, QRect(0, 0, kSymbolSize, kReelHeight - n));
     } else {
-        CopyInto(frame, {0, 0}, bitmaps_.MotionBitmap, QRect(0, stripOffset, kSymbolSize, kReelHeight));
+        CopyInto(frame, {0, 0}, motion, QRect(0, stripOffset, kSymbolSize, kReelHeight));
     }
     const QPoint at = ReelOrigin(reel) - QPoint(0, 1);
-    CopyInto(canvas_, at, frame, frame.rect());
-    Update({at, frame.size()});
+    CopyInto(canvas_, at, frame, UnitRect(frame));
+    Update({at, QSize(kSymbolSize, kReelHeight)});
     DrawPayline();
 }
 
 void PlayFieldPainter::BeginReelBounce(int reel) {
     bounceWork_[static_cast<std::size_t>(reel)] =
-        canvas_.copy(QRect(ReelOrigin(reel), QSize(kSymbolSize, kReelHeight)));
+        CopyOut(canvas_, QRect(ReelOrigin(reel), QSize(kSymbolSize, kReelHeight)));
 }
 
 void PlayFieldPainter::DrawReelBounce(int reel, int shift) {
     const QImage& work = bounceWork_[static_cast<std::size_t>(reel)];
     const QPoint at = ReelOrigin(reel) + QPoint(0, shift);
-    CopyInto(canvas_, at, work, work.rect());
-    Update({at, work.size()});
+    CopyInto(canvas_, at, work, UnitRect(work));
+    Update({at, UnitRect(work).size()});
 }
 
 void PlayFieldPainter::BeginNudgeSlide(int reel, std::int32_t newPosition) {
     const auto r = static_cast<std::size_t>(reel);
-    QImage work(kSymbolSize, 4 * kSymbolSize, QImage::Format_RGB32);
-    work.fill(Qt::black);
+    QImage work = NewScaledImage({kSymbolSize, 4 * kSymbolSize}, Scale());
     for (int row = 0; row < 4; ++row) {
         const int symbol = SymbolAt(session_, reel, newPosition + row);
-        CopyInto(work, {0, row * kSymbolSize}, bitmaps_.SymbolBitmap, SymbolTile(symbol));
+        CopyInto(work, {0, row * kSymbolSize}, Picture(&PictureSet::SymbolBitmap), SymbolTile(symbol));
     }
     slideWork_[r] = std::move(work);
 }
@@ -280,16 +280,16 @@ void PlayFieldPainter::DrawNudgeSlide(int reel, int top) {
 }
 
 void PlayFieldPainter::BeginShakeReel(int reel) {
-    shakeWork_[static_cast<std::size_t>(reel)] = canvas_.copy(
-        QRect(Field(kShakeLeft + kReelPitch * reel, kShakeTop), QSize(kSymbolSize, kShakeHeight)));
+    shakeWork_[static_cast<std::size_t>(reel)] = CopyOut(
+        canvas_, QRect(Field(kShakeLeft + kReelPitch * reel, kShakeTop), QSize(kSymbolSize, kShakeHeight)));
 }
 
 // The rows a shifted copy leaves uncovered keep whatever they showed.
 void PlayFieldPainter::DrawShakeReel(int reel, int shift) {
     const QImage& work = shakeWork_[static_cast<std::size_t>(reel)];
     const QPoint at = Field(kShakeLeft + kReelPitch * reel, kShakeTop + shift);
-    CopyInto(canvas_, at, work, work.rect());
-    Update({at, work.size()});
+    CopyInto(canvas_, at, work, UnitRect(work));
+    Update({at, UnitRect(work).size()});
 }
 
 void PlayFieldPainter::DrawPayline() {
@@ -371,7 +371,7 @@ void PlayFieldPainter::DrawNudgeLabels(Rgb colour) {
 void PlayFieldPainter::Timer2Timer() {
     wildFrame_ += wildStep_;
     const QPoint cell = Field(kWildCell.x(), kWildCell.y());
-    CopyInto(canvas_, cell, bitmaps_.SymbolBitmap, SymbolTile(wildFrame_ + kWildTileBase));
+    CopyInto(canvas_, cell, Picture(&PictureSet::SymbolBitmap), SymbolTile(wildFrame_ + kWildTileBase));
     Update({cell, QSize(kSymbolSize, kSymbolSize)});
     DrawPayline();
     const QRect band(cell + QPoint(0, kSymbolSize), QSize(kSymbolSize, kWildBandHeight));
