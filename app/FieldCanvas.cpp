@@ -1,5 +1,7 @@
 #include "FieldCanvas.h"
 
+#include "CanvasScale.h"
+
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -20,10 +22,14 @@ FieldCanvas::FieldCanvas(const QImage& canvas, QWidget* parent) : QWidget(parent
 }
 
 void FieldCanvas::paintEvent(QPaintEvent* event) {
+    const qreal ratio = devicePixelRatioF();
+    if (ArtScaleFor(ratio) != static_cast<int>(canvas_.devicePixelRatio())) {
+        emit DeviceRatioChanged(ratio);
+    }
     QPainter painter(this);
-    const QRect dirty = event->rect();
-    painter.fillRect(dirty, Qt::black);
-    painter.drawImage(dirty.topLeft(), canvas_, dirty);
+    painter.setClipRegion(event->region());
+    painter.fillRect(event->rect(), Qt::black);
+    PresentCanvas(painter, canvas_, ratio);
 }
 
 void FieldCanvas::mousePressEvent(QMouseEvent* event) {

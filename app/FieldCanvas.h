@@ -20,6 +20,10 @@ public:
 signals:
     // Any mouse button; `position` is in client coordinates.
     void MouseDown(QPoint position);
+    // The widget is now shown with this many device pixels per unit, and the
+    // canvas was painted for another: the window moved to another screen, or
+    // the screen's scale changed.
+    void DeviceRatioChanged(qreal ratio);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

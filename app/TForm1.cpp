@@ -3,6 +3,7 @@
 #include "ApplicationTitle.h"
 #include "ArtResources.h"
 #include "AudioDevice.h"
+#include "CanvasScale.h"
 #include "DialogLook.h"
 #include "Dialogs.h"
 #include "FieldCanvas.h"
@@ -97,6 +98,8 @@ TForm1::TForm1(Collaborators collaborators, QWidget* parent)
     fieldCanvas_ = new FieldCanvas(canvas_, this);
     setCentralWidget(fieldCanvas_);
     connect(fieldCanvas_, &FieldCanvas::MouseDown, this, &TForm1::FormMouseDown);
+    connect(fieldCanvas_, &FieldCanvas::DeviceRatioChanged, this, &TForm1::FollowDeviceRatio,
+            Qt::QueuedConnection);
     SetUpMenu();
     SetUpTimers();
 
@@ -216,13 +219,11 @@ void TForm1::FormCreate() {
     s.ScreenWidth = screenSize.width();
     s.ScreenHeight = screenSize.height();
     // The window's drawing surface: as large as the screen, so it covers
-    // the client area however large the window becomes.
-    canvas_ = QImage(screenSize, QImage::Format_RGB32);
-    canvas_.fill(Qt::black);
-    // Captions are sized in points at the screen's own resolution.
+    // the client area however large the window becomes; at 2 pixels per
+    // unit on high-resolution screens.
     const qreal dpi = screen ? screen->logicalDotsPerInch() : 96.0;
-    canvas_.setDotsPerMeterX(static_cast<int>(dpi * kInchesPerMetre));
-    canvas_.setDotsPerMeterY(static_cast<int>(dpi * kInchesPerMetre));
+    canvasDpi_ = dpi;
+    MakeCanvas(ArtScaleFor(screen ? screen->devicePixelRatio() : 1.0));
 
     // 4. No spin yet; the game's random generator is seeded here, once.
     s.Spinning = false;
@@ -245,10 +246,15 @@ void TForm1::FormCreate() {
                                                       static_cast<AnimationTimers&>(*this));
     animations_->SetUpdateHandler([this](const QRect& rect) { ShowCanvas(rect); });
     const int colourBits = screen ? screen->depth() : 24;
+    colourBits_ = colourBits;
     if (!LoadBitmaps(bitmaps_, s, colourBits)) {
         QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle),
                         QString::fromLatin1(kMissingBitmapsText), QMessageBox::Ok, this);
         box.exec();
+    }
+    // The sharper 2x pictures only when this screen needs them.
+    if (CanvasScale() > 1) {
+        LoadSharpPictures();
     }
 
     // 9.
@@ -434,6 +440,42 @@ void TForm1::RepaintField() {
 
 void TForm1::ShowCanvas(const QRect& rect) {
     fieldCanvas_->update(rect);
+}
+
+// The canvas in units of the screen, at `scale` pixels per unit. Captions
+// are sized in points at the screen's own resolution.
+void TForm1::MakeCanvas(int scale) {
+    const QSize units(session_.ScreenWidth, session_.ScreenHeight);
+    canvas_ = NewScaledImage(units, scale);
+    canvas_.setDotsPerMeterX(static_cast<int>(canvasDpi_ * kInchesPerMetre));
+    canvas_.setDotsPerMeterY(static_cast<int>(canvasDpi_ * kInchesPerMetre));
+}
+
+int TForm1::CanvasScale() const {
+    return static_cast<int>(canvas_.devicePixelRatio());
+}
+
+// The 2x pictures, read the first time a screen needs them.
+void TForm1::LoadSharpPictures() {
+    if (!sharpLoaded_) {
+        LoadSharpBitmaps(bitmaps_, session_, colourBits_);
+        strips_.LoadSharp();
+        sharpLoaded_ = true;
+    }
+}
+
+// The window now shows on a screen of another scale: the canvas follows it
+// and the field is drawn anew. The layout stays as it was read at start.
+void TForm1::FollowDeviceRatio(qreal ratio) {
+    const int scale = ArtScaleFor(ratio);
+    if (scale == CanvasScale()) {
+        return;
+    }
+    if (scale > 1) {
+        LoadSharpPictures();
+    }
+    MakeCanvas(scale);
+    RepaintField();
 }
 
 void TForm1::SetTimerEnabled(AnimationTimer timer, bool enabled) {

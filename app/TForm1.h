@@ -159,6 +159,10 @@ private:
     void Animations1Click();
     void SetTimerEnabled(AnimationTimer timer, bool enabled) override;
     void ShowCanvas(const QRect& rect);
+    void MakeCanvas(int scale);
+    int CanvasScale() const;
+    void LoadSharpPictures();
+    void FollowDeviceRatio(qreal ratio);
     void SetUpMenu();
     void SetUpTimers();
     void PlaceWindowAtOrigin();
@@ -194,6 +198,9 @@ private:
     QString helpFile_;
     std::unique_ptr<HelpSystem> help_;
     QImage canvas_; // the window's persistent drawing surface
+    qreal canvasDpi_ = 96;
+    int colourBits_ = 24;
+    bool sharpLoaded_ = false;
     FieldCanvas* fieldCanvas_ = nullptr;
     PlayFieldBitmaps bitmaps_;
     DigitStrips strips_;

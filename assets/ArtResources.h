@@ -20,6 +20,10 @@ inline constexpr const char* kGreenLarge = ":/art/GreenLarge.bmp";
 inline constexpr const char* kTrickPick = ":/art/TrickPick.bmp";
 inline constexpr const char* kTrickTricked = ":/art/TrickTricked.bmp";
 inline constexpr const char* kTrickTreat = ":/art/TrickTreat.bmp";
+// Embedded: the same at 1280 x 860 for high-resolution screens, true colour.
+inline constexpr const char* kTrickPick2x = ":/art/TrickPick@2x.png";
+inline constexpr const char* kTrickTricked2x = ":/art/TrickTricked@2x.png";
+inline constexpr const char* kTrickTreat2x = ":/art/TrickTreat@2x.png";
 // Embedded: the borrow dialog's chips (66 x 42, transparent PNG), also
 // written to the program directory under the same file names.
 inline constexpr const char* kChip1000 = ":/art/Chip1000.png";
@@ -28,6 +32,9 @@ inline constexpr const char* kChip10 = ":/art/Chip10.png";
 inline constexpr const char* kChip1 = ":/art/Chip1.png";
 // Embedded: the window icon, 256 x 256 PNG.
 inline constexpr const char* kIcon = ":/art/icon.png";
+
+// Every picture of the program directory and the digit strips and chips
+// also stands at twice the size beside the 1x one, as "Name@2x.ext".
 
 // Files in the program directory.
 inline constexpr const char* kPlayFieldFile = "MorInt.bmp";

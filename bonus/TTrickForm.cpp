@@ -1,6 +1,7 @@
 #include "TTrickForm.h"
 
 #include "ArtResources.h"
+#include "CanvasScale.h"
 #include "GameEngine.h"
 
 #include <QColor>
@@ -24,17 +25,25 @@ namespace {
 constexpr qreal kMaximiseBelowDpi = 100.0;
 constexpr QRgb kPrizeRed = qRgb(255, 0, 0);
 
-// One of the embedded pictures, ready to draw on. Should it ever be missing,
-// a black picture of the same size keeps the tiles where the player expects
-// them.
-QImage LoadPicture(const char* resource) {
+// One of the embedded pictures, ready to draw on, at 2 pixels per unit on
+// high-resolution screens. Should it ever be missing, a black picture of the
+// same size keeps the tiles where the player expects them.
+QImage LoadPicture(const char* resource, const char* sharpResource, int scale) {
     QImage picture(QString::fromLatin1(resource));
     if (picture.isNull()) {
-        picture = QImage(kTrickPictureWidth, kTrickPictureHeight, QImage::Format_RGB32);
-        picture.fill(Qt::black);
-        return picture;
+        return NewScaledImage(QSize(kTrickPictureWidth, kTrickPictureHeight), scale);
     }
-    return picture.convertToFormat(QImage::Format_RGB32);
+    picture = picture.convertToFormat(QImage::Format_RGB32);
+    return scale > 1 ? SharpCounterpart(picture, QString::fromLatin1(sharpResource)) : picture;
+}
+
+// The scale of the pictures for the screen the window opens on.
+int PictureScale(const QWidget* parent) {
+    if (parent != nullptr) {
+        return ArtScaleFor(parent->devicePixelRatioF());
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return ArtScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
 }
 
 // The virtual key code of the two keys that pick, whatever the shift state.
@@ -54,8 +63,10 @@ int KeyCodeOf(int qtKey) {
 
 TTrickForm::TTrickForm(GameSession& session, TrickFormCollaborators collaborators, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), session_(session),
-      collaborators_(std::move(collaborators)), round_(session), image1_(LoadPicture(art::kTrickPick)),
-      image2_(LoadPicture(art::kTrickTricked)), image3_(LoadPicture(art::kTrickTreat)) {
+      collaborators_(std::move(collaborators)), round_(session),
+      image1_(LoadPicture(art::kTrickPick, art::kTrickPick2x, PictureScale(parent))),
+      image2_(LoadPicture(art::kTrickTricked, art::kTrickTricked2x, PictureScale(parent))),
+      image3_(LoadPicture(art::kTrickTreat, art::kTrickTreat2x, PictureScale(parent))) {
     Q_ASSERT_X(collaborators_.random, "TTrickForm", "the keyboard's pick needs a random source");
     setWindowTitle(QString::fromLatin1(kTrickFormCaption));
     setModal(true);

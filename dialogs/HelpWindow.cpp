@@ -11,6 +11,7 @@
 #include <QHelpSearchEngine>
 #include <QHelpSearchQueryWidget>
 #include <QHelpSearchResultWidget>
+#include <QImage>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,6 +47,21 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
     if (IsHelpUrl(url)) {
         QUrl file = url;
         file.setFragment(QString());
+        // On high-resolution screens a picture's 2x version ("name@2x.png")
+        // when the manual has one, shown at the 1x picture's size.
+        if (type == QTextDocument::ImageResource && devicePixelRatioF() > 1.0) {
+            QUrl sharp = file;
+            QString path = sharp.path();
+            const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+            if (dot > path.lastIndexOf(QLatin1Char('/'))) {
+                sharp.setPath(path.insert(dot, QStringLiteral("@2x")));
+                QImage image = QImage::fromData(engine_.fileData(sharp));
+                if (!image.isNull()) {
+                    image.setDevicePixelRatio(2);
+                    return image;
+                }
+            }
+        }
         return engine_.fileData(file);
     }
     return QTextBrowser::loadResource(type, url);

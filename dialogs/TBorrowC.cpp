@@ -1,6 +1,7 @@
 #include "TBorrowC.h"
 
 #include "ArtResources.h"
+#include "CanvasScale.h"
 #include "DialogLook.h"
 #include "Dialogs.h"
 #include "DigitCounter.h"
@@ -91,7 +92,9 @@ TBorrowC::TBorrowC(GameSession& session, const DigitStrips& strips, const QLocal
     setTabOrder(RadioButton2, OKBtn);
     setTabOrder(OKBtn, BitBtn7);
 
-    canvas_ = QImage(kClientWidth, kClientHeight, QImage::Format_RGB32);
+    // At 2 pixels per unit on high-resolution screens, so the counters and
+    // captions are as sharp as the controls around them.
+    canvas_ = NewScaledImage({kClientWidth, kClientHeight}, ArtScaleFor(devicePixelRatioF()));
     FormPaint();
     CentreOnScreen(*this);
 }

@@ -1,6 +1,7 @@
 #include "TPaychart.h"
 
 #include "ArtResources.h"
+#include "CanvasScale.h"
 #include "DialogLook.h"
 #include "Dialogs.h"
 #include "GameSession.h"
@@ -34,15 +35,20 @@ void TPaychart::FormCreate(const GameSession& session) {
     pictureFile_ = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(art::kPayChartFile);
     setUpdatesEnabled(false);
     QImageReader reader(pictureFile_);
-    const QImage picture = reader.read();
+    QImage picture = reader.read();
     if (picture.isNull()) {
         setUpdatesEnabled(true);
         ShowError(parentWidget(), session, QStringLiteral("Cannot open file %1").arg(pictureFile_));
         return;
     }
+    // High-resolution screens get the chart painted at twice the size.
+    if (ArtScaleFor(devicePixelRatioF()) > 1) {
+        picture = SharpCounterpart(picture, SharpFileName(pictureFile_));
+    }
+    const QSize units = picture.deviceIndependentSize().toSize();
     Image1->setPixmap(QPixmap::fromImage(picture));
-    Image1->resize(picture.size());
-    setFixedSize(picture.size());
+    Image1->resize(units);
+    setFixedSize(units);
     hasPicture_ = true;
     setUpdatesEnabled(true);
 }

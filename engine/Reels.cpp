@@ -12,7 +12,12 @@ void SetupReels(GameSession& session) {
 
 int SymbolAt(const GameSession& session, int reel, std::int32_t position) {
     const std::string& strip = session.ReelStrip[static_cast<std::size_t>(reel)];
-    return strip[static_cast<std::size_t>(position - 1)] - '0';
+    if (strip.empty()) {
+        return 0;
+    }
+    const auto length = static_cast<std::int32_t>(strip.size());
+    const std::int32_t index = ((position - 1) % length + length) % length;
+    return strip[static_cast<std::size_t>(index)] - '0';
 }
 
 int VisibleSymbol(const GameSession& session, int reel, int row) {

@@ -30,7 +30,8 @@ constexpr std::int32_t StripPosition(std::int32_t pos, std::int32_t steps) {
     return (pos - 1 + steps) % kStripLength + 1;
 }
 
-// Symbol at a 1-based strip position.
+// Symbol at a 1-based strip position. Positions past either end wrap round
+// the strip (31 is 1, 0 is 30); a reel with no strip shows symbol 0.
 int SymbolAt(const GameSession& session, int reel, std::int32_t position);
 
 // Symbol shown in row 0 (top), 1 (payline) or 2 (bottom) of a reel.

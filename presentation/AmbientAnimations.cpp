@@ -1,6 +1,7 @@
 #include "AmbientAnimations.h"
 
 #include "FieldLayout.h"
+#include "CanvasScale.h"
 #include "GameSession.h"
 
 #include <QPainter>
@@ -69,12 +70,9 @@ void AmbientAnimations::CopyFrame(const QImage& bitmap, const QRect& frame) {
         return;
     }
     const QRect target(QPoint(spriteX_, spriteY_), frame.size());
-    QPainter painter(&canvas_);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(target.topLeft(), bitmap, frame);
-    painter.end();
+    CopyInto(canvas_, target.topLeft(), bitmap, frame);
     if (onUpdate_) {
-        onUpdate_(target.intersected(canvas_.rect()));
+        onUpdate_(target.intersected(UnitRect(canvas_)));
     }
 }
 
@@ -126,7 +124,7 @@ void AmbientAnimations::Timer6Timer() {
         StartGhoul();
         return;
     }
-    CopyFrame(bitmaps_.BatBitmap, QRect(kBatSize * spriteFrame_, 0, kBatSize, kBatSize));
+    CopyFrame(Picture(&PictureSet::BatBitmap), QRect(kBatSize * spriteFrame_, 0, kBatSize, kBatSize));
 }
 
 void AmbientAnimations::StartGhoul() {
@@ -145,7 +143,8 @@ void AmbientAnimations::Timer8Timer() {
         StartSkeleton();
         return;
     }
-    CopyFrame(bitmaps_.GhoulBitmap, QRect(0, kGhoulHeight * spriteFrame_, kGhoulWidth, kGhoulHeight));
+    CopyFrame(Picture(&PictureSet::GhoulBitmap),
+              QRect(0, kGhoulHeight * spriteFrame_, kGhoulWidth, kGhoulHeight));
 }
 
 // On narrower screens the skeleton walks just below the blood strip.
@@ -166,7 +165,7 @@ void AmbientAnimations::Timer5Timer() {
         StartBat();
         return;
     }
-    CopyFrame(bitmaps_.SkeletonBitmap,
+    CopyFrame(Picture(&PictureSet::SkeletonBitmap),
               QRect(0, kSkeletonHeight * spriteFrame_, kSkeletonWidth, kSkeletonHeight));
 }
 
@@ -195,13 +194,10 @@ void AmbientAnimations::Timer7Timer() {
         return;
     }
     const QPoint at(session_.FieldLeft, session_.FieldTop + H() - 4);
-    QPainter painter(&canvas_);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(at, bitmaps_.BloodBitmap,
-                      QRect(0, kBloodRowHeight * bloodFrame_, kBloodWidth, kBloodRowHeight));
-    painter.end();
+    CopyInto(canvas_, at, Picture(&PictureSet::BloodBitmap),
+             QRect(0, kBloodRowHeight * bloodFrame_, kBloodWidth, kBloodRowHeight));
     if (onUpdate_) {
-        onUpdate_(QRect(at, QSize(kBloodWidth, kBloodRowHeight)).intersected(canvas_.rect()));
+        onUpdate_(QRect(at, QSize(kBloodWidth, kBloodRowHeight)).intersected(UnitRect(canvas_)));
     }
 }
 

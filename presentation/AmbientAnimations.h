@@ -76,6 +76,10 @@ private:
     void CopyFrame(const QImage& bitmap, const QRect& frame);
     // A walker's row, moved down below the field where it would meet it.
     std::int32_t WalkY(std::int32_t y) const;
+    // The picture to copy from at the canvas's scale.
+    const QImage& Picture(QImage PictureSet::*picture) const {
+        return bitmaps_.For(picture, static_cast<int>(canvas_.devicePixelRatio()));
+    }
     int W() const { return bitmaps_.FieldWidth(); }
     int H() const { return bitmaps_.FieldHeight(); }
 

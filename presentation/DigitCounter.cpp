@@ -1,6 +1,7 @@
 #include "DigitCounter.h"
 
 #include "ArtResources.h"
+#include "CanvasScale.h"
 
 #include <QPainter>
 
@@ -15,23 +16,28 @@ constexpr DigitCell kLargeCell{32, 42};
 // A number is at most this many digits long (the widest 32-bit value).
 constexpr std::size_t kMostDigits = 10;
 
-const QImage& StripFor(const DigitStrips& strips, DigitCell cell, DigitInk ink) {
+// The index of a strip in DigitStrips' order: red small, green small, red
+// large, green large.
+std::size_t StripIndex(DigitCell cell, DigitInk ink) {
     const bool large = cell.width == kLargeCell.width;
-    if (ink == DigitInk::Green) {
-        return large ? strips.GreenLarge : strips.GreenSmall;
-    }
-    return large ? strips.DigitsLarge : strips.DigitsSmall;
+    return (large ? 2U : 0U) + (ink == DigitInk::Green ? 1U : 0U);
 }
+
+constexpr std::array<QImage DigitStrips::*, 4> kStrips{&DigitStrips::DigitsSmall, &DigitStrips::GreenSmall,
+                                                       &DigitStrips::DigitsLarge, &DigitStrips::GreenLarge};
+constexpr std::array<const char*, 4> kStripResources{art::kDigitsSmall, art::kGreenSmall, art::kDigitsLarge,
+                                                     art::kGreenLarge};
 
 // The strips hold no minus sign. A seven-segment minus is the middle bar
 // alone, which is exactly what an 8 has and a 0 lacks: the pixels where the
 // two cells differ, in the counter's own ink, on black.
+// `cell` is in the strip's own pixels; the glyph has the strip's scale.
 QImage MinusCell(const QImage& strip, DigitCell cell) {
     QImage minus(cell.width, cell.height, QImage::Format_RGB32);
     minus.fill(Qt::black);
-    const QImage zero = strip.copy(0, 0, cell.width, cell.height).convertToFormat(QImage::Format_RGB32);
-    const QImage eight =
-        strip.copy(8 * cell.width, 0, cell.width, cell.height).convertToFormat(QImage::Format_RGB32);
+    minus.setDevicePixelRatio(strip.devicePixelRatio());
+    const QImage zero = strip.copy(0, 0, cell.width, cell.height);
+    const QImage eight = strip.copy(8 * cell.width, 0, cell.width, cell.height);
     if (zero.isNull() || eight.isNull()) {
         return minus;
     }
@@ -53,7 +59,23 @@ DigitStrips DigitStrips::LoadEmbedded() {
     strips.GreenSmall.load(QString::fromLatin1(art::kGreenSmall));
     strips.DigitsLarge.load(QString::fromLatin1(art::kDigitsLarge));
     strips.GreenLarge.load(QString::fromLatin1(art::kGreenLarge));
+    // The strips are 16-colour pictures; converted once here, every copy
+    // from them is a plain one.
+    for (std::size_t i = 0; i < strips.Minus.size(); ++i) {
+        QImage& strip = strips.*kStrips[i];
+        strip = strip.convertToFormat(QImage::Format_RGB32);
+        strips.Minus[i] = MinusCell(strip, i < 2 ? kSmallCell : kLargeCell);
+    }
     return strips;
+}
+
+void DigitStrips::LoadSharp() {
+    for (std::size_t i = 0; i < Sharp.size(); ++i) {
+        Sharp[i] =
+            SharpCounterpart(this->*kStrips[i], SharpFileName(QString::fromLatin1(kStripResources[i])));
+        const DigitCell cell = i < 2 ? kSmallCell : kLargeCell;
+        SharpMinus[i] = MinusCell(Sharp[i], {cell.width * 2, cell.height * 2});
+    }
 }
 
 DigitCell DigitCellFor(std::int32_t screenWidth) {
@@ -63,7 +85,11 @@ DigitCell DigitCellFor(std::int32_t screenWidth) {
 QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenWidth, std::int32_t value,
                  int x, int y, DigitInk ink, DigitAlign align) {
     const DigitCell cell = DigitCellFor(screenWidth);
-    const QImage& strip = StripFor(strips, cell, ink);
+    const std::size_t index = StripIndex(cell, ink);
+    // On a canvas of 2 pixels per unit the 2x strips, once loaded.
+    const bool sharp = target.devicePixelRatio() > 1 && !strips.Sharp[index].isNull();
+    const QImage& strip = sharp ? strips.Sharp[index] : strips.*kStrips[index];
+    const QImage& minus = sharp ? strips.SharpMinus[index] : strips.Minus[index];
 
     const bool negative = value < 0;
     const std::int64_t magnitude = negative ? -static_cast<std::int64_t>(value) : value;
@@ -92,11 +118,11 @@ QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenW
         const QPoint at(x + i * cell.width, y);
         const char c = text[static_cast<std::size_t>(i)];
         if (c == '-') {
-            painter.drawImage(at, MinusCell(strip, cell));
+            painter.drawImage(at, minus);
             continue;
         }
         const int digit = c - '0';
-        painter.drawImage(at, strip, QRect(digit * cell.width, 0, cell.width, cell.height));
+        painter.drawImage(at, strip, PixelRect(strip, QRect(digit * cell.width, 0, cell.width, cell.height)));
     }
     return box;
 }

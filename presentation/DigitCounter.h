@@ -3,6 +3,7 @@
 
 #include <QImage>
 
+#include <array>
 #include <cstdint>
 
 namespace morrow {
@@ -15,9 +16,20 @@ struct DigitStrips {
     QImage GreenSmall;
     QImage DigitsLarge;
     QImage GreenLarge;
+    // The minus glyph of each strip, in the strip's order above; made once,
+    // when the strips are loaded.
+    std::array<QImage, 4> Minus;
+    // The same strips and glyphs at 2 pixels per unit, for canvases of that
+    // scale; empty until LoadSharp.
+    std::array<QImage, 4> Sharp;
+    std::array<QImage, 4> SharpMinus;
 
-    // The strips embedded in the program (Morrow::Art).
+    // The strips embedded in the program (Morrow::Art), in the canvas's own
+    // pixel format, with their minus glyphs.
     static DigitStrips LoadEmbedded();
+    // Reads the 2x strips (from "Name@2x.bmp" beside each), when a screen
+    // first needs them.
+    void LoadSharp();
 };
 
 enum class DigitInk { Red, Green };
@@ -43,7 +55,7 @@ DigitCell DigitCellFor(std::int32_t screenWidth);
 // a number gets shorter is erased). A negative value gets a minus sign in
 // the counter's own ink. The digit size follows `screenWidth`. Returns the
 // rectangle painted.
-QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenWidth,
-                 std::int32_t value, int x, int y, DigitInk ink, DigitAlign align);
+QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenWidth, std::int32_t value,
+                 int x, int y, DigitInk ink, DigitAlign align);
 
 } // namespace morrow

@@ -1,15 +1,14 @@
 #include "PlayFieldBitmaps.h"
 
 #include "ArtResources.h"
+#include "CanvasScale.h"
 #include "FieldLayout.h"
 #include "GameSession.h"
 
 #include <QFileInfo>
 
-#include <future>
 #include <optional>
 #include <utility>
-#include <vector>
 
 namespace morrow {
 
@@ -40,12 +39,15 @@ PlayFieldBitmaps CreateBitmaps(std::int32_t screenWidth) {
 }
 
 bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColourBits) {
-    // The pictures are decoded side by side, each on a thread of its own:
-    // they are read before the window first shows.
-    std::vector<std::pair<QImage*, std::future<std::optional<QImage>>>> loads;
+    // A missing or unreadable file leaves its picture as it was.
+    bool result = true;
     auto load = [&](QImage& bitmap, const char* fileName) {
         const QString path = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(fileName);
-        loads.emplace_back(&bitmap, std::async(std::launch::async, ReadPicture, path));
+        if (std::optional<QImage> picture = ReadPicture(path)) {
+            bitmap = std::move(*picture);
+        } else {
+            result = false;
+        }
     };
     if (screenColourBits < kHighColourBits) {
         load(bitmaps.InterfaceBitmap, art::kPlayField256File);
@@ -64,19 +66,25 @@ bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColo
         load(bitmaps.GhoulBitmap, art::kGhoulFile);
         load(bitmaps.SkeletonBitmap, art::kSkeletonFile);
     }
-    // A missing or unreadable file leaves its picture as it was.
-    bool result = true;
-    for (auto& [bitmap, loading] : loads) {
-        if (std::optional<QImage> picture = loading.get()) {
-            *bitmap = std::move(*picture);
-        } else {
-            result = false;
-        }
-    }
     const FieldOrigin origin = FieldOriginFor(session.ScreenWidth, bitmaps.FieldWidth());
     session.FieldLeft = origin.left;
     session.FieldTop = origin.top;
     return result;
+}
+
+void LoadSharpBitmaps(PlayFieldBitmaps& bitmaps, const GameSession& session, int screenColourBits) {
+    auto sharpen = [&](QImage PictureSet::*picture, const char* fileName) {
+        const QString path = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(fileName);
+        bitmaps.Sharp.*picture = SharpCounterpart(bitmaps.*picture, SharpFileName(path));
+    };
+    const bool highColour = screenColourBits >= kHighColourBits;
+    sharpen(&PictureSet::InterfaceBitmap, highColour ? art::kPlayFieldFile : art::kPlayField256File);
+    sharpen(&PictureSet::MotionBitmap, highColour ? art::kMotionFile : art::kMotion256File);
+    sharpen(&PictureSet::SymbolBitmap, art::kSymbolsFile);
+    sharpen(&PictureSet::BloodBitmap, art::kBloodFile);
+    sharpen(&PictureSet::BatBitmap, art::kBatFile);
+    sharpen(&PictureSet::GhoulBitmap, art::kGhoulFile);
+    sharpen(&PictureSet::SkeletonBitmap, art::kSkeletonFile);
 }
 
 } // namespace morrow

@@ -9,22 +9,36 @@ namespace morrow {
 
 struct GameSession;
 
-// The pictures the play field is drawn from, loaded once at start from the
-// program directory and kept for the life of the window. A picture whose
-// file is missing (or is no readable bitmap) stays empty and draws nothing.
-struct PlayFieldBitmaps {
+// The pictures the play field is drawn from. Sizes are in units (pixels at
+// 1x); a 2x picture holds twice as many pixels each way.
+struct PictureSet {
     QImage InterfaceBitmap; // the play field, W x H
     QImage SymbolBitmap;    // 12 tiles of 96 x 96, four to a row
     QImage MotionBitmap;    // the blurred reel strip, 96 x 576, seamless
-    // The ambient animations' pictures exist only on screens from 700 wide.
+    QImage BatBitmap;       // 5 frames of 150 x 150 side by side
+    QImage BloodBitmap;     // 5 rows of 498 x 24 stacked
+    QImage GhoulBitmap;     // 4 frames of 190 x 150 stacked
+    QImage SkeletonBitmap;  // 2 frames of 90 x 126 stacked
+};
+
+// The play field's pictures, loaded once at start from the program
+// directory and kept for the life of the window. A picture whose file is
+// missing (or is no readable bitmap) stays empty and draws nothing. The
+// ambient animations' pictures exist only on screens from 700 wide.
+struct PlayFieldBitmaps : PictureSet {
     bool AnimationBitmapsCreated = false;
-    QImage BatBitmap;      // 5 frames of 150 x 150 side by side
-    QImage BloodBitmap;    // 5 rows of 498 x 24 stacked
-    QImage GhoulBitmap;    // 4 frames of 190 x 150 stacked
-    QImage SkeletonBitmap; // 2 frames of 90 x 126 stacked
+    // The same pictures at 2 pixels per unit, for high-resolution screens;
+    // read only when a screen needs them (LoadSharpBitmaps).
+    PictureSet Sharp;
 
     int FieldWidth() const { return InterfaceBitmap.width(); }
     int FieldHeight() const { return InterfaceBitmap.height(); }
+
+    // The picture to copy from onto a canvas of `scale` pixels per unit.
+    const QImage& For(QImage PictureSet::*picture, int scale) const {
+        const QImage& sharp = Sharp.*picture;
+        return scale > 1 && !sharp.isNull() ? sharp : this->*picture;
+    }
 };
 
 inline constexpr char kMissingBitmapsText[] =
@@ -37,5 +51,10 @@ PlayFieldBitmaps CreateBitmaps(std::int32_t screenWidth);
 // for, and places the play field (FieldLeft, FieldTop). False when any file
 // it looked for was missing or unreadable; loading goes on regardless.
 bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColourBits);
+
+// After LoadBitmaps: the 2x picture of every 1x one that loaded, from
+// "Name@2x.bmp" beside it when that is exactly twice the 1x size, else the
+// 1x picture scaled up. A missing 2x file is no fault.
+void LoadSharpBitmaps(PlayFieldBitmaps& bitmaps, const GameSession& session, int screenColourBits);
 
 } // namespace morrow

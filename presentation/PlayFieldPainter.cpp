@@ -1,6 +1,8 @@
 #include "PlayFieldPainter.h"
 
+#include "CanvasScale.h"
 #include "FieldLayout.h"
+#include "Reels.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -17,18 +19,82 @@ constexpr qreal kBoldBelowDpi = 100.0;
 // The small layout's column of counters ends 30 pixels from the screen's
 // right edge, whatever the window's own width.
 constexpr int kColumnRightMargin = 30;
-constexpr int kCreditsCaptionY = 50;
-constexpr int kNudgesCaptionY = 125;
-constexpr int kCoinsCaptionY = 200;
-constexpr int kCreditsCounterY = 70;
-constexpr int kNudgesCounterY = 145;
-constexpr int kBetCounterY = 220;
 
-// Above the field in the medium and large layouts.
-constexpr int kMediumCounterY = -25;
-constexpr int kLargeCounterY = -45;
-constexpr int kMediumCaptionY = -40;
-constexpr int kLargeCaptionY = -65;
+// Where a counter or caption is anchored, horizontally.
+enum class Anchor {
+    Column,     // the small layout's column: x = ScreenWidth - 30, in window coordinates
+    FieldLeft,  // the field's left edge
+    FieldRight, // the field's right edge (x = W)
+    FieldMiddle // the field's middle (x = W / 2)
+};
+
+// A counter's place: its anchor, its row, the ink and which edge the anchor is.
+// At the field's middle a left-aligned counter starts half a digit cell left
+// of the middle and a right-aligned one ends half a cell right of it, so a
+// one-digit bet fills exactly the cell centred there and the winnings grow
+// leftward from that cell's right edge.
+struct CounterPlace {
+    Anchor anchor;
+    int y;
+    DigitInk ink;
+    DigitAlign align;
+};
+
+enum Counter { kCredits, kNudges, kBet, kWinnings, kCounterCount };
+
+// Per layout (small, medium, large), the place of every counter. Small
+// layout rows are window rows; the others lie above the field.
+constexpr std::array<std::array<CounterPlace, kCounterCount>, 3> kCounterPlaces{{
+    {{{Anchor::Column, 70, DigitInk::Red, DigitAlign::Right},
+      {Anchor::Column, 145, DigitInk::Green, DigitAlign::Right},
+      {Anchor::Column, 220, DigitInk::Red, DigitAlign::Right},
+      {Anchor::Column, 220, DigitInk::Red, DigitAlign::Right}}},
+    {{{Anchor::FieldRight, -25, DigitInk::Green, DigitAlign::Right},
+      {Anchor::FieldLeft, -25, DigitInk::Green, DigitAlign::Left},
+      {Anchor::FieldMiddle, -25, DigitInk::Red, DigitAlign::Left},
+      {Anchor::FieldMiddle, -25, DigitInk::Red, DigitAlign::Right}}},
+    {{{Anchor::FieldRight, -45, DigitInk::Green, DigitAlign::Right},
+      {Anchor::FieldLeft, -45, DigitInk::Green, DigitAlign::Left},
+      {Anchor::FieldMiddle, -45, DigitInk::Red, DigitAlign::Left},
+      {Anchor::FieldMiddle, -45, DigitInk::Red, DigitAlign::Right}}},
+}};
+
+// The captions: "Credits", "Nudges" and "Coins" (whose place "Winnings"
+// takes during a payout). In the small layout each ends at the column; above
+// the field "Nudges" starts at the left edge, "Credits" ends at the right one
+// and "Coins" is centred.
+struct CaptionPlace {
+    Anchor anchor;
+    int y; // the small layout's window row; above the field the layout's caption row
+};
+
+enum Caption { kCreditsCaption, kNudgesCaption, kCoinsCaption, kCaptionCount };
+
+constexpr std::array<CaptionPlace, kCaptionCount> kColumnCaptions{
+    {{Anchor::Column, 50}, {Anchor::Column, 125}, {Anchor::Column, 200}}};
+constexpr std::array<Anchor, kCaptionCount> kFieldCaptionAnchors{Anchor::FieldRight, Anchor::FieldLeft,
+                                                                 Anchor::FieldMiddle};
+// The captions stand 40 pixels above the field in the medium layout and 65
+// in the large one. The taller spacing goes with the large layout's field
+// 100 pixels down: screens 900 to 999 wide keep the medium spacing, since
+// their field stands only 40 pixels down and the captions would otherwise
+// sit above the window's top.
+constexpr std::array<int, 3> kCaptionRow{0, -40, -65};
+
+// The window x of an anchor.
+int AnchorX(Anchor anchor, const GameSession& session, int fieldWidth) {
+    switch (anchor) {
+    case Anchor::Column:
+        return session.ScreenWidth - kColumnRightMargin;
+    case Anchor::FieldLeft:
+        return session.FieldLeft;
+    case Anchor::FieldRight:
+        return session.FieldLeft + fieldWidth;
+    case Anchor::FieldMiddle:
+        return session.FieldLeft + fieldWidth / 2;
+    }
+    return 0;
+}
 
 // Reel 3's payline cell and the white band under it, for the wild.
 constexpr int kWildTileBase = 9;
@@ -57,26 +123,6 @@ QFont CaptionFontAt(int points, CaptionStyle style) {
     return font;
 }
 
-// A plain copy of part of a picture, pixels replaced, nothing blended.
-void CopyInto(QImage& target, QPoint at, const QImage& source, const QRect& from) {
-    if (source.isNull()) {
-        return;
-    }
-    QPainter painter(&target);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(at, source, from);
-}
-
-// The symbol digit at a 1-based strip position, wrapping past 30 to 1.
-int SymbolAt(const std::string& strip, std::int32_t position) {
-    if (strip.empty()) {
-        return 0;
-    }
-    const auto length = static_cast<std::int32_t>(strip.size());
-    const std::int32_t index = ((position - 1) % length + length) % length;
-    return strip[static_cast<std::size_t>(index)] - '0';
-}
-
 } // namespace
 
 PlayFieldPainter::PlayFieldPainter(QImage& canvas, GameSession& session, const PlayFieldBitmaps& bitmaps,
@@ -92,8 +138,16 @@ PlayFieldPainter::PlayFieldPainter(QImage& canvas, GameSession& session, const P
 
 void PlayFieldPainter::Update(const QRect& rect) const {
     if (onUpdate_) {
-        onUpdate_(rect.intersected(canvas_.rect()));
+        onUpdate_(rect.intersected(UnitRect(canvas_)));
     }
+}
+
+int PlayFieldPainter::Scale() const {
+    return static_cast<int>(canvas_.devicePixelRatio());
+}
+
+const QImage& PlayFieldPainter::Picture(QImage PictureSet::*picture) const {
+    return bitmaps_.For(picture, Scale());
 }
 
 QRect PlayFieldPainter::SymbolTile(int symbol) const {
@@ -104,7 +158,8 @@ void PlayFieldPainter::FormPaint() {
     canvas_.fill(Qt::black);
     // FieldTop never changes after start; FieldLeft is worked out again.
     session_.FieldLeft = FieldOriginFor(session_.ScreenWidth, W()).left;
-    CopyInto(canvas_, Field(0, 0), bitmaps_.InterfaceBitmap, bitmaps_.InterfaceBitmap.rect());
+    const QImage& field = Picture(&PictureSet::InterfaceBitmap);
+    CopyInto(canvas_, Field(0, 0), field, UnitRect(field));
     for (int reel = 0; reel < kReelCount; ++reel) {
         DrawReel(reel);
     }
@@ -112,33 +167,37 @@ void PlayFieldPainter::FormPaint() {
     DrawNudges();
     DrawBet();
 
-    const QString credits = QStringLiteral("Credits");
-    const QString nudges = QStringLiteral("Nudges");
-    const QString coins = QStringLiteral("Coins");
-    if (DisplayModeFor(session_.ScreenWidth) == DisplayMode::Small) {
-        const int right = session_.ScreenWidth - kColumnRightMargin;
-        WriteCaption(credits, {right - CaptionWidth(credits), kCreditsCaptionY});
-        WriteCaption(nudges, {right - CaptionWidth(nudges), kNudgesCaptionY});
-        WriteCaption(coins, {right - CaptionWidth(coins), kCoinsCaptionY});
-    } else {
-        const int y = CaptionTop();
-        WriteCaption(nudges, Field(0, y));
-        WriteCaption(credits, Field(W() - CaptionWidth(credits), y));
-        WriteCaption(coins, Field(W() / 2 - CaptionWidth(coins) / 2, y));
-    }
+    WriteCaptionAt(kCreditsCaption, QStringLiteral("Credits"));
+    WriteCaptionAt(kNudgesCaption, QStringLiteral("Nudges"));
+    WriteCaptionAt(kCoinsCaption, QStringLiteral("Coins"));
     DrawPayline();
     session_.NudgeColour = kNudgeGrey;
     DrawNudgeLabels(kNudgeGrey);
-    Update(canvas_.rect());
+    Update(UnitRect(canvas_));
 }
 
-// The captions stand 40 pixels above the field in the medium layout and 65
-// in the large one. The taller spacing goes with the large layout's field
-// 100 pixels down: screens 900 to 999 wide keep the medium spacing, since
-// their field stands only 40 pixels down and the captions would otherwise
-// sit above the window's top.
-int PlayFieldPainter::CaptionTop() const {
-    return DisplayModeFor(session_.ScreenWidth) == DisplayMode::Large ? kLargeCaptionY : kMediumCaptionY;
+int PlayFieldPainter::LayoutIndex() const {
+    return static_cast<int>(DisplayModeFor(session_.ScreenWidth));
+}
+
+// Writes one of the captions at its place in this layout: ending at the
+// column, starting at the field's left edge, ending at its right edge, or
+// centred on its middle.
+void PlayFieldPainter::WriteCaptionAt(int caption, const QString& text) {
+    const int layout = LayoutIndex();
+    const bool column = layout == static_cast<int>(DisplayMode::Small);
+    const auto c = static_cast<std::size_t>(caption);
+    const Anchor anchor = column ? kColumnCaptions[c].anchor : kFieldCaptionAnchors[c];
+    const int y =
+        column ? kColumnCaptions[c].y : session_.FieldTop + kCaptionRow[static_cast<std::size_t>(layout)];
+    const int width = CaptionWidth(text);
+    int x = AnchorX(anchor, session_, W());
+    if (anchor == Anchor::Column || anchor == Anchor::FieldRight) {
+        x -= width;
+    } else if (anchor == Anchor::FieldMiddle) {
+        x -= width / 2;
+    }
+    WriteCaption(text, {x, y});
 }
 
 int PlayFieldPainter::CaptionWidth(const QString& text) const {
@@ -160,8 +219,9 @@ void PlayFieldPainter::DrawReel(int reel) {
     const auto r = static_cast<std::size_t>(reel);
     const QPoint origin = ReelOrigin(reel);
     for (int row = 0; row < 3; ++row) {
-        const int symbol = SymbolAt(session_.ReelStrip[r], session_.ReelPos[r] + row);
-        CopyInto(canvas_, origin + QPoint(0, row * kSymbolSize), bitmaps_.SymbolBitmap, SymbolTile(symbol));
+        const int symbol = SymbolAt(session_, reel, session_.ReelPos[r] + row);
+        CopyInto(canvas_, origin + QPoint(0, row * kSymbolSize), Picture(&PictureSet::SymbolBitmap),
+                 SymbolTile(symbol));
     }
     Update({origin, QSize(kSymbolSize, kReelHeight)});
     DrawPayline();
@@ -171,44 +231,43 @@ void PlayFieldPainter::DrawReel(int reel) {
 // the looping strip never shows as two separate copies, and drawn one row
 // higher than a reel at rest.
 void PlayFieldPainter::DrawReelMotion(int reel, int stripOffset) {
-    if (bitmaps_.MotionBitmap.isNull()) {
+    const QImage& motion = Picture(&PictureSet::MotionBitmap);
+    if (motion.isNull()) {
         DrawPayline();
         return;
     }
-    QImage frame(kSymbolSize, kReelHeight, QImage::Format_RGB32);
-    frame.fill(Qt::black);
+    QImage frame = NewScaledImage({kSymbolSize, kReelHeight}, Scale());
     if (stripOffset + kReelHeight > kMotionStripLength) {
         const int n = kMotionStripLength - stripOffset;
-        CopyInto(frame, {0, 0}, bitmaps_.MotionBitmap, QRect(0, stripOffset, kSymbolSize, n));
-        CopyInto(frame, {0, n}, bitmaps_.MotionBitmap, QRect(0, 0, kSymbolSize, kReelHeight - n));
+        CopyInto(frame, {0, 0}, motion, QRect(0, stripOffset, kSymbolSize, n));
+        CopyInto(frame, {0, n}, motion, QRect(0, 0, kSymbolSize, kReelHeight - n));
     } else {
-        CopyInto(frame, {0, 0}, bitmaps_.MotionBitmap, QRect(0, stripOffset, kSymbolSize, kReelHeight));
+        CopyInto(frame, {0, 0}, motion, QRect(0, stripOffset, kSymbolSize, kReelHeight));
     }
     const QPoint at = ReelOrigin(reel) - QPoint(0, 1);
-    CopyInto(canvas_, at, frame, frame.rect());
-    Update({at, frame.size()});
+    CopyInto(canvas_, at, frame, UnitRect(frame));
+    Update({at, QSize(kSymbolSize, kReelHeight)});
     DrawPayline();
 }
 
 void PlayFieldPainter::BeginReelBounce(int reel) {
     bounceWork_[static_cast<std::size_t>(reel)] =
-        canvas_.copy(QRect(ReelOrigin(reel), QSize(kSymbolSize, kReelHeight)));
+        CopyOut(canvas_, QRect(ReelOrigin(reel), QSize(kSymbolSize, kReelHeight)));
 }
 
 void PlayFieldPainter::DrawReelBounce(int reel, int shift) {
     const QImage& work = bounceWork_[static_cast<std::size_t>(reel)];
     const QPoint at = ReelOrigin(reel) + QPoint(0, shift);
-    CopyInto(canvas_, at, work, work.rect());
-    Update({at, work.size()});
+    CopyInto(canvas_, at, work, UnitRect(work));
+    Update({at, UnitRect(work).size()});
 }
 
 void PlayFieldPainter::BeginNudgeSlide(int reel, std::int32_t newPosition) {
     const auto r = static_cast<std::size_t>(reel);
-    QImage work(kSymbolSize, 4 * kSymbolSize, QImage::Format_RGB32);
-    work.fill(Qt::black);
+    QImage work = NewScaledImage({kSymbolSize, 4 * kSymbolSize}, Scale());
     for (int row = 0; row < 4; ++row) {
-        const int symbol = SymbolAt(session_.ReelStrip[r], newPosition + row);
-        CopyInto(work, {0, row * kSymbolSize}, bitmaps_.SymbolBitmap, SymbolTile(symbol));
+        const int symbol = SymbolAt(session_, reel, newPosition + row);
+        CopyInto(work, {0, row * kSymbolSize}, Picture(&PictureSet::SymbolBitmap), SymbolTile(symbol));
     }
     slideWork_[r] = std::move(work);
 }
@@ -221,16 +280,16 @@ void PlayFieldPainter::DrawNudgeSlide(int reel, int top) {
 }
 
 void PlayFieldPainter::BeginShakeReel(int reel) {
-    shakeWork_[static_cast<std::size_t>(reel)] =
-        canvas_.copy(QRect(Field(kShakeLeft + kReelPitch * reel, kShakeTop), QSize(kSymbolSize, kShakeHeight)));
+    shakeWork_[static_cast<std::size_t>(reel)] = CopyOut(
+        canvas_, QRect(Field(kShakeLeft + kReelPitch * reel, kShakeTop), QSize(kSymbolSize, kShakeHeight)));
 }
 
 // The rows a shifted copy leaves uncovered keep whatever they showed.
 void PlayFieldPainter::DrawShakeReel(int reel, int shift) {
     const QImage& work = shakeWork_[static_cast<std::size_t>(reel)];
     const QPoint at = Field(kShakeLeft + kReelPitch * reel, kShakeTop + shift);
-    CopyInto(canvas_, at, work, work.rect());
-    Update({at, work.size()});
+    CopyInto(canvas_, at, work, UnitRect(work));
+    Update({at, UnitRect(work).size()});
 }
 
 void PlayFieldPainter::DrawPayline() {
@@ -244,73 +303,33 @@ void PlayFieldPainter::DrawPayline() {
     Update(line);
 }
 
-void PlayFieldPainter::DrawCounter(std::int32_t value, QPoint anchor, DigitInk ink, DigitAlign align) {
-    Update(DrawNumber(canvas_, strips_, session_.ScreenWidth, value, anchor.x(), anchor.y(), ink, align));
+void PlayFieldPainter::DrawCounter(int counter, std::int32_t value) {
+    const CounterPlace& place =
+        kCounterPlaces[static_cast<std::size_t>(LayoutIndex())][static_cast<std::size_t>(counter)];
+    int x = AnchorX(place.anchor, session_, W());
+    if (place.anchor == Anchor::FieldMiddle) {
+        const int half = DigitCellFor(session_.ScreenWidth).width / 2;
+        x += place.align == DigitAlign::Left ? -half : half;
+    }
+    const int y = place.anchor == Anchor::Column ? place.y : session_.FieldTop + place.y;
+    Update(DrawNumber(canvas_, strips_, session_.ScreenWidth, value, x, y, place.ink, place.align));
 }
 
 void PlayFieldPainter::DrawCredits() {
-    switch (DisplayModeFor(session_.ScreenWidth)) {
-    case DisplayMode::Small:
-        DrawCounter(session_.Credits, {session_.ScreenWidth - kColumnRightMargin, kCreditsCounterY},
-                    DigitInk::Red, DigitAlign::Right);
-        break;
-    case DisplayMode::Medium:
-        DrawCounter(session_.Credits, Field(W(), kMediumCounterY), DigitInk::Green, DigitAlign::Right);
-        break;
-    case DisplayMode::Large:
-        DrawCounter(session_.Credits, Field(W(), kLargeCounterY), DigitInk::Green, DigitAlign::Right);
-        break;
-    }
+    DrawCounter(kCredits, session_.Credits);
 }
 
 void PlayFieldPainter::DrawNudges() {
-    switch (DisplayModeFor(session_.ScreenWidth)) {
-    case DisplayMode::Small:
-        DrawCounter(session_.Nudges, {session_.ScreenWidth - kColumnRightMargin, kNudgesCounterY},
-                    DigitInk::Green, DigitAlign::Right);
-        break;
-    case DisplayMode::Medium:
-        DrawCounter(session_.Nudges, Field(0, kMediumCounterY), DigitInk::Green, DigitAlign::Left);
-        break;
-    case DisplayMode::Large:
-        DrawCounter(session_.Nudges, Field(0, kLargeCounterY), DigitInk::Green, DigitAlign::Left);
-        break;
-    }
+    DrawCounter(kNudges, session_.Nudges);
 }
 
-// The bet stands in the cell centred on the field's middle; the winnings of
-// a payout grow leftward from that cell's right edge.
 void PlayFieldPainter::DrawBet() {
     DrawCoinsLabel();
-    const int half = DigitCellFor(session_.ScreenWidth).width / 2;
-    switch (DisplayModeFor(session_.ScreenWidth)) {
-    case DisplayMode::Small:
-        DrawCounter(session_.Bet, {session_.ScreenWidth - kColumnRightMargin, kBetCounterY}, DigitInk::Red,
-                    DigitAlign::Right);
-        break;
-    case DisplayMode::Medium:
-        DrawCounter(session_.Bet, Field(W() / 2 - half, kMediumCounterY), DigitInk::Red, DigitAlign::Left);
-        break;
-    case DisplayMode::Large:
-        DrawCounter(session_.Bet, Field(W() / 2 - half, kLargeCounterY), DigitInk::Red, DigitAlign::Left);
-        break;
-    }
+    DrawCounter(kBet, session_.Bet);
 }
 
 void PlayFieldPainter::DrawWinnings(std::int32_t amount) {
-    const int half = DigitCellFor(session_.ScreenWidth).width / 2;
-    switch (DisplayModeFor(session_.ScreenWidth)) {
-    case DisplayMode::Small:
-        DrawCounter(amount, {session_.ScreenWidth - kColumnRightMargin, kBetCounterY}, DigitInk::Red,
-                    DigitAlign::Right);
-        break;
-    case DisplayMode::Medium:
-        DrawCounter(amount, Field(W() / 2 + half, kMediumCounterY), DigitInk::Red, DigitAlign::Right);
-        break;
-    case DisplayMode::Large:
-        DrawCounter(amount, Field(W() / 2 + half, kLargeCounterY), DigitInk::Red, DigitAlign::Right);
-        break;
-    }
+    DrawCounter(kWinnings, amount);
 }
 
 // The panel above the middle of the field that holds "Coins" and the bet,
@@ -325,22 +344,11 @@ void PlayFieldPainter::DrawCoinsLabel() {
         painter.fillRect(panel, Qt::black);
     }
     Update(panel);
-    const QString coins = QStringLiteral("Coins");
-    if (small) {
-        WriteCaption(coins, {session_.ScreenWidth - kColumnRightMargin - CaptionWidth(coins), kCoinsCaptionY});
-    } else {
-        WriteCaption(coins, Field(W() / 2 - CaptionWidth(coins) / 2, CaptionTop()));
-    }
+    WriteCaptionAt(kCoinsCaption, QStringLiteral("Coins"));
 }
 
 void PlayFieldPainter::DrawWinningsLabel() {
-    const QString winnings = QStringLiteral("Winnings");
-    if (DisplayModeFor(session_.ScreenWidth) == DisplayMode::Small) {
-        WriteCaption(winnings,
-                     {session_.ScreenWidth - kColumnRightMargin - CaptionWidth(winnings), kCoinsCaptionY});
-    } else {
-        WriteCaption(winnings, Field(W() / 2 - CaptionWidth(winnings) / 2, CaptionTop()));
-    }
+    WriteCaptionAt(kCoinsCaption, QStringLiteral("Winnings"));
 }
 
 void PlayFieldPainter::DrawNudgeLabels(Rgb colour) {
@@ -363,7 +371,7 @@ void PlayFieldPainter::DrawNudgeLabels(Rgb colour) {
 void PlayFieldPainter::Timer2Timer() {
     wildFrame_ += wildStep_;
     const QPoint cell = Field(kWildCell.x(), kWildCell.y());
-    CopyInto(canvas_, cell, bitmaps_.SymbolBitmap, SymbolTile(wildFrame_ + kWildTileBase));
+    CopyInto(canvas_, cell, Picture(&PictureSet::SymbolBitmap), SymbolTile(wildFrame_ + kWildTileBase));
     Update({cell, QSize(kSymbolSize, kSymbolSize)});
     DrawPayline();
     const QRect band(cell + QPoint(0, kSymbolSize), QSize(kSymbolSize, kWildBandHeight));

@@ -34,7 +34,8 @@ struct CaptionStyle {
 };
 
 // Paints the main window's play field into its canvas (the window's client
-// area, 1:1). Every operation paints at once, in the order the game asks
+// area, in units; the canvas may hold 2 pixels per unit, and then the 2x
+// pictures are copied). Every operation paints at once, in the order the game asks
 // for it, and reports the rectangle it changed so the window can show it;
 // nothing is erased beyond what an operation itself covers.
 class PlayFieldPainter {
@@ -82,12 +83,17 @@ private:
     QPoint Field(int x, int y) const { return {session_.FieldLeft + x, session_.FieldTop + y}; }
     QPoint ReelOrigin(int reel) const { return Field(kReelLeft + kReelPitch * reel, kReelTop); }
     QRect SymbolTile(int symbol) const;
-    int CaptionTop() const;
+    // 0, 1, 2 for the small, medium and large layouts.
+    int LayoutIndex() const;
+    void WriteCaptionAt(int caption, const QString& text);
     // Writes white text on black with its top-left corner at `at`.
     void WriteCaption(const QString& text, QPoint at);
     int CaptionWidth(const QString& text) const;
-    void DrawCounter(std::int32_t value, QPoint anchor, DigitInk ink, DigitAlign align);
+    void DrawCounter(int counter, std::int32_t value);
     void Update(const QRect& rect) const;
+    // The canvas's pixels per unit, and the picture to copy from at that scale.
+    int Scale() const;
+    const QImage& Picture(QImage PictureSet::*picture) const;
 
     QImage& canvas_;
     GameSession& session_;

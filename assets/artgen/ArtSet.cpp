@@ -10,45 +10,74 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace morrow::artgen {
 
-std::vector<ArtFile> BuildArt() {
-    std::vector<ArtFile> out;
+namespace {
+
+// Every picture at one paint scale: 1, the game's own sizes, or 2, the same
+// pictures painted at twice the size for screens with two or more device
+// pixels per unit, named as Qt names such pictures ("Name@2x.ext"). The
+// digit strips are pixel art: their 2x strips are the pixels doubled. The
+// bonus pictures keep their true colours at 2x, as PNGs. The desktop icons
+// come in their own sizes, at 1x only.
+void AddPictures(std::vector<ArtFile>& out, int scale) {
+    const ScopedPaintScale paintScale(scale);
+    const bool sharp = scale > 1;
+    const auto name = [sharp](const char* base, const char* extension) {
+        return QString::fromLatin1(base) + (sharp ? QStringLiteral("@2x.") : QStringLiteral(".")) +
+               QString::fromLatin1(extension);
+    };
     const QImage field = PaintPlayField();
     const QImage symbols = PaintSymbolSheet();
     const QImage motion = PaintMotionStrip(symbols);
-    out.push_back({QStringLiteral("MorInt.bmp"), false, Encoding::Bmp24, field});
-    out.push_back({QStringLiteral("MorIn256.bmp"), false, Encoding::Bmp8, Quantise256(field)});
-    out.push_back({QStringLiteral("Morro96.bmp"), false, Encoding::Bmp24, symbols});
-    out.push_back({QStringLiteral("Motion.bmp"), false, Encoding::Bmp24, motion});
-    out.push_back({QStringLiteral("Motion2.bmp"), false, Encoding::Bmp8, Quantise256(motion)});
-    out.push_back({QStringLiteral("Bat.bmp"), false, Encoding::Bmp24, PaintBat()});
-    out.push_back({QStringLiteral("Ghoul.bmp"), false, Encoding::Bmp24, PaintGhoul()});
-    out.push_back({QStringLiteral("Skelt.bmp"), false, Encoding::Bmp24, PaintSkeleton()});
-    out.push_back({QStringLiteral("Blood.bmp"), false, Encoding::Bmp24, PaintBlood()});
-    out.push_back({QStringLiteral("Paychart.bmp"), false, Encoding::Bmp24, PaintPayChart(symbols)});
-    const int chipAmounts[] = {1000, 100, 10, 1};
-    for (int amount : chipAmounts) {
+    out.push_back({name("MorInt", "bmp"), false, Encoding::Bmp24, field});
+    out.push_back({name("MorIn256", "bmp"), false, Encoding::Bmp8, Quantise256(field)});
+    out.push_back({name("Morro96", "bmp"), false, Encoding::Bmp24, symbols});
+    out.push_back({name("Motion", "bmp"), false, Encoding::Bmp24, motion});
+    out.push_back({name("Motion2", "bmp"), false, Encoding::Bmp8, Quantise256(motion)});
+    out.push_back({name("Bat", "bmp"), false, Encoding::Bmp24, PaintBat()});
+    out.push_back({name("Ghoul", "bmp"), false, Encoding::Bmp24, PaintGhoul()});
+    out.push_back({name("Skelt", "bmp"), false, Encoding::Bmp24, PaintSkeleton()});
+    out.push_back({name("Blood", "bmp"), false, Encoding::Bmp24, PaintBlood()});
+    out.push_back({name("Paychart", "bmp"), false, Encoding::Bmp24, PaintPayChart(symbols)});
+    for (int amount : {1000, 100, 10, 1}) {
         const QImage chip = PaintChip(amount);
-        const QString name = QStringLiteral("Chip%1.png").arg(amount);
-        out.push_back({name, false, Encoding::Png, chip});
-        out.push_back({name, true, Encoding::Png, chip});
+        const QString chipName = QStringLiteral("Chip%1").arg(amount) +
+                                 (sharp ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
+        out.push_back({chipName, false, Encoding::Png, chip});
+        out.push_back({chipName, true, Encoding::Png, chip});
     }
-    const int iconSizes[] = {16, 24, 32, 48, 64, 128, 256, 512};
-    for (int size : iconSizes) {
-        out.push_back({QStringLiteral("icons/hicolor/%1x%1/apps/morrowmas-slots.png").arg(size), false,
-                       Encoding::Png, PaintIcon(size)});
+    if (!sharp) {
+        for (int size : {16, 24, 32, 48, 64, 128, 256, 512}) {
+            out.push_back({QStringLiteral("icons/hicolor/%1x%1/apps/morrowmas-slots.png").arg(size), false,
+                           Encoding::Png, PaintIcon(size)});
+        }
+        out.push_back({QStringLiteral("icon.png"), true, Encoding::Png, PaintIcon(256)});
     }
-    out.push_back({QStringLiteral("icon.png"), true, Encoding::Png, PaintIcon(256)});
-    out.push_back({QStringLiteral("DigitsSmall.bmp"), true, Encoding::Bmp4, PaintDigits(false, false)});
-    out.push_back({QStringLiteral("GreenSmall.bmp"), true, Encoding::Bmp4, PaintDigits(true, false)});
-    out.push_back({QStringLiteral("DigitsLarge.bmp"), true, Encoding::Bmp4, PaintDigits(false, true)});
-    out.push_back({QStringLiteral("GreenLarge.bmp"), true, Encoding::Bmp4, PaintDigits(true, true)});
-    out.push_back({QStringLiteral("TrickPick.bmp"), true, Encoding::Bmp8, Quantise256(PaintTrickPick())});
-    out.push_back(
-        {QStringLiteral("TrickTricked.bmp"), true, Encoding::Bmp8, Quantise256(PaintTrickTricked())});
-    out.push_back({QStringLiteral("TrickTreat.bmp"), true, Encoding::Bmp8, Quantise256(PaintTrickTreat())});
+    out.push_back({name("DigitsSmall", "bmp"), true, Encoding::Bmp4, PaintDigits(false, false, scale)});
+    out.push_back({name("GreenSmall", "bmp"), true, Encoding::Bmp4, PaintDigits(true, false, scale)});
+    out.push_back({name("DigitsLarge", "bmp"), true, Encoding::Bmp4, PaintDigits(false, true, scale)});
+    out.push_back({name("GreenLarge", "bmp"), true, Encoding::Bmp4, PaintDigits(true, true, scale)});
+    const std::pair<const char*, QImage> bonus[] = {{"TrickPick", PaintTrickPick()},
+                                                    {"TrickTricked", PaintTrickTricked()},
+                                                    {"TrickTreat", PaintTrickTreat()}};
+    for (const auto& [base, picture] : bonus) {
+        if (sharp) {
+            out.push_back({name(base, "png"), true, Encoding::Png, picture});
+        } else {
+            out.push_back({name(base, "bmp"), true, Encoding::Bmp8, Quantise256(picture)});
+        }
+    }
+}
+
+} // namespace
+
+std::vector<ArtFile> BuildArt() {
+    std::vector<ArtFile> out;
+    AddPictures(out, 1);
+    AddPictures(out, 2);
     return out;
 }
 

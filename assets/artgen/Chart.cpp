@@ -22,7 +22,7 @@ void ChartTile(QPainter& p, const QImage& sheet, int tile, const QPointF& at) {
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
     p.setPen(QPen(QColor(0, 0, 0), 1));
     p.setBrush(Qt::NoBrush);
-    p.drawImage(QRectF(at.x(), at.y(), kCell, kCell), sheet, TileRect(tile));
+    p.drawImage(QRectF(at.x(), at.y(), kCell, kCell), sheet, PixelRect(sheet, TileRect(tile)));
     p.drawRect(QRectF(at.x() - 0.5, at.y() - 0.5, kCell + 1, kCell + 1));
     p.restore();
 }
@@ -56,7 +56,7 @@ void SymbolOrWild(QPainter& p, const QImage& sheet, int tile, const QPointF& at)
     QPainterPath clip;
     clip.addEllipse(badge);
     p.setClipPath(clip);
-    p.drawImage(badge, sheet, TileRect(9).adjusted(10, 10, -10, -10));
+    p.drawImage(badge, sheet, PixelRect(sheet, TileRect(9).adjusted(10, 10, -10, -10)));
     p.restore();
 }
 
@@ -167,8 +167,7 @@ QImage PaintChip(int amount) {
         label = QStringLiteral("$1");
         break;
     }
-    QImage img(66, 42, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    QImage img = NewCanvas(66, 42, Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
     const QRectF top(2, 2, 62, 31);

@@ -128,7 +128,8 @@ void DrawEmojiStretched(QPainter& p, const QString& emoji, const QRectF& box) {
     p.restore();
 }
 
-void DrumShade(QImage& image, const QRect& area, double depth) {
+void DrumShade(QImage& image, const QRect& unitArea, double depth) {
+    const QRect area = PixelRect(image, unitArea);
     const QRect r = area.intersected(image.rect());
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const double t = (y - area.top() + 0.5) / area.height();
@@ -245,13 +246,42 @@ void DrawBevelPanel(QPainter& p, const QRectF& r, double radius, const QColor& b
     p.restore();
 }
 
+namespace {
+int paintScale = 1;
+} // namespace
+
+int PaintScale() {
+    return paintScale;
+}
+
+ScopedPaintScale::ScopedPaintScale(int scale) : previous_(paintScale) {
+    paintScale = scale;
+}
+
+ScopedPaintScale::~ScopedPaintScale() {
+    paintScale = previous_;
+}
+
 QImage NewCanvas(int width, int height, const QColor& fill) {
-    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage img(width * paintScale, height * paintScale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(paintScale);
     img.fill(fill);
     return img;
 }
 
-void BlackBorder(QImage& image, const QRect& frame, int border) {
+QRect UnitRect(const QImage& image) {
+    const int scale = static_cast<int>(image.devicePixelRatio());
+    return {0, 0, image.width() / scale, image.height() / scale};
+}
+
+QRect PixelRect(const QImage& image, const QRect& units) {
+    const int scale = static_cast<int>(image.devicePixelRatio());
+    return {units.x() * scale, units.y() * scale, units.width() * scale, units.height() * scale};
+}
+
+void BlackBorder(QImage& image, const QRect& unitFrame, int unitBorder) {
+    const QRect frame = PixelRect(image, unitFrame);
+    const int border = unitBorder * static_cast<int>(image.devicePixelRatio());
     const QRect inner = frame.adjusted(border, border, -border, -border);
     for (int y = frame.top(); y <= frame.bottom(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -53,8 +53,8 @@ void DrawLitLantern(QPainter& p, const QRectF& box);
 // Same, but the box is taken literally (squashes or stretches the glyph).
 void DrawEmojiStretched(QPainter& p, const QString& emoji, const QRectF& box);
 
-// Darkens the top and bottom of a rectangle of an image as the curve of a
-// turning drum does, with a soft highlight above its middle.
+// Darkens the top and bottom of a rectangle (in units) of an image as the
+// curve of a turning drum does, with a soft highlight above its middle.
 void DrumShade(QImage& image, const QRect& area, double depth = 0.72);
 
 // A soft round glow of the colour, fading to transparent at radius.
@@ -76,10 +76,35 @@ void DrawBevelPanel(QPainter& p, const QRectF& r, double radius, const QColor& b
 // Blend of two colours, t = 0 gives a.
 QColor MixColour(const QColor& a, const QColor& b, double t);
 
-// A new ARGB32 premultiplied picture filled with a colour.
+// The scale the pictures are painted at: 1 for the game's own sizes, 2 for
+// the sharper copies high-resolution screens use. A picture's painter keeps
+// its own coordinates; only the number of pixels per unit changes.
+int PaintScale();
+
+// Paints at `scale` while it lives.
+class ScopedPaintScale {
+public:
+    explicit ScopedPaintScale(int scale);
+    ~ScopedPaintScale();
+    ScopedPaintScale(const ScopedPaintScale&) = delete;
+    ScopedPaintScale& operator=(const ScopedPaintScale&) = delete;
+
+private:
+    int previous_;
+};
+
+// A new ARGB32 premultiplied picture, `width` x `height` units at the paint
+// scale (so PaintScale() pixels per unit), filled with a colour.
 QImage NewCanvas(int width, int height, const QColor& fill = Qt::black);
 
+// A picture's own rectangle in units, whatever its scale.
+QRect UnitRect(const QImage& image);
+
+// A rectangle in units of a picture as the pixels it covers there.
+QRect PixelRect(const QImage& image, const QRect& units);
+
 // Forces every pixel of the rectangles outside `inner` to pure opaque black.
+// `frame` and `border` are in units.
 void BlackBorder(QImage& image, const QRect& frame, int border);
 
 } // namespace morrow::artgen

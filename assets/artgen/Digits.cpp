@@ -138,16 +138,17 @@ QImage SmallStrip(bool green) {
 
 } // namespace
 
-QImage PaintDigits(bool green, bool large) {
+QImage PaintDigits(bool green, bool large, int scale) {
     const QImage small = SmallStrip(green);
-    if (!large) {
+    const int factor = (large ? 2 : 1) * scale;
+    if (factor == 1) {
         return small;
     }
-    QImage big(small.width() * 2, small.height() * 2, QImage::Format_Indexed8);
+    QImage big(small.width() * factor, small.height() * factor, QImage::Format_Indexed8);
     big.setColorTable(small.colorTable());
     for (int y = 0; y < big.height(); ++y) {
         for (int x = 0; x < big.width(); ++x) {
-            big.setPixel(x, y, static_cast<uint>(small.pixelIndex(x / 2, y / 2)));
+            big.setPixel(x, y, static_cast<uint>(small.pixelIndex(x / factor, y / factor)));
         }
     }
     return big;

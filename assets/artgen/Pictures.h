@@ -55,8 +55,9 @@ QImage PaintBlood();
 QImage PaintTrickPick();
 QImage PaintTrickTricked();
 QImage PaintTrickTreat();
-// A 16-colour Indexed8 strip of seven-segment digits, point and colon.
-QImage PaintDigits(bool green, bool large);
+// A 16-colour Indexed8 strip of seven-segment digits, point and colon, its
+// pixels repeated `scale` times each way.
+QImage PaintDigits(bool green, bool large, int scale = 1);
 QImage PaintPayChart(const QImage& symbolSheet);
 // Amount 1000, 100, 10 or 1.
 QImage PaintChip(int amount);

@@ -168,7 +168,7 @@ QImage PaintBat() {
             QPainter p(&frame);
             PaintBatFrame(p, kLift[static_cast<std::size_t>(k)]);
         }
-        BlackBorder(frame, frame.rect(), kSpriteBorder);
+        BlackBorder(frame, UnitRect(frame), kSpriteBorder);
         QPainter p(&img);
         p.drawImage(k * kFrame, 0, frame);
     }
@@ -256,7 +256,7 @@ QImage PaintGhoul() {
             DrawEmoji(p, QStringLiteral("🧟"), QRectF(-40, -96, 80, 82));
             p.restore();
         }
-        BlackBorder(frame, frame.rect(), kSpriteBorder);
+        BlackBorder(frame, UnitRect(frame), kSpriteBorder);
         QPainter p(&img);
         p.drawImage(0, k * kH, frame);
     }
@@ -272,7 +272,7 @@ QImage PaintSkeleton() {
             QPainter p(&frame);
             PaintSkeletonFrame(p, k);
         }
-        BlackBorder(frame, frame.rect(), kSpriteBorder);
+        BlackBorder(frame, UnitRect(frame), kSpriteBorder);
         QPainter p(&img);
         p.drawImage(0, k * kH, frame);
     }

@@ -270,7 +270,7 @@ QImage PaintSymbolSheet() {
         QImage tile = NewCanvas(kTile, kTile);
         {
             QPainter p(&tile);
-            PaintDrumSurface(p, tile.rect());
+            PaintDrumSurface(p, UnitRect(tile));
             if (t <= 7) {
                 PaintSymbol(p, t);
             } else if (t == 8) {
@@ -279,7 +279,7 @@ QImage PaintSymbolSheet() {
                 PaintWild(p, t - 9);
             }
         }
-        DrumShade(tile, tile.rect());
+        DrumShade(tile, UnitRect(tile));
         QPainter sp(&sheet);
         sp.drawImage(r.topLeft(), tile);
     }
@@ -287,20 +287,22 @@ QImage PaintSymbolSheet() {
 }
 
 QImage PaintMotionStrip(const QImage& symbolSheet) {
-    const int h = kTile * static_cast<int>(kMotionOrder.size());
+    int h = kTile * static_cast<int>(kMotionOrder.size());
     QImage strip = NewCanvas(kTile, h);
     {
         QPainter p(&strip);
         for (std::size_t i = 0; i < kMotionOrder.size(); ++i) {
-            p.drawImage(QPoint(0, static_cast<int>(i) * kTile), symbolSheet, TileRect(kMotionOrder[i]));
+            p.drawImage(QPoint(0, static_cast<int>(i) * kTile), symbolSheet,
+                        PixelRect(symbolSheet, TileRect(kMotionOrder[i])));
         }
     }
     strip = strip.convertToFormat(QImage::Format_RGB32);
     // Vertical motion blur as a loop: three passes of a circular box filter
     // (close to a gaussian) so the bottom row runs on into the top row.
-    const int radius = 9;
+    const int radius = 9 * PaintScale();
+    h = strip.height();
     std::vector<int> column(static_cast<std::size_t>(h) * 3);
-    for (int x = 0; x < kTile; ++x) {
+    for (int x = 0; x < strip.width(); ++x) {
         for (int y = 0; y < h; ++y) {
             const QRgb c = strip.pixel(x, y);
             column[static_cast<std::size_t>(y) * 3] = qRed(c);

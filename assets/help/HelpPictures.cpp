@@ -37,16 +37,31 @@ constexpr int kPaylineInset = 72;
 constexpr std::array<int, 3> kNudgeCentreX{125, 250, 375};
 constexpr int kNudgeCentreY = 47;
 
-QImage Load(const QString& programDir, const QString& name) {
-    QImage image(QDir(programDir).filePath(name));
-    if (image.isNull()) {
-        throw std::runtime_error("cannot read " + QDir(programDir).filePath(name).toStdString());
+// The pictures are made twice: at 1x, and at 2x ("name@2x.png") from the
+// 2x pictures for high-resolution screens.
+int scale = 1;
+
+QString AtScale(const QString& name) {
+    if (scale == 1) {
+        return name;
     }
-    return image.convertToFormat(QImage::Format_ARGB32);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return name.left(dot) + QStringLiteral("@2x") + name.mid(dot);
+}
+
+QImage Load(const QString& programDir, const QString& name) {
+    const QString path = QDir(programDir).filePath(AtScale(name));
+    QImage image(path);
+    if (image.isNull()) {
+        throw std::runtime_error("cannot read " + path.toStdString());
+    }
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    image.setDevicePixelRatio(scale);
+    return image;
 }
 
 void Save(const QImage& image, const QString& outDir, const QString& name) {
-    const QString path = QDir(outDir).filePath(name);
+    const QString path = QDir(outDir).filePath(AtScale(name));
     if (!image.save(path, "PNG")) {
         throw std::runtime_error("cannot write " + path.toStdString());
     }
@@ -60,11 +75,16 @@ constexpr int kChartWidth = 480;
 constexpr int kSymbolWidth = 64;
 
 QImage Scaled(const QImage& image, int width) {
-    return image.scaledToWidth(width, Qt::SmoothTransformation);
+    return image.scaledToWidth(width * scale, Qt::SmoothTransformation);
 }
 
+// A symbol's tile, in the pixels of the picture at the current scale.
 QRect TileRect(int symbol) {
     return QRect((symbol % 4) * kTile, (symbol / 4) * kTile, kTile, kTile);
+}
+QRect TilePixels(int symbol) {
+    const QRect units = TileRect(symbol);
+    return {units.topLeft() * scale, units.size() * scale};
 }
 
 enum class NudgeCaptions { Grey, Lit };
@@ -81,11 +101,16 @@ QImage ComposeMachine(const QImage& field, const QImage& symbols, const std::arr
             const int position = morrow::StripPosition(positions[static_cast<std::size_t>(reel)], row);
             const int symbol = strip[static_cast<std::size_t>(position - 1)] - '0';
             p.drawImage(QPoint(kReelLeft[static_cast<std::size_t>(reel)], kReelTop + kTile * row), symbols,
-                        TileRect(symbol));
+                        TilePixels(symbol));
         }
     }
     p.setPen(QColor(0, 255, 0));
-    p.drawLine(kPaylineInset, kPaylineY, machine.width() - kPaylineInset - 1, kPaylineY);
+    const int width = machine.width() / scale;
+    if (scale == 1) {
+        p.drawLine(kPaylineInset, kPaylineY, width - kPaylineInset - 1, kPaylineY);
+    } else {
+        p.fillRect(QRect(kPaylineInset, kPaylineY, width - 2 * kPaylineInset, 1), QColor(0, 255, 0));
+    }
 
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(16);
@@ -107,7 +132,7 @@ void WritePictures(const QString& programDir, const QString& outDir) {
     }
     const QImage symbols = Load(programDir, QStringLiteral("Morro96.bmp"));
     for (int symbol = 0; symbol < morrow::kSymbolCount; ++symbol) {
-        Save(Scaled(symbols.copy(TileRect(symbol)), kSymbolWidth), outDir,
+        Save(Scaled(symbols.copy(TilePixels(symbol)), kSymbolWidth), outDir,
              QStringLiteral("symbol%1.png").arg(symbol));
     }
     Save(Scaled(Load(programDir, QStringLiteral("Paychart.bmp")), kChartWidth), outDir,
@@ -146,7 +171,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        WritePictures(args[1], args[2]);
+        for (const int s : {1, 2}) {
+            scale = s;
+            WritePictures(args[1], args[2]);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "morrow-helppictures: %s\n", e.what());
         return 1;

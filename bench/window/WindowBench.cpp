@@ -334,9 +334,9 @@ int main(int argc, char* argv[]) {
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen->size();
-    std::printf("Platform %s, screen %d x %d, %d bits, %.0f dpi\n",
+    std::printf("Platform %s, screen %d x %d, %d bits, %.0f dpi, %.2f device pixels per unit\n",
                 qPrintable(QGuiApplication::platformName()), screenSize.width(), screenSize.height(),
-                screen->depth(), screen->logicalDotsPerInch());
+                screen->depth(), screen->logicalDotsPerInch(), screen->devicePixelRatio());
     const QString programDir = QStringLiteral(MORROW_BENCH_PROGRAM_DIR);
 
     // First paint: an empty main window and the game's, in turns. The very
@@ -363,6 +363,14 @@ int main(int argc, char* argv[]) {
         std::printf("  game window %-22s %7.2f ms (to the end of TForm1's constructor %.2f ms)  ratio %.2f\n",
                     Describe(kAudio[a]), Median(game[a]), Median(construction[a]),
                     Median(game[a]) / Median(empty));
+    }
+    {
+        const auto [rss, peak] = ResidentMiB();
+        std::printf("  resident memory after the first paints %.1f MiB (peak %.1f MiB)\n", rss, peak);
+    }
+    // `--first-paint`: these figures alone (compare QT_SCALE_FACTOR=1 and 2).
+    if (QApplication::arguments().contains(QStringLiteral("--first-paint"))) {
+        return 0;
     }
 
     // The window alone: no audio, so the figures are the drawing's.

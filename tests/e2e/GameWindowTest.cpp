@@ -82,6 +82,7 @@ struct Screen {
     ScreenMode mode;
     const char* name;
     bool windowManager = false; // openbox manages the screen
+    int scale = 1;              // device pixels per unit (QT_SCALE_FACTOR)
 };
 
 // The game's id on the desktop: its window class and Wayland app id.
@@ -99,11 +100,13 @@ bool OnPath(const std::string& tool) {
     return false;
 }
 
-const std::array<Screen, 4> kScreens{{
+const std::array<Screen, 5> kScreens{{
     {{640, 480, 24}, "Small640x480x24"},
     {{800, 600, 24}, "Medium800x600x24"},
     {{1024, 768, 24}, "Large1024x768x24"},
     {{800, 600, 16}, "Medium800x600x16"},
+    // 800 x 600 units at 2 device pixels each: the 2x pictures.
+    {.mode = {1600, 1200, 24}, .name = "Medium1600x1200Scale2", .scale = 2},
 }};
 
 struct CounterPlace {
@@ -219,23 +222,36 @@ protected:
             std::filesystem::create_directories(shots_);
         }
         mode_ = GetParam().mode;
+        scale_ = GetParam().scale;
         matcher_ = PixelMatcher(mode_.depth);
+        const auto sharp = [this](const char* name) {
+            std::string file = name;
+            if (scale_ > 1) {
+                file.insert(file.rfind('.'), "@2x");
+            }
+            return file;
+        };
 
         // Both colour depths tried here have 16 bits or more: the field and
-        // its spinning strip come from the high-colour pictures.
-        fieldPicture_ = LoadPicture(program_ / art::kPlayFieldFile);
-        symbols_ = LoadPicture(program_ / art::kSymbolsFile);
+        // its spinning strip come from the high-colour pictures; at a scale
+        // of 2 their 2x pictures.
+        fieldPicture_ = LoadPicture(program_ / sharp(art::kPlayFieldFile));
+        symbols_ = LoadPicture(program_ / sharp(art::kSymbolsFile));
         bat_ = LoadPicture(program_ / art::kBatFile);
         blood_ = LoadPicture(program_ / art::kBloodFile);
         ASSERT_FALSE(fieldPicture_.isNull() || symbols_.isNull() || bat_.isNull() || blood_.isNull())
             << "the game's pictures are missing from " << program_;
         ASSERT_TRUE(art::Available()) << "the embedded digit strips are not linked in";
-        const bool largeDigits = mode_.width >= 1000;
-        redDigits_ = QImage(QString::fromLatin1(largeDigits ? art::kDigitsLarge : art::kDigitsSmall))
-                         .convertToFormat(QImage::Format_RGB32);
-        greenDigits_ = QImage(QString::fromLatin1(largeDigits ? art::kGreenLarge : art::kGreenSmall))
-                           .convertToFormat(QImage::Format_RGB32);
-        layout_ = Layout::For(mode_, fieldPicture_.size());
+        const bool largeDigits = mode_.width / scale_ >= 1000;
+        redDigits_ =
+            QImage(QString::fromStdString(sharp(largeDigits ? art::kDigitsLarge : art::kDigitsSmall)))
+                .convertToFormat(QImage::Format_RGB32);
+        greenDigits_ =
+            QImage(QString::fromStdString(sharp(largeDigits ? art::kGreenLarge : art::kGreenSmall)))
+                .convertToFormat(QImage::Format_RGB32);
+        // The layout follows the screen's size in units.
+        const ScreenMode units{mode_.width / scale_, mode_.height / scale_, mode_.depth};
+        layout_ = Layout::For(units, fieldPicture_.size() / scale_);
 
         std::string error;
         screen_ = VirtualScreen::Start(mode_, temp_.Path(), error);
@@ -261,6 +277,9 @@ protected:
         env["XDG_CONFIG_HOME"] = (home / ".config").string();
         env["XDG_RUNTIME_DIR"] = runtime.string();
         env["SDL_AUDIODRIVER"] = "dummy";
+        if (scale_ > 1) {
+            env["QT_SCALE_FACTOR"] = std::to_string(scale_);
+        }
         env_ = std::move(env);
         configFile_ = config / "Morrow.ini";
         gameLog_ = temp_.Path() / "game.log";
@@ -379,8 +398,8 @@ protected:
         screen_.reset();
     }
 
-    // Canvas (client area below the menu bar) to screen coordinates.
-    QPoint OnScreen(QPoint canvas) const { return canvas + canvas_.topLeft(); }
+    // Canvas (client area below the menu bar, in units) to screen coordinates.
+    QPoint OnScreen(QPoint canvas) const { return canvas * scale_ + canvas_.topLeft(); }
     // Play-field offsets to screen coordinates.
     QPoint FieldOnScreen(QPoint field) const { return OnScreen(layout_.field + field); }
     // Play-field offsets to window coordinates, as xdotool takes them.
@@ -400,8 +419,8 @@ protected:
     // black across a stretch that nothing on the canvas covers at start
     // (right of the small field, left of the centred one).
     std::optional<int> FindCanvasTop(const QImage& shot) const {
-        const int left = windowRect_.left() + (layout_.small ? 505 : 10);
-        const int width = layout_.small ? 95 : 110;
+        const int left = windowRect_.left() + (layout_.small ? 505 : 10) * scale_;
+        const int width = (layout_.small ? 95 : 110) * scale_;
         for (int y = windowRect_.top(); y < windowRect_.top() + 80; ++y) {
             if (AllBlack(shot, QRect(left, y, width, 5))) {
                 return y;
@@ -435,7 +454,7 @@ protected:
 
     int FieldMismatches(const QImage& shot) const {
         const Placement field{&fieldPicture_, fieldPicture_.rect(), FieldOnScreen({0, 0}), canvas_,
-                              [this](QPoint p) { return DrawnOver(p); }};
+                              [this](QPoint p) { return DrawnOver(QPoint(p.x() / scale_, p.y() / scale_)); }};
         return Mismatches(shot, field, matcher_);
     }
 
@@ -471,13 +490,16 @@ protected:
         for (int row = 0; row < 3; ++row) {
             const QPoint at = FieldOnScreen({left, kReelTop + kCell * row});
             // The payline crosses the middle row.
-            const auto payline = [row](int y) { return row == 1 && y == kPaylineY - kReelTop - kCell; };
+            const auto payline = [row, s = scale_](int y) {
+                return row == 1 && y / s == kPaylineY - kReelTop - kCell;
+            };
             std::optional<int> tile = MatchTile(shot, at, symbols_, matcher_, payline);
             if (!tile && reel == 2 && row == 2) {
                 // Under an animated wild the band covers this cell's top rows.
-                view.wildBand = AllWhite(shot, QRect(at, QSize(kCell, kWildBandRows)));
+                view.wildBand = AllWhite(shot, QRect(at, QSize(kCell, kWildBandRows) * scale_));
                 if (view.wildBand) {
-                    tile = MatchTile(shot, at, symbols_, matcher_, [](int y) { return y < kWildBandRows; });
+                    tile = MatchTile(shot, at, symbols_, matcher_,
+                                     [s = scale_](int y) { return y < kWildBandRows * s; });
                 }
             }
             if (!tile) {
@@ -539,7 +561,7 @@ protected:
 
     std::optional<long long> ReadCounterAt(const QImage& shot, const CounterPlace& place) const {
         return ReadCounter(shot, OnScreen(place.at), place.anchor, place.green ? greenDigits_ : redDigits_,
-                           layout_.digit, matcher_);
+                           layout_.digit * scale_, matcher_);
     }
 
     Reading Read(const QImage& shot) const {
@@ -644,6 +666,7 @@ protected:
     std::filesystem::path shots_;
     TemporaryDirectory temp_;
     ScreenMode mode_;
+    int scale_ = 1;
     PixelMatcher matcher_{24};
     QImage fieldPicture_, symbols_, bat_, blood_, redDigits_, greenDigits_;
     Layout layout_;
@@ -889,7 +912,42 @@ std::string ScreenName(const ::testing::TestParamInfo<Screen>& screen) {
     return std::string(screen.param.name);
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, GameWindowTest, ::testing::ValuesIn(kScreens), ScreenName);
+INSTANTIATE_TEST_SUITE_P(Screens, GameWindowTest, ::testing::ValuesIn(kScreens.begin(), kScreens.end() - 1),
+                         ScreenName);
+
+// At a scale of 2 (QT_SCALE_FACTOR=2 on a 1600 x 1200 screen, 800 x 600
+// units) the field is drawn from the 2x pictures: the start reels are the
+// 2x tiles pixel for pixel at the doubled field origin, the counters the 2x
+// digit cells, and a spin plays and comes to rest on 2x tiles again.
+class GameWindowScaledTest : public GameWindowTest {};
+
+TEST_P(GameWindowScaledTest, DrawsFromThe2xPicturesAndPlays) {
+    const Reading start = Read(first_);
+    for (int reel = 0; reel < 3; ++reel) {
+        const auto& view = start.reels[static_cast<std::size_t>(reel)];
+        ASSERT_TRUE(view) << "reel " << reel + 1 << " shows no 2x symbol tiles at start";
+        const int at = kStartPositions[static_cast<std::size_t>(reel)];
+        EXPECT_NE(std::find(view->positions.begin(), view->positions.end(), at), view->positions.end())
+            << "reel " << reel + 1 << ": " << Describe(start);
+    }
+    EXPECT_EQ(start.credits, kSavedCredits) << Describe(start);
+    EXPECT_EQ(start.nudges, kSavedNudges) << Describe(start);
+    EXPECT_TRUE(PaylineIsGreen(first_)) << "the payline is not a green line across the field";
+
+    ASSERT_TRUE(screen_->MoveMouse(window_, FieldInWindow({250, 250})));
+    ASSERT_TRUE(screen_->Key("m"));
+    auto [started, moving] = WaitFor([](const Reading& r) { return !r.AtRest(); }, 5s);
+    ASSERT_TRUE(started) << "M started no spin: " << Describe(moving);
+    auto [stopped, rest] = WaitFor([](const Reading& r) { return r.AtRest(); }, 10s, kSettle);
+    if (!stopped && !OtherWindow().empty()) {
+        GTEST_SKIP() << "window \"" << OtherWindow() << "\" opened over the field (the bonus game)";
+    }
+    Keep(lastPoll_, "02-after-spin");
+    ASSERT_TRUE(stopped) << "the reels never came to rest on 2x symbol tiles: " << Describe(rest);
+    EXPECT_EQ(FieldMismatches(lastPoll_), 0) << "the spin left marks on the 2x field picture";
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, GameWindowScaledTest, ::testing::Values(kScreens.back()), ScreenName);
 
 // The game in play outlives the program. One screen is enough: the record
 // file does not depend on the layout.
@@ -1022,7 +1080,9 @@ TEST_P(DesktopWindowTest, FitsTheDesktopAndPlays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, DesktopWindowTest,
-                         ::testing::Values(Screen{{1280, 720, 24}, "Openbox1280x720x24", true}), ScreenName);
+                         ::testing::Values(Screen{
+                             .mode = {1280, 720, 24}, .name = "Openbox1280x720x24", .windowManager = true}),
+                         ScreenName);
 
 // The game under a Wayland compositor: Weston, headless, with its desktop
 // shell. The compositor places and sizes the window.

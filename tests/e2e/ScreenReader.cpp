@@ -4,7 +4,6 @@ namespace morrow::e2e {
 
 namespace {
 
-constexpr int kTileSize = 96;
 constexpr int kTileCount = 12;
 constexpr int kTilesPerRow = 4;
 constexpr int kDigitCount = 10;
@@ -50,9 +49,10 @@ int Mismatches(const QImage& shot, const Placement& placement, const PixelMatche
 
 std::optional<int> MatchTile(const QImage& shot, QPoint at, const QImage& symbols,
                              const PixelMatcher& matcher, const std::function<bool(int)>& skipRows) {
+    // 96 x 96 tiles, or 192 x 192 in the 2x picture.
+    const int size = symbols.width() / kTilesPerRow;
     for (int tile = 0; tile < kTileCount; ++tile) {
-        const QRect from(tile % kTilesPerRow * kTileSize, tile / kTilesPerRow * kTileSize, kTileSize,
-                         kTileSize);
+        const QRect from(tile % kTilesPerRow * size, tile / kTilesPerRow * size, size, size);
         Placement placement{&symbols, from, at, shot.rect()};
         if (skipRows) {
             placement.skip = [&](QPoint p) { return skipRows(p.y() - from.top()); };

@@ -37,8 +37,8 @@ struct Placement {
 int Mismatches(const QImage& shot, const Placement& placement, const PixelMatcher& matcher,
                int limit = INT_MAX);
 
-// Which of the 12 tiles of 96 x 96 of the symbol picture (four to a row)
-// the cell at `at` shows exactly, rows in `skipRows` aside.
+// Which of the 12 tiles of the symbol picture (four to a row: 96 x 96, or
+// 192 x 192 at 2x) the cell at `at` shows exactly, rows in `skipRows` aside.
 std::optional<int> MatchTile(const QImage& shot, QPoint at, const QImage& symbols,
                              const PixelMatcher& matcher, const std::function<bool(int)>& skipRows = {});
 

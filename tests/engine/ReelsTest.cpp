@@ -132,6 +132,19 @@ TEST(ReelsTest, PositionsNearTheEndWrapToTheStart) {
     EXPECT_EQ(StripPosition(30, 1), 1);
 }
 
+// A position outside 1..30 reads round the strip instead of past its ends,
+// and a reel without a strip shows symbol 0 instead of reading nothing.
+TEST(ReelsTest, SymbolAtWrapsAnyPositionAndSurvivesAnEmptyStrip) {
+    GameSession s;
+    SetupReels(s);
+    const std::pair<std::int32_t, std::int32_t> same[] = {{31, 1}, {33, 3}, {0, 30}, {-29, 1}, {61, 1}};
+    for (const auto& [outside, inside] : same) {
+        EXPECT_EQ(SymbolAt(s, 0, outside), SymbolAt(s, 0, inside)) << "position " << outside;
+    }
+    s.ReelStrip[1].clear();
+    EXPECT_EQ(SymbolAt(s, 1, 5), 0);
+}
+
 TEST(RandomTest, SameSeedGivesTheSameSequenceAndEveryValueAppears) {
     RandomSource first(2024);
     RandomSource second(2024);

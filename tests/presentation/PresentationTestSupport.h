@@ -2,6 +2,7 @@
 // drawing state with the game's real pictures, and pixel comparison.
 #pragma once
 
+#include "CanvasScale.h"
 #include "PlayFieldPainter.h"
 #include "Reels.h"
 
@@ -25,7 +26,8 @@ inline std::string ProgramDir() {
 }
 
 // The main window's drawing state for a screen of this size, loaded as at
-// start-up, with a canvas as large as the screen.
+// start-up, with a canvas as large as the screen at `scale` pixels per unit
+// (and then the 2x pictures loaded too).
 struct Screen {
     GameSession session;
     PlayFieldBitmaps bitmaps;
@@ -34,12 +36,16 @@ struct Screen {
     bool loaded = false;
     PlayFieldPainter painter{canvas, session, bitmaps, strips, CaptionStyle{96}};
 
-    Screen(int width, int height)
-        : bitmaps(CreateBitmaps(width)), canvas(width, height, QImage::Format_RGB32) {
+    Screen(int width, int height, int scale = 1)
+        : bitmaps(CreateBitmaps(width)), canvas(NewScaledImage({width, height}, scale)) {
         session.ProgramDir = ProgramDir();
         session.ScreenWidth = width;
         session.ScreenHeight = height;
         loaded = LoadBitmaps(bitmaps, session, 32) && !strips.DigitsSmall.isNull();
+        if (scale > 1) {
+            LoadSharpBitmaps(bitmaps, session, 32);
+            strips.LoadSharp();
+        }
         SetupReels(session);
         canvas.fill(kUntouched);
     }
