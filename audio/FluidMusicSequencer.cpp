@@ -53,36 +53,6 @@ std::string FileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
-// A Standard MIDI File the player can read: the header chunk, a supported
-// format and timing, and as many whole track chunks as the header promises.
-// The player itself reads the file only once it plays, on the audio thread,
-// so a damaged file is refused here, where the error can still be shown.
-bool IsPlayableMidiFile(std::span<const std::uint8_t> bytes) {
-    const std::optional<midi::Header> header = midi::ReadHeader(bytes);
-    // The player reads a header of exactly six bytes and does not support
-    // time code (SMPTE) division.
-    if (!header || header->length != 6 || header->format > 2 || header->trackCount == 0 ||
-        header->division == 0 || (header->division & 0x8000U) != 0) {
-        return false;
-    }
-    std::size_t at = header->end;
-    unsigned wholeTracks = 0;
-    while (wholeTracks < header->trackCount) {
-        const std::optional<midi::Chunk> chunk = midi::ReadChunk(bytes, at);
-        if (!chunk) {
-            break;
-        }
-        if (!chunk->Whole(bytes)) {
-            return false;
-        }
-        if (chunk->id == midi::kTrackId) {
-            ++wholeTracks;
-        }
-        at = static_cast<std::size_t>(chunk->end);
-    }
-    return wholeTracks == header->trackCount;
-}
-
 // FluidSynth writes warnings and errors to the terminal; the game has no
 // terminal to speak to, and reports its own errors to the player.
 void SilenceFluidSynth() {
@@ -424,7 +394,9 @@ std::optional<std::string> FluidMusicSequencer::Open(const std::string& path) {
         return "The music file \"" + FileNameOf(path) +
                "\" cannot be opened: " + std::string(FileReadErrorText(*error)) + ".";
     }
-    if (!IsPlayableMidiFile(bytes)) {
+    // The player reads the file only once it plays, on the audio thread, so
+    // a damaged file is refused here, where the error can still be shown.
+    if (!midi::PlayerCanOpen(bytes)) {
         return "The file \"" + FileNameOf(path) + "\" is not a MIDI file the sequencer can play.";
     }
     impl_->piece = std::move(bytes);

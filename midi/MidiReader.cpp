@@ -46,6 +46,30 @@ std::optional<Header> ReadHeader(Bytes file) {
     return header;
 }
 
+bool PlayerCanOpen(Bytes file) {
+    const std::optional<Header> header = ReadHeader(file);
+    if (!header || header->length != kShortestHeader || header->format > 2 || header->trackCount == 0 ||
+        header->division == 0 || (header->division & 0x8000U) != 0) {
+        return false;
+    }
+    std::size_t at = header->end;
+    unsigned wholeTracks = 0;
+    while (wholeTracks < header->trackCount) {
+        const std::optional<Chunk> chunk = ReadChunk(file, at);
+        if (!chunk) {
+            break;
+        }
+        if (!chunk->Whole(file)) {
+            return false;
+        }
+        if (chunk->id == kTrackId) {
+            ++wholeTracks;
+        }
+        at = static_cast<std::size_t>(chunk->end);
+    }
+    return wholeTracks == header->trackCount;
+}
+
 TrackReader::TrackReader(Bytes file, const Chunk& track, Dialect dialect, std::uint8_t running)
     : file_(file), at_(std::min(track.begin, file.size())), trackEnd_(track.end),
       limit_(dialect == Dialect::Player

@@ -46,6 +46,11 @@ struct Header {
 // start with a whole one of at least six bytes.
 std::optional<Header> ReadHeader(Bytes file);
 
+// Whether FluidSynth's player takes the file: a header of exactly six
+// bytes, format 0 to 2, at least one track, timing in ticks per quarter note
+// (not time code), and as many whole track chunks as the header promises.
+bool PlayerCanOpen(Bytes file);
+
 // How a track's bytes are read.
 enum class Dialect {
     // As the standard writes it: running status carries channel messages

@@ -19,6 +19,8 @@ packages=(
   libsimpleini-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+  # fuzzing the readers of outside bytes
+  clang libfuzzer-14-dev
   # fonts requested by name for art and captions
   fonts-noto-color-emoji fonts-dejavu-core fonts-liberation2 fontconfig
 )
