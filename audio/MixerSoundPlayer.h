@@ -44,6 +44,9 @@ private:
     // True once the output is open; the first call waits for it (bounded).
     bool OutputReady();
     void Decode(Image& image);
+    // Decodes a WAV image (fitting its header to it first); nothing when it
+    // is no sound the mixer can read.
+    static Chunk DecodeWave(std::vector<std::uint8_t>& bytes);
     void Start(Mix_Chunk* chunk);
     void WaitWhilePlaying(std::chrono::milliseconds limit);
 
