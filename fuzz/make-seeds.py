@@ -102,7 +102,7 @@ def soundfont(stereo=False, drums=True):
     pbag += struct.pack("<HH", 2 * len(presets), 0)
     pgen += struct.pack("<HH", 0, 0)
     pmod = b"\x00" * 10
-    inst = name20("Tone") + struct.pack("<H", 0) + name20("EOI") + struct.pack("<H", 2)
+    inst = name20("Tone") + struct.pack("<H", 0) + name20("EOI") + struct.pack("<H", 2 if stereo else 1)
     ibag = struct.pack("<HH", 0, 0) + struct.pack("<HH", 2 if stereo else 1, 0) + struct.pack("<HH", 3 if stereo else 2, 0)
     igen = struct.pack("<HH", 43, 0x4000 | 0x7F00) + struct.pack("<HH", 53, 0)
     igen += (struct.pack("<HH", 53, 1) if stereo else b"") + struct.pack("<HH", 0, 0)
