@@ -93,6 +93,12 @@ MixerSoundPlayer::Chunk MixerSoundPlayer::DecodeWave(std::vector<std::uint8_t>& 
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT32_MAX)) {
         return nullptr;
     }
+    // Effects are WAV files. The mixer would also take music of many kinds
+    // and render it whole before the first sound (a MIDI file in a coin's
+    // place held the game for seconds): anything else is silent.
+    if (!IsWaveImage(bytes)) {
+        return nullptr;
+    }
     FitWaveChunksToImage(bytes);
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (source == nullptr) {

@@ -42,9 +42,12 @@ std::uint64_t FitLength(std::vector<std::uint8_t>& image, std::size_t lengthAt) 
 
 } // namespace
 
+bool IsWaveImage(const std::vector<std::uint8_t>& image) {
+    return image.size() >= kRiffHead && HasTag(image, 0, "RIFF") && HasTag(image, 8, "WAVE");
+}
+
 void FitWaveChunksToImage(std::vector<std::uint8_t>& image) {
-    if (image.size() < kRiffHead || image.size() > UINT32_MAX || !HasTag(image, 0, "RIFF") ||
-        !HasTag(image, 8, "WAVE")) {
+    if (!IsWaveImage(image) || image.size() > UINT32_MAX) {
         return;
     }
     FitLength(image, 4);

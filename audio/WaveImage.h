@@ -5,6 +5,9 @@
 
 namespace morrow {
 
+// Whether the bytes are a RIFF WAVE file image, by its first twelve bytes.
+bool IsWaveImage(const std::vector<std::uint8_t>& image);
+
 // Makes a WAV file image safe to hand to the decoder: where a chunk of a
 // RIFF WAVE image claims more bytes than the image holds (a file cut short,
 // or a header that lies), its length is cut to the bytes that are there.

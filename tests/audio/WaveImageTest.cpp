@@ -1,6 +1,7 @@
 // A WAV image whose chunks claim more than the file holds is cut to what it
 // holds before the decoder sees it, so that a few bytes never ask for
-// gigabytes; whole images are left byte for byte.
+// gigabytes; whole images are left byte for byte; anything but a WAV image
+// never reaches the decoder.
 #include "WaveImage.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,9 @@ void Put32(Bytes& out, std::uint32_t value) {
 }
 
 void PutTag(Bytes& out, const char* tag) {
-    out.insert(out.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<std::uint8_t>(tag[i]));
+    }
 }
 
 // RIFF WAVE with a 16-byte fmt chunk and `held` data bytes, whose lengths
@@ -47,18 +50,22 @@ TEST(WaveImage, ChunksAreCutToTheBytesTheImageHolds) {
         const char* what;
         Bytes image;
         Bytes fitted;
+        bool wave = true; // an effect the mixer is given at all
     } cases[] = {
         {"a whole image", Wave(36 + 8, 16, 8, 8), Wave(36 + 8, 16, 8, 8)},
         {"data claiming 4 GB", Wave(36 + 8, 16, 0xFFFFFFF0U, 8), Wave(36 + 8, 16, 8, 8)},
         {"a file cut short", Wave(36 + 100, 16, 100, 30), Wave(36 + 30, 16, 30, 30)},
         {"fmt claiming the rest and more", Wave(0xFFFFFFFFU, 0x7FFFFFFFU, 8, 8),
          Wave(36 + 8, 16 + 8 + 8, 8, 8)},
-        {"no RIFF file", Bytes{'O', 'g', 'g', 'S', 1, 2}, Bytes{'O', 'g', 'g', 'S', 1, 2}},
+        {"no RIFF file", Bytes{'O', 'g', 'g', 'S', 1, 2}, Bytes{'O', 'g', 'g', 'S', 1, 2}, false},
+        {"a MIDI file", Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96},
+         Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96}, false},
     };
     for (const auto& c : cases) {
         Bytes image = c.image;
         FitWaveChunksToImage(image);
         EXPECT_EQ(image, c.fitted) << c.what;
+        EXPECT_EQ(IsWaveImage(c.image), c.wave) << c.what;
     }
 }
 
