@@ -7,7 +7,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMORROW_WERROR=ON
 endif
 
-.PHONY: all setup build run test test-plain test-asan bench package package-check format format-check contact-sheet sound-sheet clean
+.PHONY: all setup build run test test-plain test-asan test-fuzz fuzz bench package package-check format format-check contact-sheet sound-sheet clean
 
 all: build
 
@@ -21,7 +21,7 @@ build: setup
 run: build
 	./build/game/morrowmas-slots
 
-test: test-plain test-asan
+test: test-plain test-asan test-fuzz
 
 test-plain: build
 	ctest --preset default
@@ -30,6 +30,19 @@ test-asan: setup
 	cmake --preset asan $(CMAKE_FLAGS)
 	cmake --build --preset asan
 	ctest --preset asan
+
+# The readers of outside bytes under libFuzzer: a few seconds each in `make
+# test`; `make fuzz` runs each for FUZZ_SECONDS (default 10 minutes).
+FUZZ_SECONDS ?= 600
+test-fuzz: setup
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	ctest --preset fuzz
+
+fuzz: setup
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	bash fuzz/run-long.sh build-fuzz $(FUZZ_SECONDS)
 
 bench: build
 	./build/bench/morrow-bench
@@ -57,4 +70,4 @@ sound-sheet: build
 	cmake --build --preset default --target sound-sheet
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

@@ -1,5 +1,6 @@
 #include "FluidMusicSequencer.h"
 
+#include "MidiReader.h"
 #include "PieceInstruments.h"
 #include "SoundFontExtract.h"
 #include "WholeFile.h"
@@ -50,48 +51,6 @@ bool IsPlainFile(const std::string& path) {
 
 std::string FileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
-}
-
-std::uint32_t ReadBigEndian(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t count) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        value = (value << 8) | bytes[at + i];
-    }
-    return value;
-}
-
-// A Standard MIDI File the player can read: the header chunk, a supported
-// format and timing, and as many whole track chunks as the header promises.
-// The player itself reads the file only once it plays, on the audio thread,
-// so a damaged file is refused here, where the error can still be shown.
-bool IsPlayableMidiFile(std::span<const std::uint8_t> bytes) {
-    constexpr std::size_t kChunkHeader = 8;
-    if (bytes.size() < kChunkHeader + 6 || ReadBigEndian(bytes, 0, 4) != 0x4D546864) { // "MThd"
-        return false;
-    }
-    const std::uint32_t headerLength = ReadBigEndian(bytes, 4, 4);
-    const std::uint32_t format = ReadBigEndian(bytes, 8, 2);
-    const std::uint32_t tracks = ReadBigEndian(bytes, 10, 2);
-    const std::uint32_t division = ReadBigEndian(bytes, 12, 2);
-    // The player reads a header of exactly six bytes and does not support
-    // time code (SMPTE) division.
-    if (headerLength != 6 || format > 2 || tracks == 0 || division == 0 || (division & 0x8000U) != 0) {
-        return false;
-    }
-    std::size_t at = kChunkHeader + headerLength;
-    std::uint32_t wholeTracks = 0;
-    while (wholeTracks < tracks && at <= bytes.size() && bytes.size() - at >= kChunkHeader) {
-        const std::uint32_t id = ReadBigEndian(bytes, at, 4);
-        const std::size_t length = ReadBigEndian(bytes, at + 4, 4);
-        if (length > bytes.size() - at - kChunkHeader) {
-            return false;
-        }
-        if (id == 0x4D54726B) { // "MTrk"
-            ++wholeTracks;
-        }
-        at += kChunkHeader + length;
-    }
-    return wholeTracks == tracks;
 }
 
 // FluidSynth writes warnings and errors to the terminal; the game has no
@@ -477,7 +436,9 @@ std::optional<std::string> FluidMusicSequencer::Open(const std::string& path) {
         return "The music file \"" + FileNameOf(path) +
                "\" cannot be opened: " + std::string(FileReadErrorText(*error)) + ".";
     }
-    if (!IsPlayableMidiFile(bytes)) {
+    // The player reads the file only once it plays, on the audio thread, so
+    // a damaged file is refused here, where the error can still be shown.
+    if (!midi::PlayerCanOpen(bytes)) {
         return "The file \"" + FileNameOf(path) + "\" is not a MIDI file the sequencer can play.";
     }
     impl_->piece = std::move(bytes);

@@ -1,5 +1,8 @@
 #include "MixerSoundPlayer.h"
 
+#include "WaveImage.h"
+#include "WholeFile.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -70,7 +73,13 @@ void MixerSoundPlayer::PlayFile(const std::string& path, SoundWait wait) {
         return;
     }
     // Decoded before the sound playing is cut off, to keep the gap short.
-    Chunk sound(Mix_LoadWAV(path.c_str()));
+    // Read here rather than by the decoder: never from a pipe or a device
+    // (which could hang the game), and with its header fitted to the file.
+    std::vector<std::uint8_t> bytes;
+    Chunk sound;
+    if (!ReadWholeFile(path, bytes)) {
+        sound = DecodeWave(bytes);
+    }
     Mix_HaltChannel(kChannel);
     fileSound_ = std::move(sound);
     if (!fileSound_) {
@@ -97,13 +106,32 @@ void MixerSoundPlayer::Decode(Image& image) {
         return;
     }
     image.decoded = true;
-    if (!image.bytes.empty() && image.bytes.size() <= static_cast<std::size_t>(INT32_MAX)) {
-        SDL_RWops* source = SDL_RWFromConstMem(image.bytes.data(), static_cast<int>(image.bytes.size()));
-        // Converts into the output's format in memory of its own; frees `source`.
-        image.chunk.reset(Mix_LoadWAV_RW(source, 1));
-    }
+    image.chunk = DecodeWave(image.bytes);
     image.bytes.clear();
     image.bytes.shrink_to_fit();
+}
+
+MixerSoundPlayer::Chunk MixerSoundPlayer::DecodeWave(std::vector<std::uint8_t>& bytes) {
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT32_MAX)) {
+        return nullptr;
+    }
+    // Effects are WAV files. The mixer would also take music of many kinds
+    // and render it whole before the first sound (a MIDI file in a coin's
+    // place held the game for seconds): anything else is silent.
+    if (!IsWaveImage(bytes)) {
+        return nullptr;
+    }
+    FitWaveChunksToImage(bytes);
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (source == nullptr) {
+        return nullptr;
+    }
+    // Converts into the output's format in memory of its own. The source is
+    // closed here: the mixer leaves it open on some of its ways of refusing
+    // a file it cannot read, even when told to close it.
+    Chunk chunk(Mix_LoadWAV_RW(source, 0));
+    SDL_RWclose(source);
+    return chunk;
 }
 
 void MixerSoundPlayer::PlayImage(SoundImage handle) {

@@ -65,6 +65,9 @@ private:
     // True once the output is open; the first call waits for it (bounded).
     bool OutputReady();
     void Decode(Image& image);
+    // Decodes a WAV image (fitting its header to it first); nothing when it
+    // is no sound the mixer can read.
+    static Chunk DecodeWave(std::vector<std::uint8_t>& bytes);
     void Start(Mix_Chunk* chunk);
     // Polls until the channel is quiet or `limit` has passed; true when quiet.
     bool WaitWhilePlaying(std::chrono::milliseconds limit);

@@ -1,5 +1,7 @@
 #include "PieceInstruments.h"
 
+#include "MidiReader.h"
+
 #include <algorithm>
 #include <optional>
 #include <set>
@@ -50,60 +52,6 @@ bool MightComeFirst(const Position& note, const Position& change, std::uint64_t 
     return note.tick < change.tick || (note.track < change.track && note.tick <= change.tick + slice);
 }
 
-class Reader {
-public:
-    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-
-    std::size_t At() const { return at_; }
-    void MoveTo(std::size_t at) { at_ = at; }
-    std::optional<std::uint8_t> Peek() const {
-        return at_ < bytes_.size() ? std::optional<std::uint8_t>(bytes_[at_]) : std::nullopt;
-    }
-    std::optional<std::uint8_t> Byte() {
-        if (at_ >= bytes_.size()) {
-            return std::nullopt;
-        }
-        return bytes_[at_++];
-    }
-    std::optional<std::uint32_t> BigEndian(int count) {
-        std::uint32_t value = 0;
-        for (int i = 0; i < count; ++i) {
-            const std::optional<std::uint8_t> byte = Byte();
-            if (!byte) {
-                return std::nullopt;
-            }
-            value = (value << 8) | *byte;
-        }
-        return value;
-    }
-    // A variable-length number of at most four bytes, as the player allows.
-    std::optional<std::uint32_t> VariableLength() {
-        std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            const std::optional<std::uint8_t> byte = Byte();
-            if (!byte) {
-                return std::nullopt;
-            }
-            value = (value << 7) | (*byte & 0x7FU);
-            if ((*byte & 0x80U) == 0) {
-                return value;
-            }
-        }
-        return std::nullopt;
-    }
-    bool Skip(std::uint32_t count) {
-        if (count > bytes_.size() - at_) {
-            return false;
-        }
-        at_ += count;
-        return true;
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t at_ = 0;
-};
-
 struct Scan {
     std::array<ChannelUse, kChannels> channels;
     bool systemExclusive = false;
@@ -111,121 +59,85 @@ struct Scan {
 };
 
 // One track's events; false where the player would refuse the file. The
-// player keeps its running status from one track into the next.
-bool ReadTrack(Reader& reader, std::size_t trackEnd, std::size_t track, std::uint8_t& running,
-               std::size_t& order, Scan& scan) {
-    std::uint64_t tick = 0;
-    while (reader.At() < trackEnd) {
-        const std::optional<std::uint32_t> delta = reader.VariableLength();
-        const std::optional<std::uint8_t> next = reader.Peek();
-        if (!delta || !next) {
+// player keeps its running status from one track into the next, and reads
+// on past the end of a chunk as long as an event lasts.
+bool ReadTrack(midi::Bytes file, const midi::Chunk& chunk, std::size_t track, std::uint8_t& running,
+               std::size_t& order, Scan& scan, std::size_t& stoppedAt) {
+    midi::TrackReader reader(file, chunk, midi::Dialect::Player, running);
+    midi::Event event;
+    while (!reader.AtEnd()) {
+        if (!reader.Next(event)) {
             return false;
         }
-        tick += *delta;
-        std::uint8_t status = *next;
-        if ((status & 0x80U) == 0) {
-            // Running status: the byte is the first data byte.
-            if ((running & 0x80U) == 0) {
-                return false;
-            }
-            status = running;
-        } else {
-            reader.Byte();
-        }
-        running = status;
-        const Position here{tick, track, order++};
+        running = reader.RunningStatus();
+        const Position here{event.tick, track, order++};
 
-        if (status == 0xF0) {
-            const std::optional<std::uint32_t> length = reader.VariableLength();
-            if (!length || !reader.Skip(*length)) {
-                return false;
-            }
-            scan.systemExclusive = scan.systemExclusive || *length > 0;
+        if (event.IsSystemExclusive()) {
+            scan.systemExclusive = scan.systemExclusive || !event.payload.empty();
             continue;
         }
-        if (status == 0xFF) {
-            const std::optional<std::uint8_t> type = reader.Byte();
-            const std::optional<std::uint32_t> length = type ? reader.VariableLength() : std::nullopt;
-            if (!length || !reader.Skip(*length)) {
-                return false;
-            }
+        if (event.IsMeta()) {
             // The lengths the player insists on.
             const struct {
                 std::uint8_t type;
-                std::uint32_t length;
+                std::size_t length;
             } fixed[] = {{0x2F, 0}, {0x51, 3}, {0x54, 5}, {0x58, 4}, {0x59, 2}};
             for (const auto& rule : fixed) {
-                if (*type == rule.type && *length != rule.length) {
+                if (event.metaType == rule.type && event.payload.size() != rule.length) {
                     return false;
                 }
             }
-            if (*type == 0x2F) {
+            if (event.metaType == midi::kEndOfTrack) {
                 break; // the end of the track: what follows is not read
             }
             continue;
         }
-        const int kind = status & 0xF0;
-        if (kind == 0xF0) {
-            return false; // system messages other than exclusive ones
-        }
-        const std::optional<std::uint8_t> first = reader.Byte();
-        std::optional<std::uint8_t> second = 0;
-        if (kind != 0xC0 && kind != 0xD0) {
-            second = reader.Byte();
-        }
-        if (!first || !second) {
-            return false;
-        }
-        ChannelUse& channel = scan.channels[status & 0x0FU];
+        const unsigned kind = event.Kind();
+        const std::uint8_t first = event.data[0];
+        const std::uint8_t second = event.data[1];
+        ChannelUse& channel = scan.channels[event.Channel()];
         // Values above 127 are refused by the synthesiser and change nothing.
-        if (kind == 0x90 && *second > 0 && *first < 128 && *second < 128) {
-            channel.notes.Add(*first, *second);
+        if (kind == 0x90 && second > 0 && first < 128 && second < 128) {
+            channel.notes.Add(first, second);
             channel.noteStarts.push_back(here);
-        } else if (kind == 0xC0 && *first < 128) {
-            channel.programs.insert(*first);
+        } else if (kind == 0xC0 && first < 128) {
+            channel.programs.insert(first);
             channel.programChanges.push_back(here);
-        } else if (kind == 0xB0 && *first == 0 && *second < 128) {
-            channel.banks.insert(*second);
+        } else if (kind == 0xB0 && first == 0 && second < 128) {
+            channel.banks.insert(second);
         }
     }
+    stoppedAt = reader.At();
     return true;
 }
 
-std::optional<Scan> ReadPiece(std::span<const std::uint8_t> midi) {
-    Reader reader(midi);
-    const std::optional<std::uint32_t> id = reader.BigEndian(4);
-    const std::optional<std::uint32_t> headerLength = reader.BigEndian(4);
+std::optional<Scan> ReadPiece(midi::Bytes midi) {
     // The player reads exactly six bytes of header and the tracks after them.
-    if (!id || *id != 0x4D546864 || !headerLength || *headerLength != 6) { // "MThd"
-        return std::nullopt;
-    }
-    reader.BigEndian(2); // format
-    const std::optional<std::uint32_t> tracks = reader.BigEndian(2);
-    const std::optional<std::uint32_t> division = reader.BigEndian(2);
-    if (!tracks || !division || (*division & 0x8000U) != 0) {
+    const std::optional<midi::Header> header = midi::ReadHeader(midi);
+    if (!header || header->length != 6 || (header->division & 0x8000U) != 0) {
         return std::nullopt;
     }
 
     Scan scan;
-    scan.slice = std::max<std::uint64_t>(1, *division / 16);
+    scan.slice = std::max<std::uint64_t>(1, header->division / 16);
     std::uint8_t running = 0;
     std::size_t order = 0;
-    for (std::size_t track = 0; track < *tracks;) {
-        const std::optional<std::uint32_t> chunk = reader.BigEndian(4);
-        const std::optional<std::uint32_t> length = reader.BigEndian(4);
-        if (!chunk || !length || *length > midi.size() - reader.At()) {
+    std::size_t at = header->end;
+    for (std::size_t track = 0; track < header->trackCount;) {
+        const std::optional<midi::Chunk> chunk = midi::ReadChunk(midi, at);
+        if (!chunk || !chunk->Whole(midi)) {
             return std::nullopt;
         }
-        const std::size_t end = reader.At() + *length;
-        if (*chunk == 0x4D54726B) { // "MTrk"
-            if (!ReadTrack(reader, end, track, running, order, scan)) {
+        std::size_t stoppedAt = chunk->begin;
+        if (chunk->id == midi::kTrackId) {
+            if (!ReadTrack(midi, *chunk, track, running, order, scan, stoppedAt)) {
                 return std::nullopt;
             }
             ++track;
         }
         // A track that ran past its chunk goes on where it stopped, as the
         // player's does.
-        reader.MoveTo(std::max(reader.At(), end));
+        at = std::max(stoppedAt, static_cast<std::size_t>(chunk->end));
     }
     return scan;
 }

@@ -1,13 +1,16 @@
 #include "PlayFieldBitmaps.h"
 
 #include "ArtResources.h"
+#include "BmpHeader.h"
 #include "CanvasScale.h"
 #include "FieldLayout.h"
 #include "GameSession.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <optional>
+#include <span>
 #include <utility>
 
 namespace morrow {
@@ -23,8 +26,16 @@ std::optional<QImage> ReadPicture(const QString& path) {
     if (!QFileInfo(path).isFile()) {
         return std::nullopt;
     }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    // A file shorter than its header claims counts as missing.
+    const QByteArray bytes = file.readAll();
     QImage loaded;
-    if (!loaded.load(path, "BMP")) {
+    const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                             static_cast<std::size_t>(bytes.size()));
+    if (!BmpPixelsFitFile(view) || !loaded.loadFromData(bytes, "BMP")) {
         return std::nullopt;
     }
     return loaded.convertToFormat(QImage::Format_RGB32);

@@ -23,6 +23,8 @@ packages=(
   dpkg-dev file lintian appstream desktop-file-utils mmdebstrap man-db
   # the window tests on real desktops: a window manager, a Wayland compositor
   openbox x11-utils weston qt6-wayland
+  # fuzzing the readers of outside bytes
+  clang libfuzzer-14-dev
   # fonts requested by name for art and captions
   fonts-noto-color-emoji fonts-dejavu-core fonts-liberation2 fontconfig
 )

@@ -1,154 +1,78 @@
 #include "MidiFileReader.h"
 
+#include "MidiReader.h"
+
 #include <algorithm>
+#include <array>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace morrow::test {
 
 namespace {
 
-class ByteReader {
-public:
-    ByteReader(const std::vector<std::uint8_t>& bytes, std::size_t at, std::size_t end)
-        : bytes_(bytes), at_(at), end_(end) {}
-
-    bool AtEnd() const { return at_ >= end_; }
-    std::size_t Left() const { return end_ - at_; }
-    std::size_t Offset() const { return at_; }
-    bool Byte(std::uint8_t& b) {
-        if (AtEnd()) {
-            return false;
-        }
-        b = bytes_[at_++];
-        return true;
-    }
-    bool Peek(std::uint8_t& b) const {
-        if (AtEnd()) {
-            return false;
-        }
-        b = bytes_[at_];
-        return true;
-    }
-    bool Skip(std::size_t n) {
-        if (n > Left()) {
-            return false;
-        }
-        at_ += n;
-        return true;
-    }
-    bool Big(int width, std::uint32_t& value) {
-        value = 0;
-        for (int i = 0; i < width; ++i) {
-            std::uint8_t b = 0;
-            if (!Byte(b)) {
-                return false;
-            }
-            value = value << 8 | b;
-        }
-        return true;
-    }
-    // A variable-length quantity: at most four bytes of seven bits.
-    bool Vlq(std::uint32_t& value) {
-        value = 0;
-        for (int i = 0; i < 4; ++i) {
-            std::uint8_t b = 0;
-            if (!Byte(b)) {
-                return false;
-            }
-            value = value << 7 | (b & 0x7Fu);
-            if (!(b & 0x80)) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    const std::vector<std::uint8_t>& bytes_;
-    std::size_t at_;
-    std::size_t end_;
-};
-
 bool Fail(std::string& error, std::string message) {
     error = std::move(message);
     return false;
 }
 
-bool ReadTrack(ByteReader in, int track, MidiFile& file, std::string& error) {
+// What each of the reader's errors means here, in the order of midi::EventError.
+constexpr std::array<const char*, 6> kEventErrorText{
+    "cut off in a delta-time",
+    "cut off in a meta event",
+    "cut off in a system exclusive event",
+    "bad data byte in a channel message",
+    "data byte without a status (running status not set)",
+    "system message inside a track",
+};
+
+bool ReadTrack(const std::vector<std::uint8_t>& bytes, const midi::Chunk& chunk, int track, MidiFile& file,
+               std::string& error) {
     const std::string where = "track " + std::to_string(track) + ": ";
-    std::uint64_t tick = 0;
-    std::uint8_t status = 0;
     std::map<std::pair<int, int>, std::vector<std::uint64_t>> sounding; // (channel, pitch) -> starts
+    midi::TrackReader in(bytes, chunk, midi::Dialect::Standard);
+    midi::Event event;
     while (!in.AtEnd()) {
-        std::uint32_t delta = 0;
-        std::uint8_t lead = 0;
-        if (!in.Vlq(delta) || !in.Peek(lead)) {
-            return Fail(error, where + "cut off in a delta-time");
+        if (!in.Next(event)) {
+            return Fail(error, where + kEventErrorText[static_cast<std::size_t>(in.error())]);
         }
-        tick += delta;
-        if (lead == 0xFF) {
-            std::uint8_t type = 0;
-            std::uint32_t length = 0;
-            in.Skip(1);
-            if (!in.Byte(type) || !in.Vlq(length) || length > in.Left()) {
-                return Fail(error, where + "cut off in a meta event");
-            }
-            if (type == 0x51) {
-                std::uint32_t micros = 0;
-                if (length != 3 || !in.Big(3, micros) || micros == 0) {
+        if (event.IsMeta()) {
+            if (event.metaType == midi::kTempo) {
+                const auto& p = event.payload;
+                const std::uint32_t micros =
+                    p.size() == 3 ? static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]) : 0;
+                if (micros == 0) {
                     return Fail(error, where + "bad tempo event");
                 }
-                file.tempoMap.push_back({tick, micros});
-            } else if (type == 0x2F) {
-                if (length != 0 || !in.AtEnd()) {
+                file.tempoMap.push_back({event.tick, micros});
+            } else if (event.metaType == midi::kEndOfTrack) {
+                if (!event.payload.empty() || !in.AtEnd()) {
                     return Fail(error, where + "events after End of Track");
                 }
-                file.trackEnds.push_back(tick);
+                file.trackEnds.push_back(event.tick);
                 for (const auto& [key, starts] : sounding) {
                     file.unreleasedNotes += static_cast<int>(starts.size());
                 }
                 return true;
-            } else {
-                in.Skip(length);
             }
-            status = 0; // meta and sysex events cancel running status
             continue;
         }
-        if (lead == 0xF0 || lead == 0xF7) {
-            std::uint32_t length = 0;
-            in.Skip(1);
-            if (!in.Vlq(length) || !in.Skip(length)) {
-                return Fail(error, where + "cut off in a system exclusive event");
-            }
-            status = 0;
+        if (event.IsSystemExclusive()) {
             continue;
         }
-        if (lead >= 0xF0) {
-            return Fail(error, where + "system message inside a track");
+        if ((event.data[0] & 0x80) || (event.data[1] & 0x80)) {
+            return Fail(error, where + "bad data byte in a channel message");
         }
-        if (lead & 0x80) {
-            status = lead;
-            in.Skip(1);
-        } else if (status == 0) {
-            return Fail(error, where + "data byte without a status (running status not set)");
-        }
-        const int kind = status & 0xF0;
-        const int channel = status & 0x0F;
-        std::uint8_t data[2] = {0, 0};
-        const int count = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-        for (int i = 0; i < count; ++i) {
-            if (!in.Byte(data[i]) || (data[i] & 0x80)) {
-                return Fail(error, where + "bad data byte in a channel message");
-            }
-        }
-        const bool noteOn = kind == 0x90 && data[1] > 0;
-        const bool noteOff = kind == 0x80 || (kind == 0x90 && data[1] == 0);
-        auto& starts = sounding[{channel, data[0]}];
+        const unsigned kind = event.Kind();
+        const int channel = static_cast<int>(event.Channel());
+        const bool noteOn = kind == 0x90 && event.data[1] > 0;
+        const bool noteOff = kind == 0x80 || (kind == 0x90 && event.data[1] == 0);
+        auto& starts = sounding[{channel, event.data[0]}];
         if (noteOn) {
-            starts.push_back(tick);
+            starts.push_back(event.tick);
         } else if (noteOff && !starts.empty()) {
-            file.notes.push_back({channel, data[0], starts.front(), tick});
+            file.notes.push_back({channel, event.data[0], starts.front(), event.tick});
             starts.erase(starts.begin());
         }
     }
@@ -186,34 +110,29 @@ std::set<int> MidiFile::Channels() const {
 
 bool ReadMidiFile(const std::vector<std::uint8_t>& bytes, MidiFile& file, std::string& error) {
     file = MidiFile{};
-    ByteReader header(bytes, 0, bytes.size());
-    std::uint32_t tag = 0, length = 0, format = 0, tracks = 0, division = 0;
-    if (!header.Big(4, tag) || tag != 0x4D546864 /* MThd */ || !header.Big(4, length) || length < 6 ||
-        !header.Big(2, format) || !header.Big(2, tracks) || !header.Big(2, division) ||
-        !header.Skip(length - 6)) {
+    const std::optional<midi::Header> header = midi::ReadHeader(bytes);
+    if (!header) {
         return Fail(error, "no MIDI header");
     }
-    if (format > 2 || tracks == 0 || (format == 0 && tracks != 1)) {
+    if (header->format > 2 || header->trackCount == 0 || (header->format == 0 && header->trackCount != 1)) {
         return Fail(error, "bad format or track count");
     }
-    if (division == 0 || (division & 0x8000)) {
+    if (header->division == 0 || (header->division & 0x8000)) {
         return Fail(error, "division is not in ticks per quarter note");
     }
-    file.format = static_cast<int>(format);
-    file.trackCount = static_cast<int>(tracks);
-    file.ticksPerQuarter = static_cast<int>(division);
-    std::size_t at = header.Offset();
-    for (std::uint32_t t = 0; t < tracks; ++t) {
-        ByteReader chunk(bytes, at, bytes.size());
-        if (!chunk.Big(4, tag) || tag != 0x4D54726B /* MTrk */ || !chunk.Big(4, length) ||
-            length > chunk.Left()) {
+    file.format = static_cast<int>(header->format);
+    file.trackCount = static_cast<int>(header->trackCount);
+    file.ticksPerQuarter = static_cast<int>(header->division);
+    std::size_t at = header->end;
+    for (unsigned t = 0; t < header->trackCount; ++t) {
+        const std::optional<midi::Chunk> chunk = midi::ReadChunk(bytes, at);
+        if (!chunk || chunk->id != midi::kTrackId || !chunk->Whole(bytes)) {
             return Fail(error, "track " + std::to_string(t) + " is missing or cut short");
         }
-        const std::size_t start = chunk.Offset();
-        if (!ReadTrack(ByteReader(bytes, start, start + length), static_cast<int>(t), file, error)) {
+        if (!ReadTrack(bytes, *chunk, static_cast<int>(t), file, error)) {
             return false;
         }
-        at = start + length;
+        at = static_cast<std::size_t>(chunk->end);
     }
     std::stable_sort(file.tempoMap.begin(), file.tempoMap.end(),
                      [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });

@@ -1,5 +1,5 @@
-// A small Standard MIDI File reader for checking the built music: the
-// header, every track's events with running status, the notes with their
+// The built music as the tests check it, read with the game's MIDI reader
+// (strictly, as the standard writes it): the header, the notes with their
 // lengths, and the tempo map that turns ticks into seconds.
 #pragma once
 
