@@ -7,7 +7,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMORROW_WERROR=ON
 endif
 
-.PHONY: all setup build run test test-plain test-asan bench format format-check contact-sheet sound-sheet clean
+.PHONY: all setup build run test test-plain test-asan bench soak format format-check contact-sheet sound-sheet clean
 
 all: build
 
@@ -34,6 +34,11 @@ test-asan: setup
 bench: build
 	./build/bench/morrow-bench
 	QT_QPA_PLATFORM=offscreen ./build/bench/morrow-draw-bench
+
+# Half an hour and more of play in a real window (by hand or nightly):
+# memory, output and the saved game after 1000 spins.
+soak: build
+	ctest --test-dir build -C Soak -L soak --output-on-failure -V
 
 format: build
 	cmake --build --preset default --target format
