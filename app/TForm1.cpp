@@ -543,11 +543,20 @@ void TForm1::Music1Click() {
 // the game says welcome.
 void TForm1::Timer1Timer() {
     Timer1.stop();
+    // A message box during start-up (a missing picture or sound) runs its own
+    // event loop: the tick waits until the start-up sequence has finished.
+    if (!gameLoaded_) {
+        Timer1.start();
+        return;
+    }
     rotation_->Timer1Timer();
     sounds_->PlayWelcome();
 }
 
 void TForm1::Timer4Timer() {
+    if (!gameLoaded_) {
+        return; // start-up has not finished; nothing can be pending yet
+    }
     ShowMusicError(rotation_->Timer4Timer());
 }
 
