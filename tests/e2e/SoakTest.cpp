@@ -338,10 +338,10 @@ TEST_F(GameSoakTest, ThousandSpinsByKeys) {
     }
     Counters last = Read();
 
-    // Memory after warm-up stays flat: the pieces of music take turns, each
-    // with its own instruments loaded, so single readings swing by a few MiB;
-    // what must not happen is the later half of the evening climbing above
-    // the earlier half.
+    // Memory after warm-up stays flat. Single readings swing by a few MiB
+    // (dialogs come and go; pieces of music, each with its own instruments,
+    // take turns); what must not happen is the later half of the evening
+    // climbing above the earlier half.
     ASSERT_GE(afterWarmUp.size(), 2u) << "too few readings after warm-up";
     const auto half = afterWarmUp.begin() + static_cast<std::ptrdiff_t>(afterWarmUp.size() / 2);
     const auto highest = [](auto from, auto to) {
