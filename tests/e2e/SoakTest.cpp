@@ -385,8 +385,8 @@ TEST_F(GameSoakTest, ThousandSpinsByKeys) {
     EXPECT_EQ(saved["TotalBets"], std::to_string(kCoins * made)) << "every spin was a spin of three coins";
     std::cout << "[soak] " << made << " spins, " << dialogsShown << " dialogs, " << bonusGames_
               << " bonus games; RSS KiB at 100/500/1000: " << rss[100] << " / " << rss[500] << " / "
-              << rss[1000] << "; saved Credits " << saved["Credits"] << ", Nudges " << saved["Nudges"]
-              << std::endl;
+              << rss[1000] << "; highest after warm-up, earlier and later half: " << earlier << " / " << later
+              << "; saved Credits " << saved["Credits"] << ", Nudges " << saved["Nudges"] << std::endl;
 }
 
 } // namespace
