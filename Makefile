@@ -7,7 +7,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMORROW_WERROR=ON
 endif
 
-.PHONY: all setup build run test test-plain test-asan test-fuzz fuzz bench package package-check format format-check contact-sheet sound-sheet clean
+.PHONY: all setup build run test test-plain test-asan test-fuzz fuzz bench soak package package-check format format-check contact-sheet sound-sheet clean
 
 all: build
 
@@ -56,6 +56,11 @@ package: build
 # remove and purge in a throw-away Debian 12 root (needs root; uses sudo).
 package-check: package
 	bash packaging/package-check.sh build
+
+# Half an hour and more of play in a real window (by hand or nightly):
+# memory, output and the saved game after 1000 spins.
+soak: build
+	ctest --test-dir build -C Soak -L soak --output-on-failure -V
 
 format: build
 	cmake --build --preset default --target format

@@ -1,5 +1,6 @@
 #include "GameSounds.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace morrow {
@@ -13,6 +14,15 @@ std::optional<FileReadError> GameSounds::LoadImage(std::string_view fileName,
     if (const std::optional<FileReadError> error =
             ReadWholeFile(session_.ProgramDir + std::string(fileName), bytes)) {
         return error;
+    }
+    // A RIFF file states its own length. One that ends sooner was cut off (a
+    // copy broken off halfway): a read beyond its end, not a sound.
+    if (bytes.size() >= 8 && std::equal(bytes.begin(), bytes.begin() + 4, "RIFF")) {
+        const std::uint64_t stated = 8 + (std::uint64_t{bytes[4]} | std::uint64_t{bytes[5]} << 8 |
+                                          std::uint64_t{bytes[6]} << 16 | std::uint64_t{bytes[7]} << 24);
+        if (stated > bytes.size()) {
+            return FileReadError::ReadBeyondEnd;
+        }
     }
     image = player_.AddImage(fileName, bytes);
     return std::nullopt;

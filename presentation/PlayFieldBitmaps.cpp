@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <utility>
@@ -21,7 +22,7 @@ namespace {
 constexpr int kHighColourBits = 16;
 
 // Reads one file in the canvas's own pixel format, so every copy from it is
-// a plain one. Nothing when the file is missing or not a readable bitmap.
+// a plain one. Nothing when the file is missing or not a whole bitmap.
 std::optional<QImage> ReadPicture(const QString& path) {
     if (!QFileInfo(path).isFile()) {
         return std::nullopt;

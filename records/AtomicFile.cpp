@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
+#include <thread>
 
 namespace morrow {
 
@@ -63,7 +65,7 @@ FileLock::~FileLock() {
     }
 }
 
-FileResult FileLock::Acquire(const fs::path& lockPath) {
+FileResult FileLock::Acquire(const fs::path& lockPath, std::chrono::milliseconds limit) {
     if (fd_ >= 0) {
         return std::nullopt;
     }
@@ -71,12 +73,21 @@ FileResult FileLock::Acquire(const fs::path& lockPath) {
     if (fd < 0) {
         return Failure("open lock", lockPath, errno);
     }
-    while (::flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            const int error = errno;
-            ::close(fd);
-            return Failure("lock", lockPath, error);
+    // Polled rather than blocking, so that the wait has an end: a holder that
+    // is stopped (SIGSTOP, a debugger) or hangs never lets go.
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    auto pause = std::chrono::milliseconds(1);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        if (error == EINTR) {
+            continue;
         }
+        if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            return Failure("lock", lockPath, error == EWOULDBLOCK ? ETIMEDOUT : error);
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
     }
     fd_ = fd;
     return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,6 +15,11 @@ struct FileFailure {
 };
 using FileResult = std::optional<FileFailure>; // empty when all went well
 
+// How long a writer waits for another copy of the game to let go of the
+// lock. A write holds it for milliseconds; a copy that holds it longer has
+// been stopped or hangs, and this copy must not freeze with it.
+inline constexpr std::chrono::milliseconds kLockWaitLimit{2000};
+
 // An exclusive advisory lock (flock) on a lock file, held while it lives.
 // Every writer of one file takes the same lock around its read, change and
 // replacement, so two running copies of the game never lose each other's
@@ -25,8 +31,10 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    // Waits for the lock on `lockPath`, creating the lock file when needed.
-    [[nodiscard]] FileResult Acquire(const std::filesystem::path& lockPath);
+    // Takes the lock on `lockPath`, creating the lock file when needed. When
+    // another holder keeps it beyond `limit`, gives up with a failure.
+    [[nodiscard]] FileResult Acquire(const std::filesystem::path& lockPath,
+                                     std::chrono::milliseconds limit = kLockWaitLimit);
 
 private:
     int fd_ = -1;

@@ -36,7 +36,9 @@ struct RecordWriteError {
 // The record file at one path. Nothing stays open between calls: each call
 // reads the file afresh, and each write replaces it whole in one step while
 // holding a lock on "Morrow.ini.lock" beside it, so that neither a crash nor
-// a second running copy of the game ever leaves a section half written.
+// a second running copy of the game ever leaves a section half written. A
+// copy that keeps the lock for seconds (stopped, or hung) makes the write
+// give up with the refusal instead of waiting for ever.
 class GameRecordFile {
 public:
     // `today` and `dateSeparator` make the "GameDate" of a write.

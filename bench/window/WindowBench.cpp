@@ -6,6 +6,12 @@
 //
 // or `cmake --build build --target bench-window`. The game runs with a
 // temporary home, so no saved game of the player's is read or written.
+//
+// With --busy it measures instead the game as a player hears it on a busy
+// machine: spins with sound and music on, first on a quiet machine and then
+// while one busy loop per core runs beside it. The output goes through SDL's
+// disk driver into a file, which is then searched for dropouts: runs of zero
+// samples inside the music.
 
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
@@ -26,10 +32,16 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <SDL_mixer.h>
+
+#include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -228,11 +240,14 @@ double Median(std::vector<double> values) {
 // and the process's CPU time at each.
 class ReelPaints final : public QObject {
 public:
+    static constexpr int kTallestCell = 2 * 96;
     explicit ReelPaints(QRect reels) : reels_(reels) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (recording && event->type() == QEvent::Paint) {
             const auto* paint = static_cast<QPaintEvent*>(event);
-            if (paint->region().intersects(reels_)) {
+            // A frame of the spin repaints whole reel columns; the animated
+            // wild alone repaints one cell, and is no frame.
+            if (paint->region().boundingRect().intersected(reels_).height() > kTallestCell) {
                 times.push_back(Clock::now());
                 cpu.push_back(CpuMilliseconds());
             } else {
@@ -261,7 +276,7 @@ void MeasureIdle(morrow::TForm1& form, const char* what) {
                 100.0 * cpu / wall, form.Timer2.isActive() ? "animating" : "still");
 }
 
-void MeasureSpins(morrow::TForm1& form) {
+void MeasureSpins(morrow::TForm1& form, int spins = kSpins) {
     const morrow::GameSession& s = form.Session();
     // The reel openings with the rows their bounce reaches, on the canvas.
     const QRect reels(s.FieldLeft + 78, s.FieldTop + 68, 3 * 124, 294);
@@ -270,7 +285,7 @@ void MeasureSpins(morrow::TForm1& form) {
 
     std::vector<double> errors;
     std::printf("  spin  frames  first-last  +1 frame  key-last   CPU during spin  other paints\n");
-    for (int spin = 1; spin <= kSpins; ++spin) {
+    for (int spin = 1; spin <= spins; ++spin) {
         RunFor(1500);
         recorder.times.clear();
         recorder.cpu.clear();
@@ -315,6 +330,171 @@ void MeasureSpins(morrow::TForm1& form) {
                 (kSpinFrames - 1) * kFrameMs, kSpinFrames, kFrameMs, kSpinFrames * kFrameMs);
 }
 
+// One busy loop per core, in processes of their own, ended by their pids.
+class BusyCores {
+public:
+    explicit BusyCores(int count) {
+        for (int i = 0; i < count; ++i) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                volatile unsigned long n = 0;
+                for (;;) {
+                    n = n + 1;
+                }
+            }
+            if (child > 0) {
+                children_.push_back(child);
+            }
+        }
+    }
+    ~BusyCores() {
+        for (const pid_t child : children_) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+        }
+    }
+    BusyCores(const BusyCores&) = delete;
+    BusyCores& operator=(const BusyCores&) = delete;
+
+private:
+    std::vector<pid_t> children_;
+};
+
+// The moments the mixer finished a buffer, stamped on the audio thread.
+struct MixStamps {
+    static constexpr std::size_t kCapacity = 1 << 16;
+    std::vector<Clock::time_point> at = std::vector<Clock::time_point>(kCapacity);
+    std::atomic<std::size_t> count{0};
+
+    static void PostMix(void* self, Uint8* /*stream*/, int /*length*/) {
+        auto& stamps = *static_cast<MixStamps*>(self);
+        const std::size_t i = stamps.count.load(std::memory_order_relaxed);
+        if (i < kCapacity) {
+            stamps.at[i] = Clock::now();
+            stamps.count.store(i + 1, std::memory_order_release);
+        }
+    }
+};
+
+// The output captured by the disk driver (16-bit stereo): where the sound
+// falls silent. A silence inside the music shorter than a quarter second is
+// a dropout; longer ones are the pauses between pieces.
+void ReportCapture(const std::string& file, int rate) {
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    const auto bytes = static_cast<std::size_t>(std::max<std::streamoff>(0, in.tellg()));
+    in.seekg(0);
+    std::vector<std::int16_t> samples(bytes / sizeof(std::int16_t));
+    in.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
+    const std::size_t frames = samples.size() / 2;
+    const auto silent = [&](std::size_t f) { return samples[2 * f] == 0 && samples[2 * f + 1] == 0; };
+    std::size_t first = 0;
+    while (first < frames && silent(first)) {
+        ++first;
+    }
+    std::size_t last = frames;
+    while (last > first && silent(last - 1)) {
+        --last;
+    }
+    constexpr std::size_t kShortestGap = 64; // frames, about 1.5 ms
+    const auto quarterSecond = static_cast<std::size_t>(rate / 4);
+    int dropouts = 0;
+    int pauses = 0;
+    std::size_t longestDropout = 0;
+    for (std::size_t f = first; f < last;) {
+        if (!silent(f)) {
+            ++f;
+            continue;
+        }
+        const std::size_t start = f;
+        while (f < last && silent(f)) {
+            ++f;
+        }
+        const std::size_t length = f - start;
+        if (length < kShortestGap) {
+            continue;
+        }
+        if (length < quarterSecond) {
+            ++dropouts;
+            longestDropout = std::max(longestDropout, length);
+            std::printf("    dropout at %.3f s: %zu frames (%.1f ms)\n", static_cast<double>(start) / rate,
+                        length, 1000.0 * static_cast<double>(length) / rate);
+        } else {
+            ++pauses;
+        }
+    }
+    std::printf("  captured %.1f s of output, sound from %.2f s to %.2f s: %d dropouts (longest %.1f ms), "
+                "%d pauses of a quarter second or more\n",
+                static_cast<double>(frames) / rate, static_cast<double>(first) / rate,
+                static_cast<double>(last) / rate, dropouts,
+                1000.0 * static_cast<double>(longestDropout) / rate, pauses);
+}
+
+void ReportMixIntervals(const MixStamps& stamps, int rate, int bufferFrames) {
+    const std::size_t count = stamps.count.load(std::memory_order_acquire);
+    if (count < 3 || rate <= 0) {
+        return;
+    }
+    std::vector<double> intervals;
+    for (std::size_t i = 1; i < count; ++i) {
+        intervals.push_back(Milliseconds(stamps.at[i] - stamps.at[i - 1]));
+    }
+    std::sort(intervals.begin(), intervals.end());
+    std::printf(
+        "  mixer buffers: %zu of %d frames (%.1f ms); interval median %.2f ms, 99th percentile %.2f ms, "
+        "max %.2f ms\n",
+        count, bufferFrames, 1000.0 * bufferFrames / rate, intervals[intervals.size() / 2],
+        intervals[std::min(intervals.size() - 1, intervals.size() * 99 / 100)], intervals.back());
+}
+
+// Spins with sound and music as a player hears them, the output captured
+// into `captureFile`.
+void MeasureAsHeard(const QString& programDir, const std::string& captureFile, int spins) {
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", QByteArray::fromStdString(captureFile));
+    AudioSet audio(Audio::SoundAndMusic);
+    morrow::FormCollaborators collaborators;
+    collaborators.programDir = programDir;
+    collaborators.seed = kSeed;
+    audio.Hand(collaborators);
+    auto form = std::make_unique<morrow::TForm1>(collaborators);
+    form->show();
+    audio.music->WaitUntilReady(std::chrono::seconds(10));
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    Mix_QuerySpec(&rate, &format, &channels);
+    MixStamps stamps;
+    Mix_SetPostMix(&MixStamps::PostMix, &stamps);
+    RunFor(2500); // the first piece starts
+    MeasureSpins(*form, spins);
+    RunFor(3000);
+    Mix_SetPostMix(nullptr, nullptr);
+    std::printf("  music piece %d, %s\n", form->Session().MusicTrack, audio.music->SoundFontInUse().c_str());
+    form->close();
+    form.reset();
+    ReportMixIntervals(stamps, rate, 512);
+    if (format != AUDIO_S16SYS || channels != 2) {
+        std::printf("  the output is not 16-bit stereo; the capture is not searched\n");
+        return;
+    }
+    ReportCapture(captureFile, rate);
+}
+
+int RunBusy(const QString& programDir) {
+    constexpr int kBusySpins = 20;
+    QTemporaryDir captures;
+    const long cores = std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN));
+    std::printf("Quiet machine: %d spins with sound and music\n", kBusySpins);
+    MeasureAsHeard(programDir, (captures.path() + QStringLiteral("/quiet.raw")).toStdString(), kBusySpins);
+    {
+        const BusyCores busy(static_cast<int>(cores));
+        std::printf("Busy machine (%ld busy loops beside the game): %d spins with sound and music\n", cores,
+                    kBusySpins);
+        MeasureAsHeard(programDir, (captures.path() + QStringLiteral("/busy.raw")).toStdString(), kBusySpins);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -338,6 +518,9 @@ int main(int argc, char* argv[]) {
                 qPrintable(QGuiApplication::platformName()), screenSize.width(), screenSize.height(),
                 screen->depth(), screen->logicalDotsPerInch(), screen->devicePixelRatio());
     const QString programDir = QStringLiteral(MORROW_BENCH_PROGRAM_DIR);
+    if (QCoreApplication::arguments().contains(QStringLiteral("--busy"))) {
+        return RunBusy(programDir);
+    }
 
     // First paint: an empty main window and the game's, in turns. The very
     // first window of the process pays Qt's one-time costs; it is an extra

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -147,8 +148,6 @@ TEST(RecordSafety, UnreadableFileIsNeverReplaced) {
     EXPECT_TRUE(std::filesystem::is_fifo(path)) << "the unreadable file was replaced";
 }
 
-enum class Refusal { ReadOnlyFile, ReadOnlyDirectory, DiskFull };
-
 // Runs its action when it goes, so a failed check never leaves a mount or an
 // immutable file behind.
 struct Undo {
@@ -159,6 +158,52 @@ struct Undo {
         }
     }
 };
+
+// A second copy of the game stopped (SIGSTOP) while it holds the lock never
+// lets go. This copy's write gives up after a bounded wait and reports the
+// refusal, leaving the file as it was; once the other copy is gone, writes
+// go through again.
+TEST(RecordSafety, StoppedLockHolderDoesNotFreezeTheWrite) {
+    TempDir dir;
+    const auto path = dir / "Morrow.ini";
+    const GameRecordFile file = HalloweenFile(path);
+    ASSERT_FALSE(file.WriteGameRecord(GameWithCounters(5), 0, "old"));
+    const std::string before = ReadText(path);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0) << std::strerror(errno);
+    if (other == 0) {
+        const int fd = ::open((path.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0 || ::flock(fd, LOCK_EX) != 0) {
+            ::_exit(1);
+        }
+        (void)::write(ready[1], "L", 1);
+        ::raise(SIGSTOP);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char locked = 0;
+    ASSERT_EQ(::read(ready[0], &locked, 1), 1) << "the other copy never took the lock";
+    ::close(ready[0]);
+    Undo end{[other] {
+        ::kill(other, SIGKILL);
+        ::waitpid(other, nullptr, 0);
+    }};
+
+    const auto error = file.WriteGameRecord(GameWithCounters(9), 0, "new");
+    ASSERT_TRUE(error) << "a write reported success while another copy held the lock";
+    EXPECT_EQ(error->message, "Unable to write to Morrow.ini");
+    EXPECT_EQ(ReadText(path), before);
+
+    end.action();
+    end.action = nullptr;
+    EXPECT_FALSE(file.WriteGameRecord(GameWithCounters(9), 0, "new")) << "the lock of a dead copy stuck";
+    EXPECT_EQ(ReadSlot(file, 0), "[new] [10/31/98] 9 9 9 9 9 9 9");
+}
+
+enum class Refusal { ReadOnlyFile, ReadOnlyDirectory, DiskFull };
 
 // A refused write (read-only file, read-only folder, full disk) reports
 // "Unable to write to Morrow.ini" and leaves the old file whole. Root ignores
