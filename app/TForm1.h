@@ -92,6 +92,17 @@ public:
     const PlayFieldBitmaps& Bitmaps() const { return bitmaps_; }
     const DigitStrips& Strips() const { return strips_; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Tests and benchmarks reach the menu items and timers through this,
+    // defined beside the window's tests.
+    friend struct TForm1TestAccess;
+
     // Components of the window.
     QMenuBar* MainMenu1 = nullptr;
     QAction* NewGame1 = nullptr;
@@ -120,13 +131,6 @@ public:
     QTimer Timer7; // 250 ms: the dripping blood
     QTimer Timer8; // 100 ms: the ghoul's walk
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
     void FormCreate();
     void FormKeyDown(const QKeyEvent& event);
     void FormMouseDown(QPoint position);

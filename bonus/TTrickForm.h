@@ -84,10 +84,6 @@ public:
     // bonus won is never thrown away.
     void done(int result) override;
 
-    // Components of the window.
-    QTimer Timer1; // the pick to the close, once
-    QTimer Timer2; // "Trick or treat!" shortly after opening, once
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -96,6 +92,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Tests reach the timers through this, defined beside the window's tests.
+    friend struct TTrickFormTestAccess;
+
+    // Components of the window.
+    QTimer Timer1; // the pick to the close, once
+    QTimer Timer2; // "Trick or treat!" shortly after opening, once
+
     void FormCreate();
     void PlacePictures();
     void FormMouseDown();
