@@ -279,17 +279,27 @@ private slots:
         bonus.nextRandom = 2; // pumpkin 3: the nudges
         QWidget mainWindow;
         mainWindow.show();
+        // The main window's timer counts its ticks while the bonus window is
+        // up; after a few it looks at the window and ends the round.
         int ticks = 0;
-        QTimer mainTimer;
-        connect(&mainTimer, &QTimer::timeout, [&ticks] { ++ticks; });
-        mainTimer.start(10);
         bool looked = false;
-        QTimer::singleShot(100, [&] {
+        bool acted = false;
+        const auto bonusWindow = [&mainWindow]() -> TTrickForm* {
             auto* form = mainWindow.findChild<TTrickForm*>();
-            QVERIFY(form);
-            looked = QApplication::activeModalWidget() == form &&
-                     (form->windowFlags() & Qt::FramelessWindowHint) &&
+            return form && form->isVisible() && QApplication::activeModalWidget() == form ? form : nullptr;
+        };
+        QTimer mainTimer;
+        connect(&mainTimer, &QTimer::timeout, [&] {
+            TTrickForm* form = bonusWindow();
+            if (acted || !form || ++ticks < 4) {
+                return;
+            }
+            looked = (form->windowFlags() & Qt::FramelessWindowHint) &&
                      (form->windowState() & Qt::WindowMaximized) && form->size() == form->screen()->size();
+            if (!looked) {
+                return; // not laid out yet: the next tick looks again
+            }
+            acted = true;
             if (pickFirst) {
                 QTest::mouseClick(form, Qt::LeftButton, {}, form->PictureOffset() + TileCentre(1));
                 QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(2, 2));
@@ -297,9 +307,18 @@ private slots:
                 form->close();
             }
         });
+        mainTimer.start(10);
+        // Only a guard against a hang: a window still open this long after is
+        // closed, and the checks below say why.
+        QTimer::singleShot(30000, &mainWindow, [&] {
+            if (auto* form = mainWindow.findChild<TTrickForm*>()) {
+                form->close();
+            }
+        });
         morrow::RunTrickOrTreat(&mainWindow, bonus.session, bonus.Collaborators());
-        QVERIFY2(looked, "the bonus window must be modal, frameless and maximised over the main window");
         QVERIFY2(ticks > 3, "the main window's timers must keep running while the bonus is open");
+        QVERIFY2(looked && acted,
+                 "the bonus window must be modal, frameless and maximised over the main window");
         QCOMPARE(bonus.session.WinAmount, winAmount);
         QCOMPARE(bonus.session.Nudges, nudges);
         QCOMPARE(bonus.session.TricksWon, tricksWon);
