@@ -49,6 +49,9 @@ struct FormCollaborators {
 // owns the game in play and the engine that plays it.
 class TForm1 final : public QMainWindow, private AnimationTimers {
     Q_OBJECT
+    // Tests and benchmarks reach the menu items and timers through this,
+    // defined beside the window's tests.
+    friend struct TForm1TestAccess;
 
 public:
     using Collaborators = FormCollaborators;
@@ -99,10 +102,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Tests and benchmarks reach the menu items and timers through this,
-    // defined beside the window's tests.
-    friend struct TForm1TestAccess;
-
     // Components of the window.
     QMenuBar* MainMenu1 = nullptr;
     QAction* NewGame1 = nullptr;

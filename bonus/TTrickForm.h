@@ -62,6 +62,8 @@ enum class TrickFormState {
 // the pick.
 class TTrickForm final : public QDialog {
     Q_OBJECT
+    // Tests reach the timers through this, defined beside the window's tests.
+    friend struct TTrickFormTestAccess;
 
 public:
     TTrickForm(GameSession& session, TrickFormCollaborators collaborators, QWidget* parent = nullptr);
@@ -92,9 +94,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Tests reach the timers through this, defined beside the window's tests.
-    friend struct TTrickFormTestAccess;
-
     // Components of the window.
     QTimer Timer1; // the pick to the close, once
     QTimer Timer2; // "Trick or treat!" shortly after opening, once
