@@ -152,7 +152,7 @@ void QtGameHost::RunBonusGame() {
     auto random = [&engine](int n) { return engine.Random(n); };
     // A bonus that comes up while the window closes is still played, unseen,
     // so the game that is kept holds its prize.
-    if (form_.Session().StopRequested) {
+    if (form_.Session().PicksBonusUnseen()) {
         PickPumpkinUnseen(engine.Session(), random);
         return;
     }

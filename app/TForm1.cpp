@@ -9,6 +9,7 @@
 #include "FieldCanvas.h"
 #include "FieldLayout.h"
 #include "FluidMusicSequencer.h"
+#include "GameKeys.h"
 #include "HelpSystem.h"
 #include "MixerSoundPlayer.h"
 #include "Random.h"
@@ -55,23 +56,6 @@ constexpr qreal kMaximiseBelowDpi = 100.0;
 constexpr int kFrameSettleMilliseconds = 300;
 // When the platform reports no screen at all, the smallest layout is assumed.
 constexpr QSize kFallbackScreen{640, 480};
-
-// The virtual key code of the game's four keys, whatever the shift state.
-std::optional<int> GameKeyCode(int qtKey) {
-    switch (qtKey) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return static_cast<int>(GameKey::Enter);
-    case Qt::Key_Space:
-        return static_cast<int>(GameKey::Space);
-    case Qt::Key_B:
-        return static_cast<int>(GameKey::B);
-    case Qt::Key_M:
-        return static_cast<int>(GameKey::M);
-    default:
-        return std::nullopt;
-    }
-}
 
 } // namespace
 
@@ -522,7 +506,7 @@ void TForm1::Animations1Click() {
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {
-    if (GameKeyCode(event->key())) {
+    if (GameKeyOf(event->key())) {
         event->accept();
         FormKeyDown(*event);
         return;
@@ -531,8 +515,8 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm1::FormKeyDown(const QKeyEvent& event) {
-    if (const std::optional<int> code = GameKeyCode(event.key())) {
-        engine_->FormKeyDown(*code);
+    if (const std::optional<GameKey> key = GameKeyOf(event.key())) {
+        engine_->FormKeyDown(static_cast<int>(*key));
         FinishPendingClose();
     }
 }

@@ -49,6 +49,9 @@ struct FormCollaborators {
 // owns the game in play and the engine that plays it.
 class TForm1 final : public QMainWindow, private AnimationTimers {
     Q_OBJECT
+    // Tests and benchmarks reach the menu items and timers through this,
+    // defined beside the window's tests.
+    friend struct TForm1TestAccess;
 
 public:
     using Collaborators = FormCollaborators;
@@ -92,6 +95,13 @@ public:
     const PlayFieldBitmaps& Bitmaps() const { return bitmaps_; }
     const DigitStrips& Strips() const { return strips_; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
     // Components of the window.
     QMenuBar* MainMenu1 = nullptr;
     QAction* NewGame1 = nullptr;
@@ -120,13 +130,6 @@ public:
     QTimer Timer7; // 250 ms: the dripping blood
     QTimer Timer8; // 100 ms: the ghoul's walk
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
     void FormCreate();
     void FormKeyDown(const QKeyEvent& event);
     void FormMouseDown(QPoint position);

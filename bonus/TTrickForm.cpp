@@ -3,6 +3,7 @@
 #include "ArtResources.h"
 #include "CanvasScale.h"
 #include "GameEngine.h"
+#include "GameKeys.h"
 
 #include <QColor>
 #include <QFont>
@@ -44,19 +45,6 @@ int PictureScale(const QWidget* parent) {
     }
     const QScreen* screen = QGuiApplication::primaryScreen();
     return ArtScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
-}
-
-// The virtual key code of the two keys that pick, whatever the shift state.
-int KeyCodeOf(int qtKey) {
-    switch (qtKey) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return static_cast<int>(GameKey::Enter);
-    case Qt::Key_Space:
-        return static_cast<int>(GameKey::Space);
-    default:
-        return 0;
-    }
 }
 
 } // namespace
@@ -179,7 +167,9 @@ void TTrickForm::Image1MouseDown(QPoint picturePoint) {
 // Every key is taken here, so Escape does not close the window.
 void TTrickForm::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    FormKeyDown(KeyCodeOf(event->key()));
+    if (const std::optional<GameKey> key = GameKeyOf(event->key())) {
+        FormKeyDown(static_cast<int>(*key));
+    }
 }
 
 void TTrickForm::FormKeyDown(int keyCode) {

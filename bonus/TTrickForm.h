@@ -62,6 +62,8 @@ enum class TrickFormState {
 // the pick.
 class TTrickForm final : public QDialog {
     Q_OBJECT
+    // Tests reach the timers through this, defined beside the window's tests.
+    friend struct TTrickFormTestAccess;
 
 public:
     TTrickForm(GameSession& session, TrickFormCollaborators collaborators, QWidget* parent = nullptr);
@@ -84,10 +86,6 @@ public:
     // bonus won is never thrown away.
     void done(int result) override;
 
-    // Components of the window.
-    QTimer Timer1; // the pick to the close, once
-    QTimer Timer2; // "Trick or treat!" shortly after opening, once
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -96,6 +94,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Components of the window.
+    QTimer Timer1; // the pick to the close, once
+    QTimer Timer2; // "Trick or treat!" shortly after opening, once
+
     void FormCreate();
     void PlacePictures();
     void FormMouseDown();

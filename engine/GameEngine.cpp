@@ -156,7 +156,7 @@ void GameEngine::AnimateSpin() {
 
     int frame = 0;
     std::int64_t last = host_.NowMicroseconds();
-    while (frame < kSpinFrames && !s.StopRequested) {
+    while (frame < kSpinFrames && !s.ReelsStopAtOnce()) {
         const std::int64_t now = host_.NowMicroseconds();
         if (now >= last + kFrameMicroseconds) {
             last = now;
@@ -192,7 +192,7 @@ void GameEngine::AnimateSpin() {
         host_.HandleMessages(last + kFrameMicroseconds);
     }
 
-    if (s.StopRequested && frame < kSpinFrames) {
+    if (s.ReelsStopAtOnce() && frame < kSpinFrames) {
         // Cut short because the window is closing: every reel comes to rest
         // at once. A reel already bouncing has sounded its stop.
         for (int reel = 0; reel < kReelCount; ++reel) {
@@ -249,7 +249,7 @@ void GameEngine::EvaluatePayline() {
 
     // The win sound is heard in full before the count; a closing window
     // does not wait for it.
-    const SoundWait wait = s.StopRequested ? SoundWait::NoWait : SoundWait::WaitForEnd;
+    const SoundWait wait = s.WaitsForWinSound() ? SoundWait::WaitForEnd : SoundWait::NoWait;
     if (s.WinAmount > s.Bet) {
         host_.PlayWinSound(a, wait);
     } else if (s.WinAmount > 0 && s.WinAmount == s.Bet) {
@@ -289,7 +289,7 @@ void GameEngine::CountWinnings() {
         host_.DrawWinnings(paid);
         // While the window closes the rest is paid at once, so the game that
         // is kept holds the whole win.
-        if (!s.StopRequested) {
+        if (!s.CountsWinAtOnce()) {
             Pause(0.075);
         }
     }

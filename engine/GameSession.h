@@ -42,6 +42,10 @@ struct GameSession {
     std::int32_t WinAmount = 0;
     bool Spinning = false;
     bool NudgeChance = false;
+    // Set when the window is asked to close (close button, Exit, the desktop
+    // ending the session); cleared when a spin starts and when a close is
+    // refused. Read it only through the questions below, each of which says
+    // what that part of the play does while the window closes.
     bool StopRequested = false;
     std::array<std::string, kReelCount> ReelStrip{};
     std::array<std::int32_t, kReelCount> ReelPos{}; // top visible symbol, 1..30
@@ -60,6 +64,17 @@ struct GameSession {
     std::int32_t ScreenHeight = 0;
     std::int32_t FieldLeft = 0;
     std::int32_t FieldTop = 0;
+
+    // While the window closes a spin still pays out in full, so the game that
+    // is kept holds its win, but nothing waits for the player:
+    // the reels come to rest at once,
+    bool ReelsStopAtOnce() const { return StopRequested; }
+    // the win sound is started without waiting for its end,
+    bool WaitsForWinSound() const { return !StopRequested; }
+    // the win is counted into the credits at once, not tick by tick,
+    bool CountsWinAtOnce() const { return StopRequested; }
+    // and a bonus that comes up is played unseen, the pumpkin picked at random.
+    bool PicksBonusUnseen() const { return StopRequested; }
 };
 
 // `MusicTrack` values besides the file indexes 0..7.

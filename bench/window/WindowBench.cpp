@@ -20,6 +20,7 @@
 #include "GameEngine.h"
 #include "MixerSoundPlayer.h"
 #include "TForm1.h"
+#include "app/TForm1TestAccess.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,6 +55,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using Access = morrow::TForm1TestAccess;
 
 constexpr int kFirstPaintRounds = 5;
 constexpr int kSpins = 5;
@@ -273,7 +275,8 @@ void MeasureIdle(morrow::TForm1& form, const char* what) {
     const double wall = Milliseconds(Clock::now() - t0);
     const double cpu = CpuMilliseconds() - cpu0;
     std::printf("  idle %-34s %7.1f ms CPU in %7.1f ms = %5.2f %% of a core (wild %s)\n", what, cpu, wall,
-                100.0 * cpu / wall, form.Timer2.isActive() ? "animating" : "still");
+                100.0 * cpu / wall,
+                form.TimerFor(morrow::GameTimer::Timer2).isActive() ? "animating" : "still");
 }
 
 void MeasureSpins(morrow::TForm1& form, int spins = kSpins) {
@@ -568,11 +571,11 @@ int main(int argc, char* argv[]) {
 
     std::printf("Idle, %d s each:\n", kIdleSeconds);
     MeasureIdle(*form, "with blood and animations");
-    form->Blood1->trigger();
-    form->Animations1->trigger();
+    Access::Blood(*form).trigger();
+    Access::Animations(*form).trigger();
     MeasureIdle(*form, "with blood and animations off");
-    form->Blood1->trigger();
-    form->Animations1->trigger();
+    Access::Blood(*form).trigger();
+    Access::Animations(*form).trigger();
 
     std::printf("Spins (seed %u), paints of the reels:\n", kSeed);
     MeasureSpins(*form);
@@ -592,8 +595,8 @@ int main(int argc, char* argv[]) {
     std::printf("With music (%s), piece %d playing:\n", audio.music->SoundFontInUse().c_str(),
                 form->Session().MusicTrack);
     MeasureIdle(*form, "with animations and music");
-    form->Animations1->trigger();
-    form->Blood1->trigger();
+    Access::Animations(*form).trigger();
+    Access::Blood(*form).trigger();
     MeasureIdle(*form, "with music alone");
     const auto [rss, peak] = ResidentMiB();
     std::printf("  resident memory of this process %.1f MiB (peak %.1f MiB)\n", rss, peak);

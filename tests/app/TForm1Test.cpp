@@ -10,6 +10,7 @@
 #include "FieldLayout.h"
 #include "ModalAnswerer.h"
 #include "QtGameHost.h"
+#include "TForm1TestAccess.h"
 #include "TTrickForm.h"
 #include "audio/FakeMusicSequencer.h"
 #include "audio/FakeSoundPlayer.h"
@@ -30,6 +31,7 @@
 using morrow::DisplayMode;
 using morrow::FieldOrigin;
 using morrow::TForm1;
+using Access = morrow::TForm1TestAccess;
 using morrow::test::FakeClock;
 using morrow::test::ModalAnswerer;
 
@@ -99,12 +101,12 @@ QString Joined(const std::vector<std::string>& entries) {
 
 // Chooses File > New Game the way a player does: the bar, then the item.
 void ChooseNewGame(TForm1& form) {
-    QMenuBar* bar = form.MainMenu1;
+    QMenuBar* bar = form.menuBar();
     QAction* fileMenu = bar->actions().constFirst();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(fileMenu).center());
     QMenu* menu = fileMenu->menu();
     QVERIFY(menu && menu->isVisible());
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(form.NewGame1).center());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(&Access::NewGame(form)).center());
     // The offscreen platform makes the menu's popup the active window and,
     // unlike a desktop, gives nothing back when it closes.
     form.activateWindow();
@@ -185,11 +187,11 @@ private slots:
         QCOMPARE(QCoreApplication::applicationName(), QGuiApplication::desktopFileName());
         QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
         QStringList bar;
-        for (const QAction* menu : game.form.MainMenu1->actions()) {
+        for (const QAction* menu : game.form.menuBar()->actions()) {
             bar << menu->text();
         }
         QCOMPARE(bar, (QStringList{"&File", "&Options", "&Borrow", "&Stats", "&Payoffs", "&Help"}));
-        QCOMPARE(game.form.NewGame1->text(), QStringLiteral("&New Game"));
+        QCOMPARE(Access::NewGame(game.form).text(), QStringLiteral("&New Game"));
 
         const std::string dir = qEnvironmentVariable("MORROW_PROGRAM_DIR").toStdString() + "/";
         QCOMPARE(s.ProgramDir, dir);
@@ -208,8 +210,8 @@ private slots:
         QCOMPARE(s.Borrowed, 1000);
         QCOMPARE(s.Nudges, 3);
         QVERIFY(s.SoundOn && s.MusicOn);
-        QVERIFY(game.form.Timer2.isActive());
-        QVERIFY(!game.form.Timer3.isActive());
+        QVERIFY(game.form.TimerFor(morrow::GameTimer::Timer2).isActive());
+        QVERIFY(!game.form.TimerFor(morrow::GameTimer::Timer3).isActive());
         QCOMPARE(QApplication::focusWidget(), &game.form.Canvas());
     }
 
@@ -268,7 +270,7 @@ private slots:
         QCOMPARE(game.Session().Spins, 1);
         QCOMPARE(game.Session().Credits, 997);
         QVERIFY(!game.Session().Spinning);
-        QVERIFY(game.form.Timer3.isActive()); // the lost line offers a nudge
+        QVERIFY(game.form.TimerFor(morrow::GameTimer::Timer3).isActive()); // the lost line offers a nudge
     }
 
     void MessageWaitEndsAtTheDeadline_data() {
@@ -441,12 +443,12 @@ private slots:
         QCOMPARE(game.sounds.plays, (std::vector<std::string>{"Welcome.wav"}));
         QCOMPARE(game.sounds.images.size(), std::size_t{2});
         if (!soundOn) {
-            game.form.Sound1->trigger();
+            Access::Sound(game.form).trigger();
         }
         QCOMPARE(game.Session().SoundOn, soundOn);
         game.sounds.plays.clear();
         game.Key(Qt::Key_M);
-        game.form.Exit1->trigger();
+        Access::Exit(game.form).trigger();
 
         std::vector<std::string> heard =
             soundOn
@@ -467,11 +469,11 @@ private slots:
     void MusicStartsAndTheMusicItemSwitchesIt() {
         Game game(kLosingSeed);
         QTRY_COMPARE_WITH_TIMEOUT(game.music.Playing(), std::string("Morro0.mid"), 3000);
-        game.form.Music1->trigger();
-        QVERIFY(!game.form.Music1->isChecked());
+        Access::Music(game.form).trigger();
+        QVERIFY(!Access::Music(game.form).isChecked());
         QCOMPARE(game.music.Playing(), std::string());
-        game.form.Music1->trigger();
-        QVERIFY(game.form.Music1->isChecked());
+        Access::Music(game.form).trigger();
+        QVERIFY(Access::Music(game.form).isChecked());
         QTRY_COMPARE(game.music.Playing(), std::string("Morro0.mid"));
     }
 
@@ -483,7 +485,7 @@ private slots:
         QCOMPARE(first.Session().Borrowed, 1000);
         QCOMPARE(first.Session().Nudges, 0);
         first.Key(Qt::Key_M);
-        first.form.Exit1->trigger();
+        Access::Exit(first.form).trigger();
         QVERIFY(!first.form.isVisible());
 
         FakeClock clock(kClockStep);
@@ -540,7 +542,8 @@ private slots:
         for (qsizetype i = 0; i < boxes.size(); ++i) {
             QVERIFY2(shown[i].startsWith(boxes[i]), qPrintable(shown[i]));
         }
-        QVERIFY(!form.Timer1.isActive() || form.Timer1.remainingTime() > 0);
+        const QTimer& startUp = Access::StartUpTimer(form);
+        QVERIFY(!startUp.isActive() || startUp.remainingTime() > 0);
         if (music) {
             QTRY_COMPARE_WITH_TIMEOUT(sequencer.Playing(), std::string("Morro0.mid"), 3000);
             QTRY_COMPARE(sounds.plays.front(), std::string("Welcome.wav"));

@@ -3,6 +3,7 @@
 // pumpkins at a bet of 2: 200 credits, empty, the nudge prize, 100, empty, 50.
 
 #include "TTrickForm.h"
+#include "TTrickFormTestAccess.h"
 
 #include "ArtResources.h"
 #include "app/ModalAnswerer.h"
@@ -16,6 +17,7 @@
 
 using morrow::TrickFormState;
 using morrow::TTrickForm;
+using Access = morrow::TTrickFormTestAccess;
 using morrow::test::ModalAnswerer;
 
 Q_DECLARE_METATYPE(morrow::TrickFormState)
@@ -108,7 +110,8 @@ private slots:
             QCOMPARE(answerer.Boxes()[0].text, QStringLiteral("Click on one of the Pumkins!"));
             QCOMPARE(answerer.Boxes()[0].icon, QMessageBox::Information);
             QCOMPARE(form.State(), TrickFormState::Picking);
-            QVERIFY2(form.isVisible() && !form.Timer1.isActive(), "a miss must leave the pick open");
+            QVERIFY2(form.isVisible() && !Access::CloseTimer(form).isActive(),
+                     "a miss must leave the pick open");
         } else {
             QVERIFY2(answerer.Boxes().empty(), "a click on a tile must not get the message");
             QCOMPARE(form.PickedPrize(), bonus.session.TrickPrizes[static_cast<std::size_t>(pumpkin - 1)]);
@@ -200,20 +203,20 @@ private slots:
     void timersGreetOnceAndCloseAfterThePick() {
         Bonus bonus;
         TTrickForm& form = bonus.Open();
-        QCOMPARE(form.Timer2.interval(), 200);
+        QCOMPARE(Access::GreetingTimer(form).interval(), 200);
         QTRY_COMPARE_WITH_TIMEOUT(bonus.heard, QStringList{QStringLiteral("trick or treat")}, 2000);
-        QVERIFY(!form.Timer1.isActive());
+        QVERIFY(!Access::CloseTimer(form).isActive());
         QTest::qWait(50);
         QCOMPARE(bonus.heard.size(), qsizetype{1});
 
         bonus.ClickPicture(TileCentre(4));
-        QCOMPARE(form.Timer1.interval(), 3000);
-        QVERIFY2(form.Timer1.isActive() && form.Timer1.remainingTime() > 2500,
-                 "the close starts at the pick");
+        QTimer& closeTimer = Access::CloseTimer(form);
+        QCOMPARE(closeTimer.interval(), 3000);
+        QVERIFY2(closeTimer.isActive() && closeTimer.remainingTime() > 2500, "the close starts at the pick");
         QTest::qWait(30);
         QVERIFY(form.isVisible());
         QCOMPARE(bonus.session.TricksWon, 1000);
-        form.Timer1.setInterval(1); // restarts it
+        closeTimer.setInterval(1); // restarts it
         QTRY_VERIFY2(!form.isVisible(), "the window must close by itself after the pick");
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(bonus.session.TricksWon, 1100);
@@ -276,17 +279,27 @@ private slots:
         bonus.nextRandom = 2; // pumpkin 3: the nudges
         QWidget mainWindow;
         mainWindow.show();
+        // The main window's timer counts its ticks while the bonus window is
+        // up; after a few it looks at the window and ends the round.
         int ticks = 0;
-        QTimer mainTimer;
-        connect(&mainTimer, &QTimer::timeout, [&ticks] { ++ticks; });
-        mainTimer.start(10);
         bool looked = false;
-        QTimer::singleShot(100, [&] {
+        bool acted = false;
+        const auto bonusWindow = [&mainWindow]() -> TTrickForm* {
             auto* form = mainWindow.findChild<TTrickForm*>();
-            QVERIFY(form);
-            looked = QApplication::activeModalWidget() == form &&
-                     (form->windowFlags() & Qt::FramelessWindowHint) &&
+            return form && form->isVisible() && QApplication::activeModalWidget() == form ? form : nullptr;
+        };
+        QTimer mainTimer;
+        connect(&mainTimer, &QTimer::timeout, [&] {
+            TTrickForm* form = bonusWindow();
+            if (acted || !form || ++ticks < 4) {
+                return;
+            }
+            looked = (form->windowFlags() & Qt::FramelessWindowHint) &&
                      (form->windowState() & Qt::WindowMaximized) && form->size() == form->screen()->size();
+            if (!looked) {
+                return; // not laid out yet: the next tick looks again
+            }
+            acted = true;
             if (pickFirst) {
                 QTest::mouseClick(form, Qt::LeftButton, {}, form->PictureOffset() + TileCentre(1));
                 QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(2, 2));
@@ -294,9 +307,18 @@ private slots:
                 form->close();
             }
         });
+        mainTimer.start(10);
+        // Only a guard against a hang: a window still open this long after is
+        // closed, and the checks below say why.
+        QTimer::singleShot(30000, &mainWindow, [&] {
+            if (auto* form = mainWindow.findChild<TTrickForm*>()) {
+                form->close();
+            }
+        });
         morrow::RunTrickOrTreat(&mainWindow, bonus.session, bonus.Collaborators());
-        QVERIFY2(looked, "the bonus window must be modal, frameless and maximised over the main window");
         QVERIFY2(ticks > 3, "the main window's timers must keep running while the bonus is open");
+        QVERIFY2(looked && acted,
+                 "the bonus window must be modal, frameless and maximised over the main window");
         QCOMPARE(bonus.session.WinAmount, winAmount);
         QCOMPARE(bonus.session.Nudges, nudges);
         QCOMPARE(bonus.session.TricksWon, tricksWon);

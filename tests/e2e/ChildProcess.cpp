@@ -192,6 +192,37 @@ void ChildProcess::Stop(std::chrono::milliseconds grace) {
     pid_ = -1;
 }
 
+PipeEnd ReadPipeUntil(int fd, std::chrono::steady_clock::time_point deadline, std::string& text,
+                      const std::function<bool(const std::string&)>& enough) {
+    char buffer[4096];
+    for (;;) {
+        if (enough && enough(text)) {
+            return PipeEnd::Enough;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return PipeEnd::TimedOut;
+        }
+        pollfd readable{fd, POLLIN, 0};
+        const int ready = poll(&readable, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready < 0) {
+            return PipeEnd::Failed;
+        }
+        if (ready == 0) {
+            continue; // the deadline is looked at again above
+        }
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0) {
+            return PipeEnd::Closed;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
 CommandResult RunCommand(const std::vector<std::string>& argv, const Environment& env,
                          std::chrono::milliseconds timeout) {
     CommandResult result;
@@ -210,31 +241,10 @@ CommandResult RunCommand(const std::vector<std::string>& argv, const Environment
     }
     result.started = true;
 
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    char buffer[4096];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            result.timedOut = true;
-            break;
-        }
-        pollfd readable{fds[0], POLLIN, 0};
-        const int ready = poll(&readable, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0) {
-            continue;
-        }
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n <= 0) {
-            break; // end of output: the command has closed its stdout
-        }
-        result.output.append(buffer, static_cast<std::size_t>(n));
-    }
+    const PipeEnd end = ReadPipeUntil(fds[0], std::chrono::steady_clock::now() + timeout, result.output);
+    result.timedOut = end == PipeEnd::TimedOut;
     close(fds[0]);
-    if (result.timedOut) {
+    if (end != PipeEnd::Closed) {
         kill(pid, SIGKILL);
     }
     int status = 0;

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -57,6 +58,20 @@ struct CommandResult {
 // outlives `timeout`.
 CommandResult RunCommand(const std::vector<std::string>& argv, const Environment& env,
                          std::chrono::milliseconds timeout);
+
+// How a read of a pipe ended.
+enum class PipeEnd {
+    Closed,   // end of file (or a read error): the writer has gone
+    Enough,   // what was read so far is all the caller wanted
+    TimedOut, // the deadline passed first
+    Failed,   // poll failed
+};
+
+// Appends what arrives on `fd` to `text` until the writer closes its end,
+// `enough(text)` is true, or `deadline` passes. An empty `enough` reads to
+// the end.
+PipeEnd ReadPipeUntil(int fd, std::chrono::steady_clock::time_point deadline, std::string& text,
+                      const std::function<bool(const std::string&)>& enough = {});
 
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when this object goes.

@@ -1,10 +1,8 @@
 #include "VirtualScreen.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <fstream>
 #include <sstream>
 
@@ -46,28 +44,8 @@ std::unique_ptr<VirtualScreen> VirtualScreen::Start(const ScreenMode& mode,
     }
 
     std::string number;
-    const auto deadline = std::chrono::steady_clock::now() + kServerStartTimeout;
-    while (number.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            break;
-        }
-        pollfd readable{fds[0], POLLIN, 0};
-        const int ready = poll(&readable, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0) {
-            break;
-        }
-        char buffer[32];
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n <= 0) {
-            break; // the server ended without naming a display
-        }
-        number.append(buffer, static_cast<std::size_t>(n));
-    }
+    ReadPipeUntil(fds[0], std::chrono::steady_clock::now() + kServerStartTimeout, number,
+                  [](const std::string& text) { return text.find('\n') != std::string::npos; });
     close(fds[0]);
     if (number.find('\n') == std::string::npos) {
         error = "Xvfb named no display; its log says:\n" + ReadAll(log);
