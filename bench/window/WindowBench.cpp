@@ -6,6 +6,15 @@
 //
 // or `cmake --build build --target bench-window`. The game runs with a
 // temporary home, so no saved game of the player's is read or written.
+//
+// `--first-paint` stops after the first paints; `--idle` measures only the
+// idle window, without audio, with the silent sound output and with music,
+// animations on and off; `--idle-seconds N` sets each idle span. For the
+// figures at 2 device pixels per unit, give the same window twice the
+// screen:
+//
+//   QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 2048x1536x24 -nolisten tcp" \
+//       build/bench/window/morrow-window-bench --idle --idle-seconds 15
 
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
