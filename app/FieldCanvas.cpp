@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QRegion>
 
 namespace morrow {
 
@@ -27,6 +28,19 @@ void FieldCanvas::paintEvent(QPaintEvent* event) {
         emit DeviceRatioChanged(ratio);
     }
     QPainter painter(this);
+    if (canvas_.devicePixelRatio() == ratio) {
+        // Pixel for pixel: each changed rectangle is copied on its own, so a
+        // tick that changed a sprite's square copies that square only, and
+        // only what lies beyond the canvas is cleared.
+        const QRect shown = UnitRect(canvas_);
+        for (const QRect& beyond : event->region().subtracted(shown)) {
+            painter.fillRect(beyond, Qt::black);
+        }
+        for (const QRect& part : event->region().intersected(shown)) {
+            painter.drawImage(part.topLeft(), canvas_, PixelRect(canvas_, part));
+        }
+        return;
+    }
     painter.setClipRegion(event->region());
     painter.fillRect(event->rect(), Qt::black);
     PresentCanvas(painter, canvas_, ratio);

@@ -152,6 +152,10 @@ struct FluidMusicSequencer::Impl {
     std::uint64_t playId = 0; // 0: no play
     PlayState playState = PlayState::Idle;
     int quietFrames = 0; // audio thread: frames rendered since the last voice ended
+    // The piece's length in ticks, once the player has read it. The player
+    // counts it afresh through every event of the piece on each call, and
+    // its tick callback comes hundreds of times a second.
+    int totalTicks = 0;
     int tailFrames = 0;
 
     // The owning thread only.
@@ -313,8 +317,13 @@ void FluidMusicSequencer::Impl::Render(Uint8* stream, int length) {
 // The audio thread, inside Render: the player has reached a new tick.
 int FluidMusicSequencer::Impl::OnTick(void* self, int tick) {
     Impl& impl = *static_cast<Impl*>(self);
-    if (impl.player != nullptr && impl.playState == PlayState::Playing &&
-        tick >= fluid_player_get_total_ticks(impl.player)) {
+    if (impl.player == nullptr || impl.playState != PlayState::Playing) {
+        return FLUID_OK;
+    }
+    if (impl.totalTicks <= 0) {
+        impl.totalTicks = fluid_player_get_total_ticks(impl.player);
+    }
+    if (tick >= impl.totalTicks) {
         impl.EndPlay(MusicNotify::Successful);
     }
     return FLUID_OK;
@@ -504,6 +513,7 @@ std::optional<std::string> FluidMusicSequencer::Impl::StartPlayer() {
         return "The music synthesiser could not play the piece.";
     }
     player = made;
+    totalTicks = 0;
     playId = ++lastPlayId;
     playState = PlayState::Playing;
     quietFrames = 0;

@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QString>
 
+#include <cstring>
+
 namespace morrow {
 
 // The scale of the pictures a screen with this many device pixels per unit
@@ -40,11 +42,37 @@ inline QImage NewScaledImage(QSize size, int scale, const QColor& fill = Qt::bla
     return image;
 }
 
+// Copies the rows of `from` (pixels of `source`, in its bounds) to `at`
+// (pixels of `target`) as they are, clipped to the target. Both pictures
+// hold 32-bit pixels of one format. Sprites and the wild are copied this way
+// many times a second, so no painter is set up for them.
+inline void CopyPixels(QImage& target, QPoint at, const QImage& source, QRect from) {
+    QRect to(at, from.size());
+    to = to.intersected(target.rect());
+    if (to.isEmpty()) {
+        return;
+    }
+    from.translate(to.topLeft() - at);
+    const qsizetype rowBytes = static_cast<qsizetype>(to.width()) * 4;
+    for (int row = 0; row < to.height(); ++row) {
+        std::memcpy(target.scanLine(to.y() + row) + static_cast<qsizetype>(to.x()) * 4,
+                    source.constScanLine(from.y() + row) + static_cast<qsizetype>(from.x()) * 4,
+                    static_cast<std::size_t>(rowBytes));
+    }
+}
+
 // A plain copy of part of a picture, pixels replaced, nothing blended; `at`
 // and `from` in units. Between pictures of the same scale this is a copy
 // pixel for pixel.
 inline void CopyInto(QImage& target, QPoint at, const QImage& source, const QRect& from) {
     if (source.isNull()) {
+        return;
+    }
+    const QRect pixels = PixelRect(source, from);
+    if (source.devicePixelRatio() == target.devicePixelRatio() && source.format() == target.format() &&
+        source.format() == QImage::Format_RGB32 && source.rect().contains(pixels)) {
+        const int scale = static_cast<int>(target.devicePixelRatio());
+        CopyPixels(target, at * scale, source, pixels);
         return;
     }
     QPainter painter(&target);

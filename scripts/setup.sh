@@ -18,7 +18,7 @@ packages=(
   # game record file
   libsimpleini-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick linux-perf
   # the Debian package and its checks
   dpkg-dev file lintian appstream desktop-file-utils mmdebstrap man-db
   # the window tests on real desktops: a window manager, a Wayland compositor

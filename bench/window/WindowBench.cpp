@@ -12,6 +12,15 @@
 // while one busy loop per core runs beside it. The output goes through SDL's
 // disk driver into a file, which is then searched for dropouts: runs of zero
 // samples inside the music.
+//
+// `--first-paint` stops after the first paints; `--idle` measures only the
+// idle window, without audio, with the silent sound output and with music,
+// animations on and off; `--idle-seconds N` sets each idle span. For the
+// figures at 2 device pixels per unit, give the same window twice the
+// screen:
+//
+//   QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 2048x1536x24 -nolisten tcp" \
+//       build/bench/window/morrow-window-bench --idle --idle-seconds 15
 
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
@@ -59,7 +68,7 @@ using Access = morrow::TForm1TestAccess;
 
 constexpr int kFirstPaintRounds = 5;
 constexpr int kSpins = 5;
-constexpr int kIdleSeconds = 20;
+int kIdleSeconds = 20; // `--idle-seconds N` changes it
 constexpr double kFrameMs = 25.0;
 constexpr int kSpinFrames = morrow::kSpinFrames;
 constexpr std::uint32_t kSeed = 20240;
@@ -274,7 +283,7 @@ void MeasureIdle(morrow::TForm1& form, const char* what) {
     RunFor(kIdleSeconds * 1000);
     const double wall = Milliseconds(Clock::now() - t0);
     const double cpu = CpuMilliseconds() - cpu0;
-    std::printf("  idle %-34s %7.1f ms CPU in %7.1f ms = %5.2f %% of a core (wild %s)\n", what, cpu, wall,
+    std::printf("  idle %-42s %7.1f ms CPU in %7.1f ms = %5.2f %% of a core (wild %s)\n", what, cpu, wall,
                 100.0 * cpu / wall,
                 form.TimerFor(morrow::GameTimer::Timer2).isActive() ? "animating" : "still");
 }
@@ -495,6 +504,34 @@ int RunBusy(const QString& programDir) {
                     kBusySpins);
         MeasureAsHeard(programDir, (captures.path() + QStringLiteral("/busy.raw")).toStdString(), kBusySpins);
     }
+
+// The idle window for each kind of audio, animations on and then off. With
+// sound but no music the sound output is open and silent, as for a player
+// who has no music files.
+int MeasureIdleOnly(const QString& programDir) {
+    std::printf("Idle, %d s each (process CPU time, every thread):\n", kIdleSeconds);
+    for (const Audio audio : {Audio::None, Audio::SoundOnly, Audio::SoundAndMusic}) {
+        AudioSet set(audio);
+        morrow::FormCollaborators collaborators;
+        collaborators.programDir = programDir;
+        collaborators.seed = kSeed;
+        set.Hand(collaborators);
+        auto form = std::make_unique<morrow::TForm1>(collaborators);
+        form->show();
+        if (set.music) {
+            set.music->WaitUntilReady(std::chrono::seconds(10));
+            RunFor(2000);
+        }
+        const std::string what = Describe(audio);
+        MeasureIdle(*form, (what + ", animations").c_str());
+        form->Animations1->trigger();
+        form->Blood1->trigger();
+        MeasureIdle(*form, (what + ", no animations or blood").c_str());
+        form->close();
+        form.reset();
+    }
+    const auto [rss, peak] = ResidentMiB();
+    std::printf("  resident memory %.1f MiB (peak %.1f MiB)\n", rss, peak);
     return 0;
 }
 
@@ -512,6 +549,10 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    if (const qsizetype at = QApplication::arguments().indexOf(QStringLiteral("--idle-seconds"));
+        at >= 0 && at + 1 < QApplication::arguments().size()) {
+        kIdleSeconds = std::max(1, QApplication::arguments().at(at + 1).toInt());
+    }
     morrow::ApplyApplicationTitle();
     CloseModalWindowsFromNowOn(&application);
 
@@ -557,6 +598,11 @@ int main(int argc, char* argv[]) {
     // `--first-paint`: these figures alone (compare QT_SCALE_FACTOR=1 and 2).
     if (QApplication::arguments().contains(QStringLiteral("--first-paint"))) {
         return 0;
+    }
+    // `--idle`: the idle figures alone, for every kind of audio, with the
+    // animations on and off.
+    if (QApplication::arguments().contains(QStringLiteral("--idle"))) {
+        return MeasureIdleOnly(programDir);
     }
 
     // The window alone: no audio, so the figures are the drawing's.

@@ -111,6 +111,36 @@ TEST(SharpCanvas, AtOneAndAHalfPiecesShowWithoutSeams) {
 // A player's own 1x picture must not be paired with our 2x one: a 2x file
 // counts only when it is exactly twice its 1x picture; otherwise the 1x
 // picture is scaled up. Each case writes its own "Morro96@2x.bmp".
+// The sprites' fast copy gives what a painter's plain copy gives, also for
+// a frame that hangs over any edge of the canvas (the bat enters from above
+// the window and leaves past its left side) and on a 2x canvas.
+TEST(SharpCanvas, AFrameCopiedOverTheCanvasEdgeMatchesThePaintersCopy) {
+    struct Case {
+        int scale;
+        QPoint at;
+    };
+    const Case cases[] = {{1, {5, 6}},   {1, {-7, -9}}, {1, {30, 25}}, {1, {-60, 0}},
+                          {2, {-7, 20}}, {2, {33, -5}}, {2, {30, 25}}, {2, {0, 50}}};
+    for (const Case& c : cases) {
+        QImage source = NewScaledImage({20, 15}, c.scale);
+        for (int y = 0; y < source.height(); ++y) {
+            for (int x = 0; x < source.width(); ++x) {
+                source.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x + y) % 256));
+            }
+        }
+        const QRect frame(3, 2, 12, 10);
+        QImage fast = NewScaledImage({40, 30}, c.scale, Qt::blue);
+        CopyInto(fast, c.at, source, frame);
+        QImage painted = NewScaledImage({40, 30}, c.scale, Qt::blue);
+        {
+            QPainter painter(&painted);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(c.at, source, PixelRect(source, frame));
+        }
+        EXPECT_EQ(fast, painted) << "scale " << c.scale << " at " << c.at.x() << "," << c.at.y();
+    }
+}
+
 TEST(SharpCanvas, A2xPictureCountsOnlyWhenExactlyTwiceIts1xPicture) {
     struct Case {
         const char* what;
