@@ -19,8 +19,10 @@
 // figures at 2 device pixels per unit, give the same window twice the
 // screen:
 //
-//   QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 2048x1536x24 -nolisten tcp" \
+//   QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 2048x1536x24 -nolisten tcp"
 //       build/bench/window/morrow-window-bench --idle --idle-seconds 15
+//
+// (one command, on one line)
 
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
@@ -504,6 +506,8 @@ int RunBusy(const QString& programDir) {
                     kBusySpins);
         MeasureAsHeard(programDir, (captures.path() + QStringLiteral("/busy.raw")).toStdString(), kBusySpins);
     }
+    return 0;
+}
 
 // The idle window for each kind of audio, animations on and then off. With
 // sound but no music the sound output is open and silent, as for a player
@@ -524,8 +528,8 @@ int MeasureIdleOnly(const QString& programDir) {
         }
         const std::string what = Describe(audio);
         MeasureIdle(*form, (what + ", animations").c_str());
-        form->Animations1->trigger();
-        form->Blood1->trigger();
+        Access::Animations(*form).trigger();
+        Access::Blood(*form).trigger();
         MeasureIdle(*form, (what + ", no animations or blood").c_str());
         form->close();
         form.reset();
