@@ -59,16 +59,29 @@ TEST(RecordSafety, KilledWriterLeavesOldOrNewSectionWhole) {
     int killsMidWrite = 0;
     int kills = 0;
     for (; kills < 200 || (killsMidWrite < 20 && kills < 3000); ++kills) {
+        // The child says when its first write is done, so that the kill's
+        // moment counts from inside the writing, however slowly a busy
+        // machine starts the child.
+        int writing[2];
+        ASSERT_EQ(::pipe(writing), 0) << std::strerror(errno);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0) << std::strerror(errno);
         if (child == 0) {
+            ::close(writing[0]);
             for (int k = last + 1;; ++k) {
                 if (file.WriteGameRecord(GameWithCounters(k), 2, "Run " + std::to_string(k))) {
                     ::_exit(3);
                 }
+                if (k == last + 1 && ::write(writing[1], "w", 1) != 1) {
+                    ::_exit(4);
+                }
             }
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::close(writing[1]);
+        char started = 0;
+        const ssize_t got = ::read(writing[0], &started, 1);
+        ::close(writing[0]);
+        std::this_thread::sleep_for(std::chrono::microseconds(got == 1 ? delay(random) : 0));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
