@@ -1,7 +1,7 @@
 #include "AmbientAnimations.h"
 
-#include "FieldLayout.h"
 #include "CanvasScale.h"
+#include "FieldLayout.h"
 #include "GameSession.h"
 
 #include <QPainter>
