@@ -652,6 +652,37 @@ protected:
         }
     }
 
+    // What the counters should come to after the spin.
+    struct SpinOutcome {
+        long long credits = 0;
+        long long nudges = 0;
+    };
+
+    // Bet Max by key on the saved game, until the reels are at rest: what the
+    // payline says the counters come to. Skips the test when the spin opens
+    // the bonus game, which these tests do not play.
+    void SpinByMaxBet(SpinOutcome& outcome) {
+        ASSERT_TRUE(screen_->MoveMouse(window_, FieldInWindow({250, 250})));
+        history_.push_back("-- M (three coins and spin)");
+        ASSERT_TRUE(screen_->Key("m"));
+        auto [started, moving] = WaitFor([](const Reading& r) { return !r.AtRest(); }, 5s);
+        ASSERT_TRUE(started) << "M started no spin: " << Describe(moving);
+        auto [stopped, rest] = WaitFor([](const Reading& r) { return r.AtRest(); }, 10s, kSettle);
+        if (!stopped && !OtherWindow().empty()) {
+            GTEST_SKIP() << "window \"" << OtherWindow() << "\" opened over the field (the bonus game)";
+        }
+        ASSERT_TRUE(stopped) << "the reels never came to rest: " << Describe(rest);
+        const LineResult line = EvaluateLine(rest.Payline(0), rest.Payline(1), rest.Payline(2));
+        if (line.kind == LineKind::Bonus) {
+            GTEST_SKIP() << "the spin opened the bonus game, which this test does not play";
+        }
+        const long long won = line.kind == LineKind::Triple      ? line.payPerCoin * kMaxCoins
+                              : line.kind == LineKind::StakeBack ? kMaxCoins
+                                                                 : 0;
+        outcome.credits = kSavedCredits - kMaxCoins + won;
+        outcome.nudges = kSavedNudges + (line.wildNudge ? 1 : 0);
+    }
+
     // Another window of the game has come up over the field.
     std::string OtherWindow() const {
         for (const std::string& w : screen_->WindowsOfProcess(game_.Pid())) {
@@ -956,22 +987,13 @@ class GameRestartTest : public GameWindowTest {};
 // A spin, Exit from the File menu, and the next start shows the credits and
 // nudges that the spin left; a coin bet, SIGTERM, and the file holds it.
 TEST_P(GameRestartTest, ContinuesTheGameAfterExitFromTheFileMenu) {
-    ASSERT_TRUE(screen_->MoveMouse(window_, FieldInWindow({250, 250})));
-    history_.push_back("-- M (three coins and spin)");
-    ASSERT_TRUE(screen_->Key("m"));
-    auto [started, moving] = WaitFor([](const Reading& r) { return !r.AtRest(); }, 5s);
-    ASSERT_TRUE(started) << "M started no spin: " << Describe(moving);
-    auto [stopped, rest] = WaitFor([](const Reading& r) { return r.AtRest(); }, 10s, kSettle);
-    ASSERT_TRUE(stopped) << "the reels never came to rest: " << Describe(rest);
-    const LineResult line = EvaluateLine(rest.Payline(0), rest.Payline(1), rest.Payline(2));
-    if (line.kind == LineKind::Bonus) {
-        GTEST_SKIP() << "the spin opened the bonus game, which this test does not play";
+    SpinOutcome outcome;
+    ASSERT_NO_FATAL_FAILURE(SpinByMaxBet(outcome));
+    if (IsSkipped()) {
+        return;
     }
-    const long long won = line.kind == LineKind::Triple      ? line.payPerCoin * kMaxCoins
-                          : line.kind == LineKind::StakeBack ? kMaxCoins
-                                                             : 0;
-    const long long credits = kSavedCredits - kMaxCoins + won;
-    const long long nudges = kSavedNudges + (line.wildNudge ? 1 : 0);
+    const long long credits = outcome.credits;
+    const long long nudges = outcome.nudges;
     auto [paid, after] =
         WaitFor([&](const Reading& r) { return r.AtRest() && r.credits == credits && r.nudges == nudges; },
                 15s, kSettle);
@@ -1040,24 +1062,12 @@ TEST_P(DesktopWindowTest, FitsTheDesktopAndPlays) {
         << "the framed window (" << frame.x() << ", " << frame.y() << ") " << frame.width() << " x "
         << frame.height() << " does not lie within the screen";
 
-    ASSERT_TRUE(screen_->MoveMouse(window_, FieldInWindow({250, 250})));
-    history_.push_back("-- M (three coins and spin)");
-    ASSERT_TRUE(screen_->Key("m"));
-    auto [started, moving] = WaitFor([](const Reading& r) { return !r.AtRest(); }, 5s);
-    ASSERT_TRUE(started) << "M started no spin: " << Describe(moving);
-    auto [stopped, rest] = WaitFor([](const Reading& r) { return r.AtRest(); }, 10s, kSettle);
-    if (!stopped && !OtherWindow().empty()) {
-        GTEST_SKIP() << "window \"" << OtherWindow() << "\" opened over the field (the bonus game)";
+    SpinOutcome outcome;
+    ASSERT_NO_FATAL_FAILURE(SpinByMaxBet(outcome));
+    if (IsSkipped()) {
+        return;
     }
-    ASSERT_TRUE(stopped) << "the reels never came to rest: " << Describe(rest);
-    const LineResult line = EvaluateLine(rest.Payline(0), rest.Payline(1), rest.Payline(2));
-    if (line.kind == LineKind::Bonus) {
-        GTEST_SKIP() << "the spin opened the bonus game, which this test does not play";
-    }
-    const long long won = line.kind == LineKind::Triple      ? line.payPerCoin * kMaxCoins
-                          : line.kind == LineKind::StakeBack ? kMaxCoins
-                                                             : 0;
-    const long long credits = kSavedCredits - kMaxCoins + won;
+    const long long credits = outcome.credits;
     auto [paid, after] =
         WaitFor([&](const Reading& r) { return r.AtRest() && r.credits == credits; }, 15s, kSettle);
     ASSERT_TRUE(paid) << "the counters should show credits " << credits << ": " << Describe(after);
