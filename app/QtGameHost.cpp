@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "TForm1.h"
 #include "TTrickForm.h"
+#include "ThreadTimeSlice.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -17,9 +18,6 @@ namespace morrow {
 
 namespace {
 constexpr std::int64_t kLongestWaitMilliseconds = 25;
-// How much of a wait is spent yielding rather than sleeping: a sleeping
-// thread wakes some tens of microseconds late.
-constexpr std::chrono::microseconds kYieldedWait{200};
 } // namespace
 
 int MessageWaitMilliseconds(std::int64_t nowMicroseconds, std::int64_t deadlineMicroseconds) {
@@ -30,6 +28,10 @@ int MessageWaitMilliseconds(std::int64_t nowMicroseconds, std::int64_t deadlineM
     return static_cast<int>(std::min(left / 1000, kLongestWaitMilliseconds));
 }
 
+QtGameHost::QtGameHost(TForm1& form, Clock& clock) : form_(form), clock_(clock) {
+    AskForShortTimeSlices(kGuiThreadTimeSlice);
+}
+
 std::int64_t QtGameHost::NowMicroseconds() {
     return clock_.NowMicroseconds();
 }
@@ -38,19 +40,16 @@ void QtGameHost::HandleMessages(std::int64_t deadlineMicroseconds) {
     const int wait = MessageWaitMilliseconds(clock_.NowMicroseconds(), deadlineMicroseconds);
     if (wait == 0) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-        // The last fraction of a millisecond is waited out here: the event
+        // The last fraction of a millisecond is slept out here: the event
         // loop's timers count whole milliseconds, and a frame that woke up to
         // a millisecond late would make every spin a few dozen ms longer. The
-        // thread sleeps to just short of the deadline, then yields until it
-        // has come, at most a fifth of a millisecond per frame.
+        // thread sleeps to the deadline and does not yield the core before
+        // it, nor wait for it awake: on a busy machine a thread that yields,
+        // or runs on, is set behind another program's whole slice of time,
+        // a few ms.
         const std::int64_t left = deadlineMicroseconds - clock_.NowMicroseconds();
         if (left > 0 && left < 1000) {
-            using std::chrono::steady_clock;
-            const steady_clock::time_point until = steady_clock::now() + std::chrono::microseconds(left);
-            std::this_thread::sleep_until(until - kYieldedWait);
-            while (steady_clock::now() < until) {
-                std::this_thread::yield();
-            }
+            std::this_thread::sleep_for(std::chrono::microseconds(left));
         }
         return;
     }
@@ -123,12 +122,16 @@ void QtGameHost::PlayCountTick() {
     form_.Sounds().PlayCountTick();
 }
 void QtGameHost::PlayWinSound(int sound, SoundWait wait) {
+    if (wait == SoundWait::WaitForEnd) {
+        form_.ShowCanvasNow();
+    }
     form_.Sounds().PlayWinSound(sound, wait);
 }
 void QtGameHost::PlayCoin() {
     form_.Sounds().PlayCoin();
 }
 void QtGameHost::PlayNoNudge() {
+    form_.ShowCanvasNow(); // the refusal is heard out in full
     form_.Sounds().PlayNoNudge();
 }
 

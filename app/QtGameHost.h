@@ -12,7 +12,9 @@ class TForm1;
 // the bonus window.
 class QtGameHost final : public GameHost {
 public:
-    QtGameHost(TForm1& form, Clock& clock) : form_(form), clock_(clock) {}
+    // The thread that makes the host runs the spins; it asks for short
+    // slices of time, so its frames come on time beside busy programs.
+    QtGameHost(TForm1& form, Clock& clock);
 
     std::int64_t NowMicroseconds() override;
     void HandleMessages(std::int64_t deadlineMicroseconds) override;

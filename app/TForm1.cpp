@@ -426,6 +426,12 @@ void TForm1::ShowCanvas(const QRect& rect) {
     fieldCanvas_->update(rect);
 }
 
+void TForm1::ShowCanvasNow() {
+    if (fieldCanvas_->isVisible()) {
+        fieldCanvas_->repaint();
+    }
+}
+
 // The canvas in units of the screen, at `scale` pixels per unit. Captions
 // are sized in points at the screen's own resolution.
 void TForm1::MakeCanvas(int scale) {

@@ -68,6 +68,10 @@ public:
     HelpSystem& Help() { return *help_; }
     FieldCanvas& Canvas() { return *fieldCanvas_; }
     const QImage& CanvasImage() const { return canvas_; }
+    // Puts on the screen at once what has been drawn into the canvas, for a
+    // wait that handles no messages (a sound heard out in full): the
+    // player sees the last frame during the wait, not after it.
+    void ShowCanvasNow();
 
     // The timers the engine switches on and off.
     QTimer& TimerFor(GameTimer timer) { return timer == GameTimer::Timer2 ? Timer2 : Timer3; }

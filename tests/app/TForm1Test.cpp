@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -462,6 +463,25 @@ private slots:
             heard.push_back("Goodbye.wav");
         }
         QCOMPARE(Joined(game.sounds.plays), Joined(heard));
+    }
+
+    // A win sound holds the game until it has been heard out; meanwhile the
+    // screen shows the field as drawn, the last frame of the spin included.
+    void TheWinSoundIsHeardOverTheReelsAtRest() {
+        Game game(kSevensSeed);
+        QImage shown;
+        QImage drawn;
+        game.sounds.onPlay = [&](const std::string& entry) {
+            if (entry == "MorWin7.wav wait") {
+                const QImage window = game.form.screen()->grabWindow(game.form.winId()).toImage();
+                const QPoint at = game.form.Canvas().mapTo(&game.form, QPoint(0, 0));
+                drawn = game.form.CanvasImage().convertToFormat(QImage::Format_RGB32);
+                shown = window.copy(QRect(at, drawn.size())).convertToFormat(QImage::Format_RGB32);
+            }
+        };
+        game.Key(Qt::Key_M);
+        QVERIFY2(!drawn.isNull(), "the win sound was not heard");
+        QVERIFY2(shown == drawn, "the screen does not show the field as drawn while the win sound plays");
     }
 
     // The first piece starts within a second of the start-up tick, and the
