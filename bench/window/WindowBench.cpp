@@ -9,7 +9,8 @@
 //
 // With --busy it measures instead the game as a player hears it on a busy
 // machine: spins with sound and music on, first on a quiet machine and then
-// while one busy loop per core runs beside it. The output goes through SDL's
+// while one busy loop per core runs beside it, in sessions of their own and
+// then in the game's. The output goes through SDL's
 // disk driver into a file, which is then searched for dropouts: runs of zero
 // samples inside the music.
 //
@@ -253,14 +254,19 @@ double Median(std::vector<double> values) {
 // and the process's CPU time at each.
 class ReelPaints final : public QObject {
 public:
-    static constexpr int kTallestCell = 2 * 96;
+    static constexpr std::int64_t kLargestOtherArea = 2 * 96 * 96;
     explicit ReelPaints(QRect reels) : reels_(reels) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (recording && event->type() == QEvent::Paint) {
             const auto* paint = static_cast<QPaintEvent*>(event);
             // A frame of the spin repaints whole reel columns; the animated
-            // wild alone repaints one cell, and is no frame.
-            if (paint->region().boundingRect().intersected(reels_).height() > kTallestCell) {
+            // wild repaints one cell, and is no frame, even when its paint
+            // comes together with the counters' below the field.
+            std::int64_t area = 0;
+            for (const QRect& part : paint->region().intersected(reels_)) {
+                area += std::int64_t{part.width()} * part.height();
+            }
+            if (area > kLargestOtherArea) {
                 times.push_back(Clock::now());
                 cpu.push_back(CpuMilliseconds());
             } else {
@@ -311,6 +317,9 @@ void MeasureSpins(morrow::TForm1& form, int spins = kSpins) {
         // the spin has been evaluated and paid.
         QKeyEvent press(QEvent::KeyPress, Qt::Key_M, Qt::NoModifier, QStringLiteral("m"));
         QCoreApplication::sendEvent(&form, &press);
+        // The last frame of a losing spin is shown when the message loop
+        // next runs.
+        RunFor(100);
         recorder.recording = false;
 
         const std::size_t frames = std::min<std::size_t>(recorder.times.size(), kSpinFrames);
@@ -344,13 +353,24 @@ void MeasureSpins(morrow::TForm1& form, int spins = kSpins) {
                 (kSpinFrames - 1) * kFrameMs, kSpinFrames, kFrameMs, kSpinFrames * kFrameMs);
 }
 
+// Where the busy loops run. Started from elsewhere (a build in a terminal),
+// another program is in a session of its own, and the scheduler shares the
+// cores between sessions first (the kernel's autogroups; a desktop's
+// per-application cgroups do the same). Started from the game's own shell,
+// it is in the game's session, and the game's threads compete with it one by
+// one.
+enum class BusySession { Own, Shared };
+
 // One busy loop per core, in processes of their own, ended by their pids.
 class BusyCores {
 public:
-    explicit BusyCores(int count) {
+    BusyCores(int count, BusySession session) {
         for (int i = 0; i < count; ++i) {
             const pid_t child = ::fork();
             if (child == 0) {
+                if (session == BusySession::Own) {
+                    ::setsid();
+                }
                 volatile unsigned long n = 0;
                 for (;;) {
                     n = n + 1;
@@ -500,9 +520,11 @@ int RunBusy(const QString& programDir) {
     const long cores = std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN));
     std::printf("Quiet machine: %d spins with sound and music\n", kBusySpins);
     MeasureAsHeard(programDir, (captures.path() + QStringLiteral("/quiet.raw")).toStdString(), kBusySpins);
-    {
-        const BusyCores busy(static_cast<int>(cores));
-        std::printf("Busy machine (%ld busy loops beside the game): %d spins with sound and music\n", cores,
+    for (const BusySession session : {BusySession::Own, BusySession::Shared}) {
+        const BusyCores busy(static_cast<int>(cores), session);
+        std::printf("Busy machine (%ld busy loops beside the game, %s): %d spins with sound and music\n",
+                    cores,
+                    session == BusySession::Own ? "each in a session of its own" : "in the game's session",
                     kBusySpins);
         MeasureAsHeard(programDir, (captures.path() + QStringLiteral("/busy.raw")).toStdString(), kBusySpins);
     }
