@@ -41,6 +41,7 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -531,11 +532,66 @@ int RunBusy(const QString& programDir) {
     return 0;
 }
 
+// The least any Qt window can cost that shows what the idle game shows: a
+// plain widget over a black picture the size of the screen, with a 150 x 150
+// square moving every 70 ms (the bat), a 96 x 96 cell changing every 200 ms
+// (the wild) and a 498 x 24 strip every 250 ms (the blood), each drawn into
+// the picture and shown the way the game's canvas shows its changes.
+class PlainAnimatedWindow final : public QWidget {
+public:
+    explicit PlainAnimatedWindow(QSize size) : picture_(size, QImage::Format_RGB32) {
+        picture_.fill(Qt::black);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setFixedSize(size);
+        const auto every = [this](int milliseconds, auto tick) {
+            auto* timer = new QTimer(this);
+            timer->setTimerType(Qt::PreciseTimer);
+            QObject::connect(timer, &QTimer::timeout, this, tick);
+            timer->start(milliseconds);
+        };
+        every(70, [this] { Change(QRect((x_ = (x_ + 6) % 600), 100, 150, 150)); });
+        every(200, [this] { Change(QRect(326, 167, 96, 96)); });
+        every(250, [this] { Change(QRect(0, 480, 498, 24)); });
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        for (const QRect& part : event->region()) {
+            painter.drawImage(part.topLeft(), picture_, part);
+        }
+    }
+
+private:
+    void Change(const QRect& rect) {
+        shade_ = (shade_ + 40) % 256;
+        QPainter(&picture_).fillRect(rect, QColor(shade_, 0, 0));
+        update(rect);
+    }
+    QImage picture_;
+    int x_ = 0;
+    int shade_ = 0;
+};
+
+void MeasurePlainIdle(QSize size) {
+    PlainAnimatedWindow window(size);
+    window.show();
+    RunFor(1000);
+    const double cpu0 = CpuMilliseconds();
+    const Clock::time_point t0 = Clock::now();
+    RunFor(kIdleSeconds * 1000);
+    const double wall = Milliseconds(Clock::now() - t0);
+    const double cpu = CpuMilliseconds() - cpu0;
+    std::printf("  idle %-42s %7.1f ms CPU in %7.1f ms = %5.2f %% of a core\n",
+                "plain window, the same changes", cpu, wall, 100.0 * cpu / wall);
+}
+
 // The idle window for each kind of audio, animations on and then off. With
 // sound but no music the sound output is open and silent, as for a player
 // who has no music files.
 int MeasureIdleOnly(const QString& programDir) {
     std::printf("Idle, %d s each (process CPU time, every thread):\n", kIdleSeconds);
+    MeasurePlainIdle(QGuiApplication::primaryScreen()->size() - QSize(10, 10));
     for (const Audio audio : {Audio::None, Audio::SoundOnly, Audio::SoundAndMusic}) {
         AudioSet set(audio);
         morrow::FormCollaborators collaborators;
