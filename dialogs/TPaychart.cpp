@@ -6,8 +6,8 @@
 #include "Dialogs.h"
 #include "GameSession.h"
 #include "HelpSystem.h"
+#include "PictureFile.h"
 
-#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 
@@ -34,8 +34,7 @@ TPaychart::TPaychart(const GameSession& session, QWidget* parent) : QDialog(pare
 void TPaychart::FormCreate(const GameSession& session) {
     pictureFile_ = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(art::kPayChartFile);
     setUpdatesEnabled(false);
-    QImageReader reader(pictureFile_);
-    QImage picture = reader.read();
+    QImage picture = ReadPictureFile(pictureFile_, "BMP");
     if (picture.isNull()) {
         setUpdatesEnabled(true);
         ShowError(parentWidget(), session, QStringLiteral("Cannot open file %1").arg(pictureFile_));

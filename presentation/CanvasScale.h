@@ -4,6 +4,8 @@
 // pictures painted at twice the size instead of the small ones blown up.
 #pragma once
 
+#include "PictureFile.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QRect>
@@ -118,7 +120,7 @@ inline QImage SharpCounterpart(const QImage& single, const QString& sharpPath) {
     if (single.isNull()) {
         return {};
     }
-    QImage sharp(sharpPath);
+    QImage sharp = ReadPictureFile(sharpPath);
     if (sharp.isNull() || sharp.size() != single.size() * 2) {
         sharp = single.scaled(single.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }

@@ -1,17 +1,15 @@
 #include "PlayFieldBitmaps.h"
 
 #include "ArtResources.h"
-#include "BmpHeader.h"
 #include "CanvasScale.h"
 #include "FieldLayout.h"
 #include "GameSession.h"
+#include "PictureFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <utility>
 
 namespace morrow {
@@ -22,21 +20,11 @@ namespace {
 constexpr int kHighColourBits = 16;
 
 // Reads one file in the canvas's own pixel format, so every copy from it is
-// a plain one. Nothing when the file is missing or not a whole bitmap.
+// a plain one. Nothing when the file is missing or not a whole bitmap (a
+// file shorter than its header claims counts as missing).
 std::optional<QImage> ReadPicture(const QString& path) {
-    if (!QFileInfo(path).isFile()) {
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    // A file shorter than its header claims counts as missing.
-    const QByteArray bytes = file.readAll();
-    QImage loaded;
-    const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                             static_cast<std::size_t>(bytes.size()));
-    if (!BmpPixelsFitFile(view) || !loaded.loadFromData(bytes, "BMP")) {
+    const QImage loaded = ReadPictureFile(path, "BMP");
+    if (loaded.isNull()) {
         return std::nullopt;
     }
     return loaded.convertToFormat(QImage::Format_RGB32);

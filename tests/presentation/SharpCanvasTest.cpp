@@ -146,12 +146,14 @@ TEST(SharpCanvas, A2xPictureCountsOnlyWhenExactlyTwiceIts1xPicture) {
         const char* what;
         QSize sharpFile; // empty: no 2x file
         bool used;
+        bool cutShort = false; // the 2x file one byte shorter than its header promises
     };
     const Case cases[] = {
         {"exactly twice", {768, 576}, true},
         {"no 2x file", {}, false},
         {"the 1x size", {384, 288}, false},
         {"twice, but not of this 1x picture", {760, 576}, false},
+        {"twice, but one byte short", {768, 576}, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -163,6 +165,10 @@ TEST(SharpCanvas, A2xPictureCountsOnlyWhenExactlyTwiceIts1xPicture) {
             QImage blue(c.sharpFile, QImage::Format_RGB32);
             blue.fill(Qt::blue);
             ASSERT_TRUE(blue.save(dir.filePath(QStringLiteral("Morro96@2x.bmp")), "BMP"));
+            if (c.cutShort) {
+                QFile file(dir.filePath(QStringLiteral("Morro96@2x.bmp")));
+                ASSERT_TRUE(file.resize(file.size() - 1));
+            }
         }
         GameSession session;
         session.ProgramDir = QDir(dir.path()).filePath(QString()).toStdString() + "/";
