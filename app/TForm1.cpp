@@ -50,8 +50,6 @@ constexpr int kTimer8Milliseconds = 100;
 constexpr double kInchesPerMetre = 1000.0 / 25.4;
 // The window leaves 10 pixels of the screen free (5 on each side when centred).
 constexpr int kScreenBorder = 10;
-// Screens below this many pixels per inch get the window maximised.
-constexpr qreal kMaximiseBelowDpi = 100.0;
 // How long after showing a window manager has framed the window.
 constexpr int kFrameSettleMilliseconds = 300;
 // When the platform reports no screen at all, the smallest layout is assumed.
@@ -304,7 +302,7 @@ void TForm1::FormCreate() {
     // 19. Low-resolution screens get the window maximised: it takes the
     // whole work area the desktop offers, at whatever size that is.
     const QScreen* windowScreen = this->screen();
-    if (windowScreen && windowScreen->logicalDotsPerInch() < kMaximiseBelowDpi) {
+    if (windowScreen && MaximisedAtDpi(windowScreen->logicalDotsPerInch())) {
         Unfix();
         setWindowState(windowState() | Qt::WindowMaximized);
     }

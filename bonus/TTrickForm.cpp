@@ -2,6 +2,7 @@
 
 #include "ArtResources.h"
 #include "CanvasScale.h"
+#include "FieldLayout.h"
 #include "GameEngine.h"
 #include "GameKeys.h"
 
@@ -22,8 +23,6 @@ namespace morrow {
 
 namespace {
 
-// Screens below this many pixels per inch get the window maximised.
-constexpr qreal kMaximiseBelowDpi = 100.0;
 constexpr QRgb kPrizeRed = qRgb(255, 0, 0);
 
 // One of the embedded pictures, ready to draw on, at 2 pixels per unit on
@@ -88,7 +87,7 @@ void TTrickForm::FormCreate() {
     resize(width, height);
     move(screenArea.left() + (screenArea.width() - width) / 2,
          screenArea.top() + (screenArea.height() - height) / 2);
-    if (screen && screen->logicalDotsPerInch() < kMaximiseBelowDpi) {
+    if (screen && MaximisedAtDpi(screen->logicalDotsPerInch())) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
     PlacePictures();

@@ -34,6 +34,12 @@ struct FieldOrigin {
     friend bool operator==(const FieldOrigin&, const FieldOrigin&) = default;
 };
 
+// Screens of fewer than 100 pixels per inch get the game's windows (the
+// main window and the Trick or Treat window) maximised.
+constexpr bool MaximisedAtDpi(double logicalDotsPerInch) {
+    return logicalDotsPerInch < 100.0;
+}
+
 // The ambient animations (and their pictures and menu items) exist only
 // from the medium layout up.
 constexpr bool HasAnimations(DisplayMode mode) {
