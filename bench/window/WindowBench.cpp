@@ -199,9 +199,15 @@ struct AudioSet {
             music = std::make_unique<morrow::FluidMusicSequencer>(*device);
         }
     }
-    void Hand(morrow::FormCollaborators& c) {
+    // What the window is handed: this audio, the game's files and the
+    // bench's seed.
+    morrow::FormCollaborators Collaborators(const QString& programDir) {
+        morrow::FormCollaborators c;
+        c.programDir = programDir;
+        c.seed = kSeed;
         c.soundPlayer = player ? static_cast<morrow::SoundPlayer*>(player.get()) : &silentPlayer;
         c.music = music ? static_cast<morrow::MusicSequencer*>(music.get()) : &silentMusic;
+        return c;
     }
     std::unique_ptr<morrow::AudioDevice> device;
     std::unique_ptr<morrow::MixerSoundPlayer> player;
@@ -213,13 +219,9 @@ struct AudioSet {
 double GameWindowFirstPaint(const QString& programDir, Audio audio, double& constructionMs) {
     const Clock::time_point start = Clock::now();
     AudioSet set(audio);
-    morrow::FormCollaborators collaborators;
-    collaborators.programDir = programDir;
-    collaborators.seed = kSeed;
-    set.Hand(collaborators);
     double ms = -1;
     {
-        morrow::TForm1 form(collaborators);
+        morrow::TForm1 form(set.Collaborators(programDir));
         constructionMs = Milliseconds(Clock::now() - start);
         FirstPaint watcher;
         form.Canvas().installEventFilter(&watcher);
@@ -504,11 +506,7 @@ void MeasureAsHeard(const QString& programDir, const std::string& captureFile, i
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QByteArray::fromStdString(captureFile));
     AudioSet audio(Audio::SoundAndMusic);
-    morrow::FormCollaborators collaborators;
-    collaborators.programDir = programDir;
-    collaborators.seed = kSeed;
-    audio.Hand(collaborators);
-    auto form = std::make_unique<morrow::TForm1>(collaborators);
+    auto form = std::make_unique<morrow::TForm1>(audio.Collaborators(programDir));
     form->show();
     audio.music->WaitUntilReady(std::chrono::seconds(10));
     int rate = 0;
@@ -611,11 +609,7 @@ int MeasureIdleOnly(const QString& programDir) {
     MeasurePlainIdle(QGuiApplication::primaryScreen()->size() - QSize(10, 10));
     for (const Audio audio : {Audio::None, Audio::SoundOnly, Audio::SoundAndMusic}) {
         AudioSet set(audio);
-        morrow::FormCollaborators collaborators;
-        collaborators.programDir = programDir;
-        collaborators.seed = kSeed;
-        set.Hand(collaborators);
-        auto form = std::make_unique<morrow::TForm1>(collaborators);
+        auto form = std::make_unique<morrow::TForm1>(set.Collaborators(programDir));
         form->show();
         if (set.music) {
             set.music->WaitUntilReady(std::chrono::seconds(10));
@@ -706,11 +700,7 @@ int main(int argc, char* argv[]) {
 
     // The window alone: no audio, so the figures are the drawing's.
     AudioSet silent(Audio::None);
-    morrow::FormCollaborators collaborators;
-    collaborators.programDir = programDir;
-    collaborators.seed = kSeed;
-    silent.Hand(collaborators);
-    auto form = std::make_unique<morrow::TForm1>(collaborators);
+    auto form = std::make_unique<morrow::TForm1>(silent.Collaborators(programDir));
     form->show();
     RunFor(1000);
 
@@ -731,8 +721,7 @@ int main(int argc, char* argv[]) {
     // The game as it runs for a player: sound and music on, the window idle
     // while the first piece plays.
     AudioSet audio(Audio::SoundAndMusic);
-    audio.Hand(collaborators);
-    form = std::make_unique<morrow::TForm1>(collaborators);
+    form = std::make_unique<morrow::TForm1>(audio.Collaborators(programDir));
     form->show();
     // The first piece is pending at the first tick (250 ms) and starts at
     // the next second's tick.
