@@ -209,16 +209,9 @@ protected:
     }
 
     void WaitForMainWindow() {
-        for (const auto deadline = Clock::now() + 20s * kSlowdown; Clock::now() < deadline;) {
-            ASSERT_TRUE(game_.Running()) << "the game ended at start";
-            const std::vector<std::string> found = screen_->FindWindows("^Morrowmas Slots");
-            if (!found.empty()) {
-                window_ = found.front();
-                return;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        FAIL() << "no window named \"Morrowmas Slots\" appeared";
+        window_ = screen_->WaitForWindow("^Morrowmas Slots", game_, 20s * kSlowdown);
+        ASSERT_TRUE(game_.Running()) << "the game ended at start";
+        ASSERT_FALSE(window_.empty()) << "no window named \"Morrowmas Slots\" appeared";
     }
 
     std::vector<std::string> OtherWindows() const {

@@ -324,16 +324,8 @@ protected:
         game_ = std::move(*game);
 
         // The main window, as it first shows.
-        const auto deadline = Clock::now() + 20s * kSlowdown;
-        while (window_.empty() && Clock::now() < deadline) {
-            ASSERT_TRUE(game_.Running()) << "the game ended at start:\n" << ReadText(gameLog_);
-            const std::vector<std::string> found = screen_->FindWindows("^Morrowmas Slots");
-            if (!found.empty()) {
-                window_ = found.front();
-            } else {
-                std::this_thread::sleep_for(100ms);
-            }
-        }
+        window_ = screen_->WaitForWindow("^Morrowmas Slots", game_, 20s * kSlowdown);
+        ASSERT_TRUE(game_.Running()) << "the game ended at start:\n" << ReadText(gameLog_);
         ASSERT_FALSE(window_.empty()) << "no window named \"Morrowmas Slots\" appeared";
         // A window manager maximises the window as it maps it; its place is
         // read once that has settled.

@@ -149,15 +149,8 @@ protected:
         game_ = std::move(*game);
 
         const auto deadline = Clock::now() + 30s;
-        while (window_.empty() && Clock::now() < deadline) {
-            ASSERT_TRUE(game_.Running()) << "the game ended at start:\n" << ReadText(gameLog_);
-            const std::vector<std::string> found = screen_->FindWindows("^Morrowmas Slots");
-            if (!found.empty()) {
-                window_ = found.front();
-            } else {
-                std::this_thread::sleep_for(100ms);
-            }
-        }
+        window_ = screen_->WaitForWindow("^Morrowmas Slots", game_, 30s);
+        ASSERT_TRUE(game_.Running()) << "the game ended at start:\n" << ReadText(gameLog_);
         ASSERT_FALSE(window_.empty()) << "no window named \"Morrowmas Slots\" appeared";
         const std::optional<QRect> geometry = screen_->WindowGeometry(window_);
         ASSERT_TRUE(geometry);

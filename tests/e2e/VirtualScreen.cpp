@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace morrow::e2e {
 
@@ -69,6 +70,18 @@ std::vector<std::string> VirtualScreen::Lines(const std::vector<std::string>& ar
 
 std::vector<std::string> VirtualScreen::FindWindows(const std::string& namePattern) const {
     return Lines({"xdotool", "search", "--onlyvisible", "--name", namePattern});
+}
+
+std::string VirtualScreen::WaitForWindow(const std::string& namePattern, ChildProcess& program,
+                                         std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (program.Running() && std::chrono::steady_clock::now() < deadline) {
+        if (const std::vector<std::string> found = FindWindows(namePattern); !found.empty()) {
+            return found.front();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return {};
 }
 
 std::vector<std::string> VirtualScreen::WindowsOfProcess(pid_t pid) const {

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -40,6 +41,10 @@ public:
     // The visible top-level windows whose name matches `namePattern` (a
     // regular expression, as xdotool takes it).
     std::vector<std::string> FindWindows(const std::string& namePattern) const;
+    // The first window of that name to show within `timeout`, looked for
+    // every 100 ms; empty when none shows, or when `program` ends first.
+    std::string WaitForWindow(const std::string& namePattern, ChildProcess& program,
+                              std::chrono::milliseconds timeout) const;
     std::vector<std::string> WindowsOfProcess(pid_t pid) const;
     std::string WindowName(const std::string& window) const;
     // One property of a window as xprop prints it ("NAME(TYPE) = value"),
