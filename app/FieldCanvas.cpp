@@ -22,7 +22,19 @@ FieldCanvas::FieldCanvas(const QImage& canvas, QWidget* parent) : QWidget(parent
     setFocusPolicy(Qt::StrongFocus);
 }
 
+void FieldCanvas::Show(const QRect& rect) {
+    unshown_ += rect;
+    update(rect);
+}
+
+void FieldCanvas::ShowChangesNow() {
+    if (isVisible() && !unshown_.isEmpty()) {
+        repaint(unshown_);
+    }
+}
+
 void FieldCanvas::paintEvent(QPaintEvent* event) {
+    unshown_ -= event->region();
     const qreal ratio = devicePixelRatioF();
     if (ArtScaleFor(ratio) != static_cast<int>(canvas_.devicePixelRatio())) {
         emit DeviceRatioChanged(ratio);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRegion>
 #include <QWidget>
 
 class QImage;
@@ -17,6 +18,11 @@ public:
     // `canvas` belongs to the main window and outlives this widget.
     FieldCanvas(const QImage& canvas, QWidget* parent);
 
+    // `rect` of the canvas changed: it is shown with the next paint.
+    void Show(const QRect& rect);
+    // Shows at once whatever changed and is not on the screen yet.
+    void ShowChangesNow();
+
 signals:
     // Any mouse button; `position` is in client coordinates.
     void MouseDown(QPoint position);
@@ -31,6 +37,7 @@ protected:
 
 private:
     const QImage& canvas_;
+    QRegion unshown_;
 };
 
 } // namespace morrow

@@ -37,6 +37,11 @@ std::int64_t QtGameHost::NowMicroseconds() {
 }
 
 void QtGameHost::HandleMessages(std::int64_t deadlineMicroseconds) {
+    // What the engine drew before it waits is this frame: shown now, it
+    // reaches the screen on time. Left to the event loop, it would wait for
+    // Qt's own paint timer, and on a busy machine for that timer's late
+    // wake-up as well.
+    form_.ShowCanvasNow();
     const int wait = MessageWaitMilliseconds(clock_.NowMicroseconds(), deadlineMicroseconds);
     if (wait == 0) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -421,13 +421,11 @@ void TForm1::RepaintField() {
 }
 
 void TForm1::ShowCanvas(const QRect& rect) {
-    fieldCanvas_->update(rect);
+    fieldCanvas_->Show(rect);
 }
 
 void TForm1::ShowCanvasNow() {
-    if (fieldCanvas_->isVisible()) {
-        fieldCanvas_->repaint();
-    }
+    fieldCanvas_->ShowChangesNow();
 }
 
 // The canvas in units of the screen, at `scale` pixels per unit. Captions

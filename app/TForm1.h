@@ -68,9 +68,11 @@ public:
     HelpSystem& Help() { return *help_; }
     FieldCanvas& Canvas() { return *fieldCanvas_; }
     const QImage& CanvasImage() const { return canvas_; }
-    // Puts on the screen at once what has been drawn into the canvas, for a
-    // wait that handles no messages (a sound heard out in full): the
-    // player sees the last frame during the wait, not after it.
+    // Puts on the screen at once what has been drawn into the canvas and is
+    // not shown yet. The engine's waits call it: a frame is shown the moment
+    // it is drawn, not a timer's wake-up later, and during a wait that
+    // handles no messages (a sound heard out in full) the player sees the
+    // last frame, not the one before.
     void ShowCanvasNow();
 
     // The timers the engine switches on and off.
