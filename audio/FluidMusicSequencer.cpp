@@ -64,6 +64,17 @@ void SilenceFluidSynth() {
     });
 }
 
+// A piece's samples (several MiB) are allocated on the piece loader's
+// thread, in that thread's heap. The allocator's moving threshold would soon
+// keep such blocks in the heap, where the free space a piece leaves behind
+// stays resident, and the game would grow by a piece's samples every few
+// pieces. Blocks of a MiB and more get memory of their own, which goes back
+// to the system as soon as it is freed. A setting of the whole process.
+void GiveLargeBlocksMemoryOfTheirOwn() {
+    static std::once_flag once;
+    std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 1 << 20); });
+}
+
 enum class LoadState { Loading, Ready, Failed };
 enum class PlayState { Idle, Playing, Ended };
 
@@ -106,9 +117,22 @@ struct FluidMusicSequencer::Impl {
 
     void LoadSynthesiser();
     bool WaitUntilReady(std::chrono::milliseconds limit);
-    // Gives the synthesiser the instruments of the open piece; the
-    // synthesiser is ready. The text to show when they cannot be loaded.
+    // The owning thread, synthesiser ready, no piece loader running: gives
+    // the synthesiser the open piece's instruments. The same instruments as
+    // the piece before (or the whole font) are there already; new ones are
+    // loaded by the piece loader, which takes tens of ms, so the game's
+    // frames and sounds go on meanwhile.
+    void StartPieceLoad();
+    // The piece loader's thread: the text to show when the instruments
+    // cannot be loaded.
     std::optional<std::string> LoadPieceInstruments();
+    // The owning thread, from its event loop: piece load `load` finished.
+    void PieceLoaded(std::uint64_t load, std::optional<std::string> error);
+    // Waits for the piece loader, if one runs; its result is dropped.
+    void JoinPieceLoader();
+    // Around a SoundFont's loading or unloading: the synthesiser holds its
+    // lock all the while, and the audio thread must not wait for it.
+    void SetFontChanging(bool changing);
     // Ends the player of the current play; the caller holds `mutex`.
     void DropPlayer(MusicNotify howEnded);
     // Sends a notification to the owning thread's event loop.
@@ -157,13 +181,21 @@ struct FluidMusicSequencer::Impl {
     // its tick callback comes hundreds of times a second.
     int totalTicks = 0;
     int tailFrames = 0;
+    // A piece's SoundFont is being loaded or unloaded; nothing is sounding.
+    bool fontChanging = false;
 
     // The owning thread only.
     std::vector<std::uint8_t> piece;
     PieceInstruments pieceInstruments;
     bool pieceOpen = false;
     bool pieceInstrumentsLoaded = false;
-    bool playWhenReady = false; // a play was asked for while the SoundFont loaded
+    bool playWhenReady = false; // a play was asked for before the instruments were there
+    // The thread that loads a piece's instruments, and which load it runs;
+    // while it runs, it alone touches pieceFont and pieceFontInstruments.
+    std::thread pieceLoader;
+    std::uint64_t pieceLoadId = 0;
+    bool pieceLoading = false;
+    std::optional<std::string> pieceLoadError;
     // The SoundFont made for the last piece whose instruments were loaded,
     // and what that piece asked for.
     int pieceFont = FLUID_FAILED;
@@ -245,14 +277,58 @@ bool FluidMusicSequencer::Impl::WaitUntilReady(std::chrono::milliseconds limit) 
     return loadState == LoadState::Ready;
 }
 
-// The owning thread, with no player: the synthesiser may still be ringing
-// out the piece before, on the audio thread, which needs none of the locks
-// loading takes.
-std::optional<std::string> FluidMusicSequencer::Impl::LoadPieceInstruments() {
+void FluidMusicSequencer::Impl::StartPieceLoad() {
     if (!index || (pieceFont != FLUID_FAILED && pieceFontInstruments == pieceInstruments)) {
         pieceInstrumentsLoaded = true; // the whole font, or this piece's font again
-        return std::nullopt;
+        return;
     }
+    pieceLoading = true;
+    const std::uint64_t load = ++pieceLoadId;
+    pieceLoader = std::thread([this, load] {
+        std::optional<std::string> error = LoadPieceInstruments();
+        QMetaObject::invokeMethod(
+            notifyContext.get(), [this, load, error = std::move(error)] { PieceLoaded(load, error); },
+            Qt::QueuedConnection);
+    });
+}
+
+void FluidMusicSequencer::Impl::JoinPieceLoader() {
+    if (pieceLoader.joinable()) {
+        pieceLoader.join();
+    }
+    pieceLoading = false;
+}
+
+void FluidMusicSequencer::Impl::PieceLoaded(std::uint64_t load, std::optional<std::string> error) {
+    if (!pieceLoading || load != pieceLoadId) {
+        return; // waited for by an open or close since: that piece is gone
+    }
+    JoinPieceLoader();
+    if (error) {
+        pieceLoadError = error;
+    } else {
+        pieceInstrumentsLoaded = true;
+    }
+    if (!playWhenReady) {
+        return;
+    }
+    playWhenReady = false;
+    if (const std::optional<std::string> failed = error ? error : StartPlayer()) {
+        // No play has started, so this is the play's own end.
+        const std::lock_guard lock(mutex);
+        Post(playId, MusicNotify::Failure);
+    }
+}
+
+void FluidMusicSequencer::Impl::SetFontChanging(bool changing) {
+    const std::lock_guard lock(mutex);
+    fontChanging = changing;
+}
+
+// The piece loader's thread, with no player: the synthesiser may still be
+// ringing out the piece before, on the audio thread, which needs none of the
+// locks loading takes.
+std::optional<std::string> FluidMusicSequencer::Impl::LoadPieceInstruments() {
     const SoundFontExtract extract = index->Extract(pieceInstruments);
     // The piece before goes first, so that two pieces' samples are never
     // held at once. The synthesiser keeps a font until no voice plays its
@@ -268,20 +344,23 @@ std::optional<std::string> FluidMusicSequencer::Impl::LoadPieceInstruments() {
         while (fluid_synth_get_active_voice_count(synth) > 0 && std::chrono::steady_clock::now() < retireBy) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+        SetFontChanging(true);
         fluid_synth_sfunload(synth, pieceFont, 1);
+        SetFontChanging(false);
         pieceFont = FLUID_FAILED;
         malloc_trim(0);
     }
     // A piece whose notes sound no sample needs no SoundFont at all.
     if (extract.SampleBytes() > 0) {
+        SetFontChanging(true);
         pieceFont = LoadExtract(synth, extract);
+        SetFontChanging(false);
         if (pieceFont == FLUID_FAILED) {
             return "The instruments for the music could not be read from \"" + FileNameOf(index->Path()) +
                    "\".";
         }
         pieceFontInstruments = pieceInstruments;
     }
-    pieceInstrumentsLoaded = true;
     return std::nullopt;
 }
 
@@ -289,7 +368,7 @@ std::optional<std::string> FluidMusicSequencer::Impl::LoadPieceInstruments() {
 // mixer has cleared, before the effects are mixed over it.
 void FluidMusicSequencer::Impl::Render(Uint8* stream, int length) {
     const std::lock_guard lock(mutex);
-    if (synth == nullptr || (player == nullptr && quietFrames >= tailFrames)) {
+    if (synth == nullptr || fontChanging || (player == nullptr && quietFrames >= tailFrames)) {
         return;
     }
     const int frames = length / kBytesPerFrame;
@@ -374,6 +453,7 @@ FluidMusicSequencer::FluidMusicSequencer(AudioDevice& device, std::vector<std::s
                                          std::function<void()> beforeLoading)
     : impl_(std::make_unique<Impl>(device, std::move(soundFonts))) {
     SilenceFluidSynth();
+    GiveLargeBlocksMemoryOfTheirOwn();
     bool anyFont = false;
     for (const std::string& font : impl_->soundFonts) {
         anyFont = anyFont || IsPlainFile(font);
@@ -399,6 +479,7 @@ FluidMusicSequencer::FluidMusicSequencer(AudioDevice& device, std::vector<std::s
 }
 
 FluidMusicSequencer::~FluidMusicSequencer() {
+    impl_->JoinPieceLoader();
     if (impl_->loader.joinable()) {
         impl_->loader.join();
     }
@@ -453,14 +534,12 @@ std::optional<std::string> FluidMusicSequencer::Open(const std::string& path) {
     impl_->piece = std::move(bytes);
     impl_->pieceInstruments = ScanPieceInstruments(impl_->piece);
     impl_->pieceInstrumentsLoaded = false;
+    impl_->pieceLoadError.reset();
     impl_->pieceOpen = true;
-    // The instruments are loaded now if the synthesiser is ready, or else by
-    // the play, once it is.
+    // The instruments start loading now if the synthesiser is ready, or else
+    // once it is.
     if (impl_->WaitUntilReady(std::chrono::milliseconds(0))) {
-        if (std::optional<std::string> error = impl_->LoadPieceInstruments()) {
-            Close();
-            return error;
-        }
+        impl_->StartPieceLoad();
     }
     return std::nullopt;
 }
@@ -478,16 +557,33 @@ std::optional<std::string> FluidMusicSequencer::Play() {
         }
         return impl.loadError;
     }
+    if (impl.pieceLoadError) {
+        return impl.pieceLoadError;
+    }
+    if (!impl.pieceInstrumentsLoaded) {
+        if (!impl.pieceLoading) {
+            impl.StartPieceLoad(); // opened before the synthesiser was ready
+        }
+        if (impl.pieceLoading) {
+            impl.playWhenReady = true; // started by PieceLoaded
+            return std::nullopt;
+        }
+    }
     return impl.StartPlayer();
 }
 
 void FluidMusicSequencer::Impl::StartDeferredPlay() {
-    if (!playWhenReady) {
-        return;
+    const bool ready = WaitUntilReady(std::chrono::milliseconds(0));
+    if (ready && pieceOpen && !pieceInstrumentsLoaded && !pieceLoading && !pieceLoadError) {
+        StartPieceLoad(); // a piece opened while the synthesiser loaded
+    }
+    if (!playWhenReady || (ready && pieceLoading)) {
+        return; // nothing asked for, or PieceLoaded starts it
     }
     playWhenReady = false;
-    const std::optional<std::string> error =
-        WaitUntilReady(std::chrono::milliseconds(0)) ? StartPlayer() : std::optional<std::string>(loadError);
+    const std::optional<std::string> error = !ready           ? std::optional<std::string>(loadError)
+                                             : pieceLoadError ? pieceLoadError
+                                                              : StartPlayer();
     if (error) {
         // No play has started, so this is the play's own end.
         const std::lock_guard lock(mutex);
@@ -495,12 +591,8 @@ void FluidMusicSequencer::Impl::StartDeferredPlay() {
     }
 }
 
+// The piece's instruments are there.
 std::optional<std::string> FluidMusicSequencer::Impl::StartPlayer() {
-    if (!pieceInstrumentsLoaded) {
-        if (std::optional<std::string> error = LoadPieceInstruments()) {
-            return error;
-        }
-    }
     const std::lock_guard lock(mutex);
     DropPlayer(MusicNotify::Superseded);
     fluid_player_t* made = new_fluid_player(synth);
@@ -522,6 +614,7 @@ std::optional<std::string> FluidMusicSequencer::Impl::StartPlayer() {
 
 void FluidMusicSequencer::Close() {
     Impl& impl = *impl_;
+    impl.JoinPieceLoader();
     {
         const std::lock_guard lock(impl.mutex);
         impl.DropPlayer(MusicNotify::Aborted);

@@ -26,11 +26,14 @@ std::vector<std::string> DefaultSoundFonts();
 // it, and one MIDI player per piece. The SoundFont's tables are read on a
 // thread of its own, so the window paints meanwhile; each piece opened then
 // gets a SoundFont of its own holding only the samples its notes can sound,
-// in place of the piece's before. A font whose tables cannot be read that
-// way is loaded whole instead (keeping the samples of the presets in use).
+// in place of the piece's before, made on a thread of its own too: a piece
+// change takes tens of ms, which neither the window's frames nor the sound
+// effects wait for. A font whose tables cannot be read that way is loaded
+// whole instead (keeping the samples of the presets in use).
 //
-// A play never waits for the SoundFont: one asked for while it loads starts
-// as soon as it is ready (or, should the loading fail, ends in Failure).
+// A play never waits for the SoundFont or the piece's instruments: one asked
+// for while they load starts as soon as they are there (or, should the
+// loading fail, ends in Failure).
 //
 // The end of a piece is taken from the MIDI player itself, to the tick, on
 // the audio thread and is delivered as a queued Qt event on the thread that

@@ -72,16 +72,16 @@ inline void AppendVariableLength(std::vector<std::uint8_t>& bytes, std::uint32_t
 }
 
 // A Standard MIDI File of one track at 120 beats a minute (480 ticks a beat):
-// a single held piano note, then the end of the track after `beats` beats,
-// each half a second.
-inline std::vector<std::uint8_t> OneNoteMidi(int beats) {
+// a single held note (piano, or General MIDI `program`), then the end of the
+// track after `beats` beats, each half a second.
+inline std::vector<std::uint8_t> OneNoteMidi(int beats, std::uint8_t program = 0) {
     std::vector<std::uint8_t> track;
     const auto event = [&track](std::uint32_t delta, std::initializer_list<std::uint8_t> data) {
         AppendVariableLength(track, delta);
         track.insert(track.end(), data);
     };
     event(0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}); // tempo: 500000 microseconds a beat
-    event(0, {0xC0, 0x00});                         // piano
+    event(0, {0xC0, program});
     event(0, {0x90, 60, 100});
     event(static_cast<std::uint32_t>(beats) * 480, {0x80, 60, 0});
     event(0, {0xFF, 0x2F, 0x00});

@@ -45,9 +45,15 @@ std::uint32_t Little32(std::vector<std::uint8_t>::const_iterator at) {
 
 // The output's own clock: the sound it has mixed. SDL's dummy driver keeps
 // time only to a few per cent, so a piece's length is checked against this.
+// And the loudest sample put out.
 std::atomic<long long> gFramesMixed{0};
-void CountFrames(void* /*data*/, Uint8* /*stream*/, int length) {
+std::atomic<int> gLoudest{0};
+void CountFrames(void* /*data*/, Uint8* stream, int length) {
     gFramesMixed += length / 4;
+    const auto* samples = reinterpret_cast<const std::int16_t*>(stream);
+    for (int i = 0; i < length / 2; ++i) {
+        gLoudest = std::max<int>(gLoudest, std::abs(samples[i]));
+    }
 }
 
 // The real sequencer on the suite's output (SDL's dummy driver, real time)
@@ -92,6 +98,7 @@ protected:
     void Start() {
         started_ = Clock::now();
         gFramesMixed = 0;
+        gLoudest = 0;
         ASSERT_EQ(sequencer_.Play(), std::nullopt);
     }
     // Runs the event loop for `span`, or until a successful end arrives.
@@ -153,6 +160,23 @@ TEST_F(FluidMusicSequencerTest, AnEndOnItsWayIsDroppedWhenThePieceStartsAgain) {
     ASSERT_EQ(notified_.size(), 1U) << "the first play's end must not be delivered";
     EXPECT_EQ(notified_[0].notify, MusicNotify::Successful);
     EXPECT_GT(notified_[0].soundMilliseconds, 1000.0) << "the success reported was the first play's";
+}
+
+// A piece's instruments load beside the game. A piece opened over one whose
+// instruments are still loading is the one that plays, to its end and
+// aloud, and the piece before reports nothing.
+TEST_F(FluidMusicSequencerTest, APieceOpenedOverOneStillLoadingIsTheOneThatPlays) {
+    test::WriteFile(dir_.File("organ.mid"), test::OneNoteMidi(1, 19));
+    test::WriteFile(dir_.File("strings.mid"), test::OneNoteMidi(1, 48));
+    ASSERT_EQ(sequencer_.Open(dir_.File("organ.mid")), std::nullopt);
+    ASSERT_EQ(sequencer_.Play(), std::nullopt);
+    ASSERT_EQ(sequencer_.Open(dir_.File("strings.mid")), std::nullopt);
+    Start();
+    RunEvents(milliseconds(2000));
+    ASSERT_EQ(notified_.size(), 1U) << "expected one notice, for the second piece";
+    EXPECT_EQ(notified_[0].notify, MusicNotify::Successful);
+    EXPECT_NEAR(notified_[0].soundMilliseconds, 500.0, 50.0) << "the second piece did not play whole";
+    EXPECT_GT(gLoudest.load(), 1000) << "the second piece played without its instruments";
 }
 
 // Files that cannot be played are refused at open, with a text naming them.
