@@ -93,15 +93,21 @@ std::string Describe(const Counters& c) {
 }
 
 // A dialog opened from the menu bar by its access keys and closed with
-// Escape. (The borrow dialog has no Cancel, so Escape leaves it open.)
+// Escape. (The borrow dialog has no Cancel, so Escape leaves it open.) It is
+// told by its title: the File menu on the way to it is a window of the
+// game's too, for a moment.
 struct MenuDialog {
     const char* name;
     std::vector<const char*> keys;
+    const char* title;
 };
 
 const std::vector<MenuDialog> kDialogs{
-    {"statistics", {"alt+s"}},     {"payoff chart", {"alt+p"}},   {"statistics", {"alt+s"}},
-    {"save game", {"alt+f", "s"}}, {"open game", {"alt+f", "o"}},
+    {"statistics", {"alt+s"}, "Your Game Statistics"},
+    {"payoff chart", {"alt+p"}, "Payoff Chart"},
+    {"statistics", {"alt+s"}, "Your Game Statistics"},
+    {"save game", {"alt+f", "s"}, "Save a Game -- Select Game Slot"},
+    {"open game", {"alt+f", "o"}, "Open a Game -- Select Game Slot"},
 };
 
 class GameSoakTest : public ::testing::Test {
@@ -245,6 +251,7 @@ protected:
     }
 
     bool OpenAndClose(const MenuDialog& dialog) {
+        PlayBonusIfOpen(); // one the last spins brought
         screen_->Focus(window_);
         for (const char* key : dialog.keys) {
             screen_->Key(key);
@@ -252,7 +259,11 @@ protected:
         }
         std::string opened;
         for (auto deadline = Clock::now() + 10s; opened.empty() && Clock::now() < deadline;) {
-            opened = OtherWindow();
+            for (const std::string& w : screen_->WindowsOfProcess(game_.Pid())) {
+                if (w != window_ && screen_->WindowName(w) == dialog.title) {
+                    opened = w;
+                }
+            }
             if (opened.empty()) {
                 std::this_thread::sleep_for(100ms);
             }
