@@ -122,6 +122,7 @@ protected:
 // A piece that plays to its end reports one successful end, on time.
 TEST_F(FluidMusicSequencerTest, APieceThatEndsReportsSuccessOnTime) {
     ASSERT_EQ(sequencer_.Open(dir_.File("half.mid")), std::nullopt);
+    RunEvents(milliseconds(1000)); // the piece's instruments load meanwhile
     Start();
     RunEvents(milliseconds(2000));
     ASSERT_EQ(notified_.size(), 1U) << "expected exactly one notice for one play";
