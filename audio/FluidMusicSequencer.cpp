@@ -128,6 +128,10 @@ struct FluidMusicSequencer::Impl {
     std::optional<std::string> LoadPieceInstruments();
     // The owning thread, from its event loop: piece load `load` finished.
     void PieceLoaded(std::uint64_t load, std::optional<std::string> error);
+    bool PieceLoading() const { return pieceLoader.joinable(); }
+    // A play asked for before it could start starts now, unless `cannot`
+    // says why not; then it ends in Failure.
+    void StartAskedPlay(std::optional<std::string> cannot);
     // Waits for the piece loader, if one runs; its result is dropped.
     void JoinPieceLoader();
     // Around a SoundFont's loading or unloading: the synthesiser holds its
@@ -194,7 +198,6 @@ struct FluidMusicSequencer::Impl {
     // while it runs, it alone touches pieceFont and pieceFontInstruments.
     std::thread pieceLoader;
     std::uint64_t pieceLoadId = 0;
-    bool pieceLoading = false;
     std::optional<std::string> pieceLoadError;
     // The SoundFont made for the last piece whose instruments were loaded,
     // and what that piece asked for.
@@ -282,7 +285,6 @@ void FluidMusicSequencer::Impl::StartPieceLoad() {
         pieceInstrumentsLoaded = true; // the whole font, or this piece's font again
         return;
     }
-    pieceLoading = true;
     const std::uint64_t load = ++pieceLoadId;
     pieceLoader = std::thread([this, load] {
         std::optional<std::string> error = LoadPieceInstruments();
@@ -296,11 +298,10 @@ void FluidMusicSequencer::Impl::JoinPieceLoader() {
     if (pieceLoader.joinable()) {
         pieceLoader.join();
     }
-    pieceLoading = false;
 }
 
 void FluidMusicSequencer::Impl::PieceLoaded(std::uint64_t load, std::optional<std::string> error) {
-    if (!pieceLoading || load != pieceLoadId) {
+    if (!PieceLoading() || load != pieceLoadId) {
         return; // waited for by an open or close since: that piece is gone
     }
     JoinPieceLoader();
@@ -309,11 +310,17 @@ void FluidMusicSequencer::Impl::PieceLoaded(std::uint64_t load, std::optional<st
     } else {
         pieceInstrumentsLoaded = true;
     }
-    if (!playWhenReady) {
-        return;
+    if (playWhenReady) {
+        StartAskedPlay(error);
     }
+}
+
+void FluidMusicSequencer::Impl::StartAskedPlay(std::optional<std::string> cannot) {
     playWhenReady = false;
-    if (const std::optional<std::string> failed = error ? error : StartPlayer()) {
+    if (!cannot) {
+        cannot = StartPlayer();
+    }
+    if (cannot) {
         // No play has started, so this is the play's own end.
         const std::lock_guard lock(mutex);
         Post(playId, MusicNotify::Failure);
@@ -561,10 +568,10 @@ std::optional<std::string> FluidMusicSequencer::Play() {
         return impl.pieceLoadError;
     }
     if (!impl.pieceInstrumentsLoaded) {
-        if (!impl.pieceLoading) {
+        if (!impl.PieceLoading()) {
             impl.StartPieceLoad(); // opened before the synthesiser was ready
         }
-        if (impl.pieceLoading) {
+        if (impl.PieceLoading()) {
             impl.playWhenReady = true; // started by PieceLoaded
             return std::nullopt;
         }
@@ -574,21 +581,13 @@ std::optional<std::string> FluidMusicSequencer::Play() {
 
 void FluidMusicSequencer::Impl::StartDeferredPlay() {
     const bool ready = WaitUntilReady(std::chrono::milliseconds(0));
-    if (ready && pieceOpen && !pieceInstrumentsLoaded && !pieceLoading && !pieceLoadError) {
+    if (ready && pieceOpen && !pieceInstrumentsLoaded && !PieceLoading() && !pieceLoadError) {
         StartPieceLoad(); // a piece opened while the synthesiser loaded
     }
-    if (!playWhenReady || (ready && pieceLoading)) {
+    if (!playWhenReady || PieceLoading()) {
         return; // nothing asked for, or PieceLoaded starts it
     }
-    playWhenReady = false;
-    const std::optional<std::string> error = !ready           ? std::optional<std::string>(loadError)
-                                             : pieceLoadError ? pieceLoadError
-                                                              : StartPlayer();
-    if (error) {
-        // No play has started, so this is the play's own end.
-        const std::lock_guard lock(mutex);
-        Post(playId, MusicNotify::Failure);
-    }
+    StartAskedPlay(!ready ? std::optional<std::string>(loadError) : pieceLoadError);
 }
 
 // The piece's instruments are there.
