@@ -1,5 +1,6 @@
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
+#include "DisplayConnection.h"
 #include "FluidMusicSequencer.h"
 #include "MixerSoundPlayer.h"
 #include "TForm1.h"
@@ -17,6 +18,7 @@ constexpr std::chrono::milliseconds kGoodbyeWait{5000};
 } // namespace
 
 int main(int argc, char* argv[]) {
+    morrow::SendFramesOverTheDisplayConnection();
     QApplication application(argc, argv);
     morrow::ApplyApplicationTitle();
 
