@@ -436,9 +436,15 @@ std::optional<SoundFontIndex> SoundFontIndex::Read(const std::string& path, std:
             sample.end < kShortestSample || sample.start > sample.end - kShortestSample) {
             return refuse("it has samples outside its sample data, too short, in ROM or compressed");
         }
-        const bool loopBackwards = loopStart >= loopEnd;
-        sample.loopStart = loopStart < sample.start || loopBackwards ? sample.start : loopStart;
-        sample.loopEnd = loopEnd > points || loopBackwards ? sample.end : loopEnd;
+        // A loop begun before the sample begins where the sample does; one
+        // ended past the sample data ends where the sample does. A loop that
+        // is then empty or backwards (also one wholly before the sample)
+        // loops the whole sample.
+        const std::uint32_t loopFrom = std::max(loopStart, sample.start);
+        const std::uint32_t loopTo = loopEnd > points ? sample.end : loopEnd;
+        const bool loopBroken = loopFrom >= loopTo;
+        sample.loopStart = loopBroken ? sample.start : loopFrom;
+        sample.loopEnd = loopBroken ? sample.end : loopTo;
         tables->samples.push_back(sample);
     }
     if (!tables->presets.HoldsTogether(tables->instruments.headers.size(), kInstrument) ||
