@@ -390,9 +390,10 @@ void MeasureSpins(morrow::TForm1& form, int spins = kSpins) {
         "  frame-interval error over %zu intervals: median %.2f ms, 99th percentile %.2f ms, max %.2f ms\n",
         errors.size(), at(0.5), at(0.99), errors.back());
     if (late > 0) {
-        std::printf("  %d intervals off by more than 1 ms, by %.2f ms on average; the GUI thread waited for a "
-                    "core %.2f ms of each on average\n",
-                    late, lateBy / late, lateWaited / late);
+        std::printf(
+            "  %d intervals off by more than 1 ms, by %.2f ms on average; the GUI thread waited for a "
+            "core %.2f ms of each on average\n",
+            late, lateBy / late, lateWaited / late);
     }
     std::printf("  (ideal: %d frames, first-last %.0f ms, +1 frame = %d x %.0f ms = %.0f ms)\n", kSpinFrames,
                 (kSpinFrames - 1) * kFrameMs, kSpinFrames, kFrameMs, kSpinFrames * kFrameMs);
