@@ -7,7 +7,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMORROW_WERROR=ON
 endif
 
-.PHONY: all setup build run test test-plain test-asan test-fuzz fuzz bench soak package package-check format format-check contact-sheet sound-sheet clean
+.PHONY: all setup build run test test-plain test-asan test-fuzz fuzz bench soak package package-check fresh-check format format-check contact-sheet sound-sheet clean
 
 all: build
 
@@ -56,6 +56,12 @@ package: build
 # remove and purge in a throw-away Debian 12 root (needs root; uses sudo).
 package-check: package
 	bash packaging/package-check.sh build
+
+# scripts/setup.sh checked on a Debian 12 root with only make and git: every
+# preset configures, and one small test of each builds and runs (needs root;
+# uses sudo). A few minutes once the root and its packages are cached.
+fresh-check: setup
+	bash scripts/fresh-check.sh
 
 # Half an hour and more of play in a real window (by hand or nightly):
 # memory, output and the saved game after 1000 spins.

@@ -14,10 +14,9 @@
 # xvfb, xauth, xdotool and imagemagick (screenshots and the comparison). The
 # small timgm6mb-soundfont goes in with them, so apt satisfies the package's
 # SoundFont alternative with it rather than fetch the 148 MB FluidR3.
-# The finished base root is kept as a tarball in <build-dir>/package-check/,
-# named after everything that shapes it, and the packages apt fetches are
-# kept there too, so a second run makes no downloads. Every run unpacks a
-# fresh root from the tarball and throws it away afterwards.
+# The base root and the packages apt fetches are cached outside the source
+# tree (scripts/debian-root.sh), so a second run, even from a fresh clone,
+# makes no downloads. Every run unpacks a fresh root and throws it away.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -46,7 +45,7 @@ deb="$build_dir/morrowmas-slots_${version}_amd64.deb"
 [ -f "$deb" ] || fail "no package at $deb (make package builds it)"
 app_id=example.nexorail.MorrowmasSlots
 work="$build_dir/package-check"
-mkdir -p "$work/apt-archives/partial"
+mkdir -p "$work"
 
 # --- 1. The three validators -------------------------------------------------
 say "validators"
@@ -78,78 +77,24 @@ lintian_out="$(grep -v 'running with root privileges' <<<"$lintian_out" || true)
 echo "lintian: ${lintian_out:-no errors, no warnings}"
 
 # --- 2. A fresh Debian 12 root -----------------------------------------------
-# The Debian mirror this machine's own apt uses, else Debian's default one.
-mirror="${MORROW_DEBIAN_MIRROR:-}"
-if [ -z "$mirror" ]; then
-  mirror="$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null |
-    grep -v '^[[:space:]]*#' | grep -oE 'https?://[^ ]+/debian/?( |$)' | head -n1 | tr -d ' ')" || true
-  mirror="${mirror:-http://deb.debian.org/debian}"
-fi
-mirror="${mirror%/}"
-security="${mirror%/debian}/debian-security"
-suite=bookworm
-check_tools=(xvfb xauth xdotool imagemagick timgm6mb-soundfont)
-base_key="$(printf '%s\n' "base-1" "$suite" "$mirror" "${check_tools[@]}" | sha256sum | cut -c1-16)"
-base_tar="$work/base-$suite-$base_key.tar"
-
-if [ ! -f "$base_tar" ]; then
-  # mmdebstrap makes the same minbase root as debootstrap, but fetches with
-  # apt, many packages at once: minutes less on a fresh machine.
-  say "mmdebstrap $suite (minbase) from $mirror"
-  rm -f "$work"/base-*.tar
-  tools="$(
-    IFS=,
-    echo "${check_tools[*]}"
-  )"
-  mmdebstrap --mode=root --format=tar --variant=minbase --include="$tools" \
-    --customize-hook='chroot "$1" useradd --create-home --uid 1000 --shell /bin/bash player' \
-    "$suite" "$base_tar.part" \
-    "deb $mirror $suite main" "deb $mirror $suite-updates main" "deb $security $suite-security main" \
-    >"$work/mmdebstrap.log" 2>&1 ||
-    fail "mmdebstrap (log: $work/mmdebstrap.log): $(tail -n5 "$work/mmdebstrap.log")"
-  mv "$base_tar.part" "$base_tar"
-fi
-
-root="$work/root"
-mounts=()
-cleanup() {
-  local i
-  for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
-    umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}" 2>/dev/null || true
-  done
-  # Never through a mount that is somehow still there (the package cache).
-  rm -rf --one-file-system "$root" 2>/dev/null || { sleep 1 && rm -rf --one-file-system "$root"; } || true
-}
-trap cleanup EXIT
+# shellcheck source=scripts/debian-root.sh
+source "$source_dir/scripts/debian-root.sh"
+trap debian_root_cleanup EXIT
 trap 'exit 130' INT TERM HUP
-
+check_tools=(xvfb xauth xdotool imagemagick timgm6mb-soundfont)
+say "a Debian 12 root (minbase) with ${check_tools[*]}"
+base_tar="$(debian_root_base package-check "$work/mmdebstrap.log" "${check_tools[@]}")" ||
+  fail "making the base root"
 say "unpack a fresh root"
-rm -rf --one-file-system "$root"
-mkdir -p "$root"
-tar -C "$root" -xf "$base_tar"
-mount_in() { # type-or-bind source target [options]
-  mkdir -p "$3"
-  if [ "$1" = bind ]; then
-    mount --bind "$2" "$3"
-  else
-    mount -t "$1" ${4:+-o "$4"} "$2" "$3"
-  fi
-  mounts+=("$3")
-}
-mount_in proc proc "$root/proc"
-mount_in sysfs sys "$root/sys"
-mount_in tmpfs tmpfs "$root/dev/shm" mode=1777
-mount_in devpts devpts "$root/dev/pts" newinstance,ptmxmode=0666
-mount_in tmpfs tmpfs "$root/tmp" mode=1777
-mount_in bind "$work/apt-archives" "$root/var/cache/apt/archives"
-cp /etc/resolv.conf "$root/etc/resolv.conf"
+debian_root_unpack "$base_tar" "$work/root"
+root="$debian_root_dir"
 for tool in gcc cc g++ make cmake; do
   if chroot "$root" sh -c "command -v $tool" >/dev/null; then
     fail "the fresh root has a build tool: $tool"
   fi
 done
 
-in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
+in_root() { debian_root_run "$@"; }
 
 # --- 3. Install and play -----------------------------------------------------
 say "apt-get install ./$(basename "$deb")"

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages this game needs to build, run and test.
+# Installs the Debian packages this game needs to build, run and test, with
+# every preset. Nothing is taken for granted from the machine: `make
+# fresh-check` runs this on a Debian 12 root with only make and git.
 # Only what is missing is installed; the package lists are refreshed first
 # when anything is missing. Uses sudo when not run as root.
 set -euo pipefail
@@ -23,8 +25,9 @@ packages=(
   dpkg-dev file lintian appstream desktop-file-utils mmdebstrap man-db
   # the window tests on real desktops: a window manager, a Wayland compositor
   openbox x11-utils weston qt6-wayland
-  # fuzzing the readers of outside bytes
-  clang libfuzzer-14-dev
+  # fuzzing the readers of outside bytes (clang's sanitizer runtimes are in
+  # libclang-rt-14-dev, which clang only recommends)
+  clang libfuzzer-14-dev libclang-rt-14-dev
   # fonts requested by name for art and captions
   fonts-noto-color-emoji fonts-dejavu-core fonts-liberation2 fontconfig
 )
