@@ -223,22 +223,22 @@ SoundFontExtract SoundFontExtract::Of(const Tables& t, const PieceInstruments& i
     };
 
     // The tables.
-    LevelOut presetsOut;
-    for (const auto& [preset, zones] : keptPresets) {
-        presetsOut.AddHeader(t.presets.headers[preset], kPresetRecord);
-        for (std::size_t bag : zones) {
-            presetsOut.AddZone(t.presets, bag, kInstrument, instrumentNumber);
+    const auto write = [](const Level& level, const auto& kept, HeaderRecord record, std::uint16_t targetOper,
+                          const std::map<std::uint16_t, std::uint16_t>& renumber, const char* closing) {
+        LevelOut out;
+        for (const auto& [header, zones] : kept) {
+            out.AddHeader(level.headers[header], record);
+            for (std::size_t bag : zones) {
+                out.AddZone(level, bag, targetOper, renumber);
+            }
         }
-    }
-    presetsOut.Close(kPresetRecord, "EOP");
-    LevelOut instrumentsOut;
-    for (const auto& [instrument, zones] : keptInstruments) {
-        instrumentsOut.AddHeader(t.instruments.headers[instrument], kInstrumentRecord);
-        for (std::size_t bag : zones) {
-            instrumentsOut.AddZone(t.instruments, bag, kSampleId, sampleNumber);
-        }
-    }
-    instrumentsOut.Close(kInstrumentRecord, "EOI");
+        out.Close(record, closing);
+        return out;
+    };
+    const LevelOut presetsOut =
+        write(t.presets, keptPresets, kPresetRecord, kInstrument, instrumentNumber, "EOP");
+    const LevelOut instrumentsOut =
+        write(t.instruments, keptInstruments, kInstrumentRecord, kSampleId, sampleNumber, "EOI");
     std::vector<std::uint8_t> sampleHeaders;
     for (const auto& [s, number] : sampleNumber) {
         const Sample& sample = t.samples[s];

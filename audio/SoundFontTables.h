@@ -5,7 +5,6 @@
 #include "PieceInstruments.h"
 #include "WholeFile.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
