@@ -53,7 +53,7 @@ struct RiffChunk {
     std::uint32_t length = 0; // the length its header states
     std::uint64_t body = 0;   // where its body begins
     std::uint64_t held = 0;   // its length, or less where the file or its list ends sooner
-    std::uint32_t form = 0;   // the body's first four bytes (a RIFF's or LIST's type); 0 where there are none
+    std::uint32_t form = 0;   // the four bytes after the header (a RIFF's or LIST's type); 0 past the end
 
     bool Whole() const { return held == length; }
     // Where the chunk after it begins: bodies are padded to an even length.
