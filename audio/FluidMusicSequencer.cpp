@@ -1,8 +1,9 @@
 #include "FluidMusicSequencer.h"
 
+#include "ExtractLoader.h"
 #include "MidiReader.h"
 #include "PieceInstruments.h"
-#include "SoundFontExtract.h"
+#include "SoundFontIndex.h"
 #include "WholeFile.h"
 
 #include <QMetaObject>

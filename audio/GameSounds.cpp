@@ -1,6 +1,7 @@
 #include "GameSounds.h"
 
-#include <algorithm>
+#include "WaveImage.h"
+
 #include <utility>
 
 namespace morrow {
@@ -17,12 +18,8 @@ std::optional<FileReadError> GameSounds::LoadImage(std::string_view fileName,
     }
     // A RIFF file states its own length. One that ends sooner was cut off (a
     // copy broken off halfway): a read beyond its end, not a sound.
-    if (bytes.size() >= 8 && std::equal(bytes.begin(), bytes.begin() + 4, "RIFF")) {
-        const std::uint64_t stated = 8 + (std::uint64_t{bytes[4]} | std::uint64_t{bytes[5]} << 8 |
-                                          std::uint64_t{bytes[6]} << 16 | std::uint64_t{bytes[7]} << 24);
-        if (stated > bytes.size()) {
-            return FileReadError::ReadBeyondEnd;
-        }
+    if (IsCutShortRiff(bytes)) {
+        return FileReadError::ReadBeyondEnd;
     }
     image = player_.AddImage(fileName, bytes);
     return std::nullopt;

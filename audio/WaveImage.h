@@ -1,12 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace morrow {
 
 // Whether the bytes are a RIFF WAVE file image, by its first twelve bytes.
-bool IsWaveImage(const std::vector<std::uint8_t>& image);
+bool IsWaveImage(std::span<const std::uint8_t> image);
+
+// Whether the bytes are a RIFF file that ends before the length its header
+// states: a copy broken off halfway.
+bool IsCutShortRiff(std::span<const std::uint8_t> image);
 
 // Makes a WAV file image safe to hand to the decoder: where a chunk of a
 // RIFF WAVE image claims more bytes than the image holds (a file cut short,

@@ -7,27 +7,6 @@
 
 namespace morrow {
 
-namespace {
-
-// Closes a file descriptor when the read is over, however it ends.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-} // namespace
-
 std::string_view FileReadErrorText(FileReadError error) {
     switch (error) {
     case FileReadError::NotFound:
@@ -40,30 +19,59 @@ std::string_view FileReadErrorText(FileReadError error) {
     return kFileAccessDeniedText;
 }
 
-std::optional<FileReadError> ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    bytes.clear();
+std::optional<PlainFile> PlainFile::Open(const std::string& path, FileReadError& error) {
     // O_NONBLOCK: a pipe put in a sound's place must not hang the start-up.
-    const FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.Get() < 0) {
-        return errno == ENOENT || errno == ENOTDIR ? FileReadError::NotFound : FileReadError::AccessDenied;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        error = errno == ENOENT || errno == ENOTDIR ? FileReadError::NotFound : FileReadError::AccessDenied;
+        return std::nullopt;
     }
+    PlainFile file(fd, 0);
     struct stat status {};
-    if (::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return FileReadError::AccessDenied;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = FileReadError::AccessDenied;
+        return std::nullopt;
     }
-    const auto size = static_cast<std::size_t>(status.st_size);
-    bytes.resize(size);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(file.Get(), bytes.data() + done, size - done);
+    file.size_ = static_cast<std::uint64_t>(status.st_size);
+    return file;
+}
+
+PlainFile::PlainFile(PlainFile&& other) noexcept : fd_(other.fd_), size_(other.size_) {
+    other.fd_ = -1;
+}
+
+PlainFile::~PlainFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+bool PlainFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
+    while (!into.empty()) {
+        const ssize_t got = ::pread(fd_, into.data(), into.size(), static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got <= 0) {
-            bytes.clear();
-            return FileReadError::ReadBeyondEnd;
+            return false;
         }
-        done += static_cast<std::size_t>(got);
+        into = into.subspan(static_cast<std::size_t>(got));
+        offset += static_cast<std::uint64_t>(got);
+    }
+    return true;
+}
+
+std::optional<FileReadError> ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    FileReadError error{};
+    const std::optional<PlainFile> file = PlainFile::Open(path, error);
+    if (!file) {
+        return error;
+    }
+    bytes.resize(static_cast<std::size_t>(file->Size()));
+    if (!file->ReadAt(0, bytes)) {
+        bytes.clear();
+        return FileReadError::ReadBeyondEnd;
     }
     return std::nullopt;
 }

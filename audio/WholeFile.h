@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,32 @@ enum class FileReadError {
 
 std::string_view FileReadErrorText(FileReadError error);
 
-// Reads the whole file at `path` into `bytes` (left empty on failure). Never
-// blocks on a pipe or a device: anything but a plain file is refused as
-// access denied.
+// A plain file open for reading at any offset, closed when it goes.
+class PlainFile {
+public:
+    // Opens the file at `path` without ever waiting: anything but a plain
+    // file (a pipe or a device could hang the game) is refused as access
+    // denied. Nothing, with the reason in `error`, when it cannot be opened.
+    static std::optional<PlainFile> Open(const std::string& path, FileReadError& error);
+
+    PlainFile(PlainFile&& other) noexcept;
+    PlainFile& operator=(PlainFile&&) = delete;
+    ~PlainFile();
+
+    // The size the file had when it was opened.
+    std::uint64_t Size() const { return size_; }
+    // Fills `into` from `offset` on; false when fewer bytes could be read.
+    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const;
+
+private:
+    PlainFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+
+    int fd_;
+    std::uint64_t size_;
+};
+
+// Reads the whole file at `path` into `bytes` (left empty on failure), as a
+// PlainFile: never from a pipe or a device.
 std::optional<FileReadError> ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 
 } // namespace morrow

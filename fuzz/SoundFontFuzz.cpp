@@ -3,7 +3,7 @@
 // a font that reads is itself a font that reads, and its bytes can be read
 // to the end, from any offset.
 #include "FuzzSupport.h"
-#include "SoundFontExtract.h"
+#include "SoundFontIndex.h"
 
 #include <vector>
 

@@ -1,5 +1,7 @@
 #include "BmpHeader.h"
 
+#include "ByteReader.h"
+
 #include <cstdlib>
 
 namespace morrow {
@@ -14,44 +16,39 @@ constexpr std::uint32_t kPlainPixels = 0;
 constexpr std::uint32_t kBitFields = 3;
 constexpr std::uint32_t kAlphaBitFields = 6;
 
-std::uint32_t Little(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t count) {
-    std::uint32_t value = 0;
-    for (std::size_t i = count; i > 0; --i) {
-        value = (value << 8) | bytes[at + i - 1];
-    }
-    return value;
-}
-
 } // namespace
 
 bool BmpPixelsFitFile(std::span<const std::uint8_t> file) {
     if (file.size() < 2 || file[0] != 'B' || file[1] != 'M') {
         return true; // not a BMP file: the decoder refuses it itself
     }
-    if (file.size() < kFileHeader + 4) {
+    ByteReader in(file, 10);
+    const std::uint32_t pixelsAt = in.U32();
+    const std::uint32_t headerSize = in.U32();
+    if (!in.Ok()) {
         return false;
     }
-    const std::uint32_t pixelsAt = Little(file, 10, 4);
-    const std::uint32_t headerSize = Little(file, kFileHeader, 4);
     if (headerSize != kCoreHeader && headerSize < kInfoHeader) {
         return true; // a header the decoder does not know
     }
     if (file.size() < kFileHeader + headerSize || pixelsAt > file.size()) {
         return false;
     }
+    // Both headers: the width, the height, the planes and the bits a pixel.
     std::int64_t width = 0;
     std::int64_t height = 0;
-    std::uint32_t bits = 0;
     std::uint32_t compression = kPlainPixels;
     if (headerSize == kCoreHeader) {
-        width = Little(file, 18, 2);
-        height = Little(file, 20, 2);
-        bits = Little(file, 24, 2);
+        width = in.U16();
+        height = in.U16();
     } else {
-        width = static_cast<std::int32_t>(Little(file, 18, 4));
-        height = static_cast<std::int32_t>(Little(file, 22, 4));
-        bits = Little(file, 28, 2);
-        compression = Little(file, 30, 4);
+        width = in.I32();
+        height = in.I32();
+    }
+    in.Skip(2);
+    const std::uint32_t bits = in.U16();
+    if (headerSize != kCoreHeader) {
+        compression = in.U32();
     }
     if (compression != kPlainPixels && compression != kBitFields && compression != kAlphaBitFields) {
         return true;

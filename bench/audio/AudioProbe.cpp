@@ -13,7 +13,7 @@
 #include "FluidMusicSequencer.h"
 #include "MixerSoundPlayer.h"
 #include "PieceInstruments.h"
-#include "SoundFontExtract.h"
+#include "SoundFontIndex.h"
 #include "WholeFile.h"
 
 #include <QCoreApplication>

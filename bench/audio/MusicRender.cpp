@@ -4,9 +4,10 @@
 // listening, and for comparing with `fluidsynth -ni -F out.wav font piece`.
 //
 //   morrow-music-render [--whole] [--font file.sf2] piece.mid out.wav
+#include "ExtractLoader.h"
 #include "FluidMusicSequencer.h"
 #include "PieceInstruments.h"
-#include "SoundFontExtract.h"
+#include "SoundFontIndex.h"
 #include "WholeFile.h"
 
 #include <fluidsynth.h>

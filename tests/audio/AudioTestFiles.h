@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ByteReader.h"
 #include "TempDir.h"
 
 #include <cmath>
@@ -10,7 +11,6 @@
 #include <numbers>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace morrow::test {
@@ -18,12 +18,6 @@ namespace morrow::test {
 inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline void AppendLittleEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int count) {
-    for (int i = 0; i < count; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
 }
 
 inline void AppendBigEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int count) {
@@ -37,28 +31,23 @@ inline std::vector<std::uint8_t> ToneWav(int milliseconds) {
     constexpr std::uint32_t kRate = 44100;
     const auto frames = static_cast<std::uint32_t>(kRate * static_cast<std::uint32_t>(milliseconds) / 1000);
     std::vector<std::uint8_t> wav;
-    const auto append = [&wav](std::string_view tag) {
-        for (char c : tag) {
-            wav.push_back(static_cast<std::uint8_t>(c));
-        }
-    };
-    append("RIFF");
-    AppendLittleEndian(wav, 36 + frames * 2, 4);
-    append("WAVE");
-    append("fmt ");
-    AppendLittleEndian(wav, 16, 4);
-    AppendLittleEndian(wav, 1, 2); // PCM
-    AppendLittleEndian(wav, 1, 2); // mono
-    AppendLittleEndian(wav, kRate, 4);
-    AppendLittleEndian(wav, kRate * 2, 4);
-    AppendLittleEndian(wav, 2, 2);
-    AppendLittleEndian(wav, 16, 2);
-    append("data");
-    AppendLittleEndian(wav, frames * 2, 4);
+    AppendTag(wav, "RIFF");
+    AppendLittle(wav, 36 + frames * 2, 4);
+    AppendTag(wav, "WAVE");
+    AppendTag(wav, "fmt ");
+    AppendLittle(wav, 16, 4);
+    AppendLittle(wav, 1, 2); // PCM
+    AppendLittle(wav, 1, 2); // mono
+    AppendLittle(wav, kRate, 4);
+    AppendLittle(wav, kRate * 2, 4);
+    AppendLittle(wav, 2, 2);
+    AppendLittle(wav, 16, 2);
+    AppendTag(wav, "data");
+    AppendLittle(wav, frames * 2, 4);
     for (std::uint32_t i = 0; i < frames; ++i) {
         const double phase = 2.0 * std::numbers::pi * 440.0 * static_cast<double>(i) / kRate;
         const auto sample = static_cast<std::int16_t>(12000.0 * std::sin(phase));
-        AppendLittleEndian(wav, static_cast<std::uint16_t>(sample), 2);
+        AppendLittle(wav, static_cast<std::uint16_t>(sample), 2);
     }
     return wav;
 }

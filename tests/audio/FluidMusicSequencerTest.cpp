@@ -1,7 +1,7 @@
 #include "FluidMusicSequencer.h"
 #include "AudioDevice.h"
 #include "AudioTestFiles.h"
-#include "SoundFontExtract.h"
+#include "SoundFontIndex.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

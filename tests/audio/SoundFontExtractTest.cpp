@@ -1,6 +1,7 @@
-#include "SoundFontExtract.h"
 #include "AudioTestFiles.h"
+#include "ExtractLoader.h"
 #include "FluidMusicSequencer.h"
+#include "SoundFontIndex.h"
 
 #include <fluidsynth.h>
 

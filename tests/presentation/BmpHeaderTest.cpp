@@ -2,6 +2,7 @@
 // missing, instead of becoming pictures of the claimed size filled with
 // whatever the memory held.
 #include "BmpHeader.h"
+#include "ByteReader.h"
 #include "PresentationTestSupport.h"
 
 #include <filesystem>
@@ -19,12 +20,6 @@ Bytes ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void PutLittle(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
 TEST(BmpHeader, AFileMustHoldThePlainPixelsItsHeaderPromises) {
     const Bytes field = ReadBytes(ProgramDir() + "MorInt.bmp");
     const Bytes symbols = ReadBytes(ProgramDir() + "Morro96.bmp");
@@ -32,12 +27,12 @@ TEST(BmpHeader, AFileMustHoldThePlainPixelsItsHeaderPromises) {
     const Bytes cutByOneByte(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(field.size() - 1));
     const Bytes cutInHeaders(field.begin(), field.begin() + 30);
     Bytes claimsMore = field;
-    PutLittle(claimsMore, 22, 60000); // 60000 rows
+    SetLittle(claimsMore, 22, 60000, 4); // 60000 rows
     Bytes topDown = field;
-    PutLittle(topDown, 22,
-              static_cast<std::uint32_t>(-static_cast<std::int32_t>(field[22] | field[23] << 8)));
+    SetLittle(topDown, 22, static_cast<std::uint32_t>(-static_cast<std::int32_t>(field[22] | field[23] << 8)),
+              4);
     Bytes runLength = field;
-    PutLittle(runLength, 30, 1); // pixels of run lengths: their size is not promised
+    SetLittle(runLength, 30, 1, 4); // pixels of run lengths: their size is not promised
     const struct {
         const char* what;
         Bytes bytes;
