@@ -61,12 +61,16 @@ bool PlainFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const
     return true;
 }
 
-std::optional<FileReadError> ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+std::optional<FileReadError> ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
+                                           std::uint64_t mostBytes) {
     bytes.clear();
     FileReadError error{};
     const std::optional<PlainFile> file = PlainFile::Open(path, error);
     if (!file) {
         return error;
+    }
+    if (file->Size() > mostBytes) {
+        return FileReadError::AccessDenied;
     }
     bytes.resize(static_cast<std::size_t>(file->Size()));
     if (!file->ReadAt(0, bytes)) {

@@ -46,8 +46,14 @@ private:
     std::uint64_t size_;
 };
 
+// The largest file the game reads whole: the game's sounds and music pieces
+// are a few megabytes at most. A file of gigabytes put in their place is
+// refused as access denied, before any memory is taken for it.
+inline constexpr std::uint64_t kMostBytesReadWhole = 64u << 20;
+
 // Reads the whole file at `path` into `bytes` (left empty on failure), as a
-// PlainFile: never from a pipe or a device.
-std::optional<FileReadError> ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+// PlainFile: never from a pipe or a device, never more than `mostBytes`.
+std::optional<FileReadError> ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
+                                           std::uint64_t mostBytes = kMostBytesReadWhole);
 
 } // namespace morrow

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -75,14 +76,22 @@ TEST(GameSoundsTest, LoadSoundsReadsBothFilesOrReportsTheFirstFailure) {
     }
 }
 
-// A file whose size promises more than can be read (a kernel status file
-// reports a whole page) is a short read, not a success.
-TEST(GameSoundsTest, AShortReadIsReadBeyondEndOfFile) {
+// A file of gigabytes in a sound's place (sparse: it takes no disk) is
+// refused before memory is taken for it; a file whose size promises more
+// than can be read (a kernel status file reports a whole page) is a short
+// read, not a success.
+TEST(GameSoundsTest, HugeFilesAndShortReadsAreRefused) {
+    TempDir dir;
+    const std::string huge = dir.File("Huge.wav");
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, 4ull << 30);
+    std::vector<std::uint8_t> bytes;
+    EXPECT_EQ(ReadWholeFile(huge, bytes), FileReadError::AccessDenied);
+
     const std::string shortFile = "/sys/devices/system/cpu/online";
     if (!std::filesystem::is_regular_file(shortFile)) {
         GTEST_SKIP() << shortFile << " is not available here";
     }
-    std::vector<std::uint8_t> bytes;
     EXPECT_EQ(ReadWholeFile(shortFile, bytes), FileReadError::ReadBeyondEnd);
     EXPECT_TRUE(bytes.empty()) << "a short read must not leave a partial image behind";
 }
