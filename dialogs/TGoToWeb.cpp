@@ -11,7 +11,7 @@ namespace morrow {
 namespace {
 
 // How long the desktop's tools may take to say which browser they have.
-// They answer in tens of milliseconds; the bound only keeps a stuck desktop
+// They answer in well under a second; the bound only keeps a stuck desktop
 // from freezing the game.
 constexpr int kDesktopAnswerMilliseconds = 5000;
 
@@ -22,8 +22,8 @@ std::vector<std::pair<QString, std::optional<QString>>>& PlayerValues() {
     return values;
 }
 
-// A program named with a path is taken as it is; a bare name is looked up in
-// the PATH of the environment handed in (and nowhere else).
+// A tool of the desktop, looked up in the PATH of the environment handed in
+// (and nowhere else).
 QString FindExecutable(const QString& program, const QProcessEnvironment& environment) {
     for (const QString& dir :
          environment.value(QStringLiteral("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
