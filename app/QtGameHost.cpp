@@ -3,7 +3,6 @@
 #include "Clock.h"
 #include "TForm1.h"
 #include "TTrickForm.h"
-#include "ThreadTimeSlice.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -28,9 +27,7 @@ int MessageWaitMilliseconds(std::int64_t nowMicroseconds, std::int64_t deadlineM
     return static_cast<int>(std::min(left / 1000, kLongestWaitMilliseconds));
 }
 
-QtGameHost::QtGameHost(TForm1& form, Clock& clock) : form_(form), clock_(clock) {
-    AskForShortTimeSlices(kGuiThreadTimeSlice);
-}
+QtGameHost::QtGameHost(TForm1& form, Clock& clock) : form_(form), clock_(clock) {}
 
 std::int64_t QtGameHost::NowMicroseconds() {
     return clock_.NowMicroseconds();

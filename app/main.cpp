@@ -1,8 +1,8 @@
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
-#include "DisplayConnection.h"
 #include "FluidMusicSequencer.h"
 #include "MixerSoundPlayer.h"
+#include "ProcessSettings.h"
 #include "TForm1.h"
 #include "TerminationSignals.h"
 
@@ -18,7 +18,7 @@ constexpr std::chrono::milliseconds kGoodbyeWait{5000};
 } // namespace
 
 int main(int argc, char* argv[]) {
-    morrow::SendFramesOverTheDisplayConnection();
+    morrow::ApplyProcessSettings();
     QApplication application(argc, argv);
     morrow::ApplyApplicationTitle();
 

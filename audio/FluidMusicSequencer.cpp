@@ -54,28 +54,6 @@ std::string FileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
-// FluidSynth writes warnings and errors to the terminal; the game has no
-// terminal to speak to, and reports its own errors to the player.
-void SilenceFluidSynth() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-            fluid_set_log_function(level, nullptr, nullptr);
-        }
-    });
-}
-
-// A piece's samples (several MiB) are allocated on the piece loader's
-// thread, in that thread's heap. The allocator's moving threshold would soon
-// keep such blocks in the heap, where the free space a piece leaves behind
-// stays resident, and the game would grow by a piece's samples every few
-// pieces. Blocks of a MiB and more get memory of their own, which goes back
-// to the system as soon as it is freed. A setting of the whole process.
-void GiveLargeBlocksMemoryOfTheirOwn() {
-    static std::once_flag once;
-    std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 1 << 20); });
-}
-
 enum class LoadState { Loading, Ready, Failed };
 enum class PlayState { Idle, Playing, Ended };
 
@@ -460,8 +438,6 @@ void FluidMusicSequencer::Impl::DropPlayer(MusicNotify howEnded) {
 FluidMusicSequencer::FluidMusicSequencer(AudioDevice& device, std::vector<std::string> soundFonts,
                                          std::function<void()> beforeLoading)
     : impl_(std::make_unique<Impl>(device, std::move(soundFonts))) {
-    SilenceFluidSynth();
-    GiveLargeBlocksMemoryOfTheirOwn();
     bool anyFont = false;
     for (const std::string& font : impl_->soundFonts) {
         anyFont = anyFont || IsPlainFile(font);

@@ -1,7 +1,8 @@
 #include "HelpWindow.h"
 
+#include "TGoToWeb.h"
+
 #include <QAction>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHelpContentModel>
 #include <QHelpContentWidget>
@@ -71,7 +72,7 @@ void HelpBrowser::doSetSource(const QUrl& url, QTextDocument::ResourceType type)
     const QUrl resolved = url.isRelative() ? source().resolved(url) : url;
     if (!IsHelpUrl(resolved) && !resolved.isRelative() && resolved.scheme() != QLatin1String("file")) {
         // A web or mail address: the desktop's browser or mail program.
-        QDesktopServices::openUrl(resolved);
+        OpenWithDesktop(QString::fromLatin1(resolved.toEncoded()), PlayerEnvironment());
         return;
     }
     QTextBrowser::doSetSource(resolved, type);

@@ -1,9 +1,9 @@
-// Starting the player's web browser on an address.
+// Starting the player's web browser on an address, and opening any address
+// with the desktop's own opener.
 #pragma once
 
 #include <QProcessEnvironment>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -17,50 +17,51 @@ inline constexpr char kMakerEMail[] = "info@nexorail.example";
 // for itself, so this is kept as a wish only.
 enum class TBrowserState { gwMaximized = 0, gwNormal = 1 };
 
-// A browser program ready to run: the program's full path and the arguments
-// that go before the address.
-struct BrowserCommand {
-    QString Program;
-    QStringList Arguments;
-    QString DesktopEntry; // the desktop entry file it came from
-};
+// The game sets a few variables of its own environment for itself (how its
+// frames reach the display). The programs it starts on the desktop are the
+// player's, not the game's, and get the player's values of those variables.
+//
+// Notes the player's own value of `name`, or that there was none, before the
+// game sets it for itself. Called at start, before any other thread runs.
+void KeepPlayerValueOf(const char* name);
 
-// Splits the Exec line of a desktop entry into the program and its
-// arguments the way the desktop does, without any shell: blanks separate,
-// double quotes group (with \" \` \$ \\ inside them), the entry's own
-// escapes (\s \n \t \r \\) are undone, "%%" is a percent sign and every other
-// field code ("%u", "%U", "%f", ...) is removed with its letter. Empty when
-// the line is malformed or names no program.
-std::optional<QStringList> SplitDesktopExec(const QString& exec);
+// The environment as it is now, with the player's own value back in every
+// variable the game set for itself. It is taken now rather than copied whole
+// at start: what Qt has taken out since, such as the launcher's start-up
+// notice, was meant for the game and must not reach another program.
+QProcessEnvironment PlayerEnvironment();
 
-// Finds the browser the desktop has registered for web addresses and starts
-// it detached with the address. The environment (HOME, PATH and the XDG
-// directories) is handed in, so a test can point it at a made-up desktop;
-// the browser is started with that same environment.
+// Opens an address with the desktop's opener (xdg-open), which hands it to
+// the program the desktop has for it: the browser, the mail program. The
+// opener is started detached with `environment` and looked up in its PATH.
+// True when it started. An empty address, or one that would read as an
+// option (a leading "-"), starts nothing.
+bool OpenWithDesktop(const QString& url, const QProcessEnvironment& environment);
+
+// Starts the browser the desktop has registered for web addresses. The
+// environment (PATH, HOME, the XDG directories, the desktop's name) is
+// handed in, so a test can point it at a made-up desktop; the desktop's
+// tools and the browser are run with that same environment.
 class TGoToWeb {
 public:
-    explicit TGoToWeb(QProcessEnvironment environment = QProcessEnvironment::systemEnvironment());
+    explicit TGoToWeb(QProcessEnvironment environment = PlayerEnvironment());
 
     QString Url;   // the address to open
     QString EMail; // a mail address kept with the address; nothing reads it
     TBrowserState BrowserState = TBrowserState::gwMaximized;
 
-    // The registered web browser: the default application for the address's
-    // scheme, then for http, https and HTML pages, from the mimeapps.list
-    // files in the XDG order, with its desktop entry's Exec line. Empty when
-    // none is registered, or none of those registered can be found.
-    std::optional<BrowserCommand> FindBrowserCommand() const;
+    // The desktop entry of the web browser the desktop has registered
+    // ("firefox-esr.desktop"), as the desktop itself tells it: xdg-settings,
+    // which knows each desktop's own setting, or, where it cannot answer,
+    // xdg-mime for the http scheme. Empty when the desktop has none, or
+    // cannot say.
+    std::optional<QString> FindBrowserCommand() const;
 
-    // Starts the registered browser with the address; without one, or when
-    // it does not start, the desktop's own address opener (xdg-open). True
-    // when a program was started. An empty address, or one that would read
-    // as an option (a leading "-"), starts nothing.
+    // Opens the address through the desktop when it has a browser. True when
+    // the opener was started.
     bool LaunchBrowser();
 
 private:
-    QString FindExecutable(const QString& program) const;
-    bool StartDetached(const QString& program, const QStringList& arguments) const;
-
     QProcessEnvironment environment_;
 };
 

@@ -72,7 +72,7 @@ void TOnLineFrm::BitBtn2Click() {
 }
 
 void RunOnLineFrm(QWidget* parent, const GameSession& session) {
-    TOnLineFrm dialog(session, QProcessEnvironment::systemEnvironment(), parent);
+    TOnLineFrm dialog(session, PlayerEnvironment(), parent);
     dialog.exec();
 }
 

@@ -20,8 +20,8 @@ class TOnLineFrm final : public QDialog {
     Q_OBJECT
 
 public:
-    // `environment` is where the browser is looked for and what it is
-    // started with.
+    // `environment` is the desktop the browser is asked of, and what the
+    // desktop's tools and the browser are started with.
     TOnLineFrm(const GameSession& session, QProcessEnvironment environment, QWidget* parent = nullptr);
 
     QPlainTextEdit* Memo1 = nullptr;

@@ -17,6 +17,8 @@ packages=(
   libsndfile1-dev espeak-ng libespeak-ng-dev sox abcmidi
   # help file and help viewer
   qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite
+  # the player's browser, asked for and started through the desktop
+  xdg-utils
   # game record file
   libsimpleini-dev
   # tests and benchmarks

@@ -13,6 +13,7 @@
 #include "FluidMusicSequencer.h"
 #include "MixerSoundPlayer.h"
 #include "PieceInstruments.h"
+#include "ProcessSettings.h"
 #include "SoundFontIndex.h"
 #include "WholeFile.h"
 
@@ -206,6 +207,8 @@ void RunEvents(QEventLoop& loop, int milliseconds) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Memory and the libraries' logs as in the game.
+    morrow::ApplyProcessSettings();
     QCoreApplication application(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     int musicSeconds = 20;

@@ -34,11 +34,11 @@
 
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
-#include "DisplayConnection.h"
 #include "FieldCanvas.h"
 #include "FluidMusicSequencer.h"
 #include "GameEngine.h"
 #include "MixerSoundPlayer.h"
+#include "ProcessSettings.h"
 #include "TForm1.h"
 #include "app/TForm1TestAccess.h"
 
@@ -683,8 +683,9 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
-    // The frames travel to the display as in the game.
-    morrow::SendFramesOverTheDisplayConnection();
+    // The frames travel to the display, and the GUI thread is scheduled, as
+    // in the game.
+    morrow::ApplyProcessSettings();
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     if (const qsizetype at = QApplication::arguments().indexOf(QStringLiteral("--idle-seconds"));

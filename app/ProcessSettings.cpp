@@ -1,0 +1,124 @@
+#include "ProcessSettings.h"
+
+#include "TGoToWeb.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <fluidsynth.h>
+#include <malloc.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+
+namespace morrow {
+
+namespace {
+
+// How the window's frames travel to an X11 display server.
+//
+// By default Qt hands the changed pixels to the X server in shared memory.
+// Before it paints the next frame over pixels the server may still be
+// reading, it stops and waits for the server to answer a request. Every
+// frame of a spin repaints the same reels, so every frame waited for the X
+// server's next turn on a core, and on a busy machine that turn comes late.
+// Sent over the connection instead, a frame (about 440 kB of reels) is
+// copied into the socket, and the game waits only while the socket is too
+// full to take the rest of it. Measured beside two busy programs, a frame
+// then comes more than 1 ms late two to thirty times less often, and on a
+// quiet machine about a third as often. Wayland and the other platforms
+// are left as they are.
+//
+// Qt reads the variable when the QApplication is made, and only asks whether
+// it is there. A value the player has set is left as it stands.
+constexpr char kNoSharedMemory[] = "QT_XCB_NO_MITSHM";
+
+void SendFramesOverTheDisplayConnection() {
+    KeepPlayerValueOf(kNoSharedMemory);
+    if (!qEnvironmentVariableIsSet(kNoSharedMemory)) {
+        qputenv(kNoSharedMemory, QByteArrayLiteral("1"));
+    }
+}
+
+// A spin shows a frame every 25 ms, and the player sees a late frame as a
+// stutter. On a machine whose cores are busy with other programs, the
+// scheduler lets a thread that wakes for its frame wait until a busy one's
+// slice of time has run out: about 3 ms, late for a frame. A thread that
+// asks for short slices is run as soon as it wakes (Linux 6.12 and later);
+// it gets the same share of time as before, only in smaller pieces. Asking
+// needs no privileges; older kernels accept the request and ignore it.
+//
+// The slice the GUI thread asks for: short enough to be woken on time
+// beside busy programs, long enough that a frame's drawing is rarely cut.
+constexpr std::chrono::microseconds kGuiThreadTimeSlice{500};
+
+// The kernel's struct sched_attr (include/uapi/linux/sched/types.h); the C
+// library has no wrapper for sched_setattr.
+struct SchedulingAttributes {
+    std::uint32_t size = sizeof(SchedulingAttributes);
+    std::uint32_t policy = SCHED_OTHER;
+    std::uint64_t flags = 0;
+    std::int32_t nice = 0;
+    std::uint32_t priority = 0;
+    std::uint64_t runtimeNanoseconds = 0; // for the normal policy: the slice
+    std::uint64_t deadlineNanoseconds = 0;
+    std::uint64_t periodNanoseconds = 0;
+};
+// SCHED_FLAG_RESET_ON_FORK of the kernel's linux/sched.h.
+constexpr std::uint64_t kResetOnFork = 0x01;
+
+// Asks for short slices for the calling thread: the GUI thread, which draws
+// the frames. Threads and programs started from it begin with the normal
+// slice again (reset on fork): the sound output and the music loader keep
+// the scheduler's own choice, and the browser is not the game's to tune.
+void AskForShortTimeSlices() {
+#ifdef SYS_sched_setattr
+    // Only a thread of the normal policy has slices. It keeps its policy and
+    // its nice level; only the slice changes.
+    if ((::sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) != SCHED_OTHER) {
+        return;
+    }
+    SchedulingAttributes attributes;
+    attributes.flags = kResetOnFork;
+    attributes.nice = static_cast<std::int32_t>(::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())));
+    attributes.runtimeNanoseconds = static_cast<std::uint64_t>(kGuiThreadTimeSlice.count()) * 1000U;
+    ::syscall(SYS_sched_setattr, 0, &attributes, 0U);
+#endif
+}
+
+// A piece's samples (several MiB) are allocated on the piece loader's
+// thread, in that thread's heap. The allocator's moving threshold would soon
+// keep such blocks in the heap, where the free space a piece leaves behind
+// stays resident, and the game would grow by a piece's samples every few
+// pieces. Blocks of a MiB and more get memory of their own, which goes back
+// to the system as soon as it is freed.
+void GiveLargeBlocksMemoryOfTheirOwn() {
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+}
+
+// FluidSynth writes warnings and errors to the terminal; the game has no
+// terminal to speak to, and reports its own errors to the player.
+void SilenceFluidSynth() {
+    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+        fluid_set_log_function(level, nullptr, nullptr);
+    }
+}
+
+} // namespace
+
+void ApplyProcessSettings() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        SendFramesOverTheDisplayConnection();
+        AskForShortTimeSlices();
+        GiveLargeBlocksMemoryOfTheirOwn();
+        SilenceFluidSynth();
+    });
+}
+
+} // namespace morrow

@@ -1,0 +1,18 @@
+// The settings the game makes for its whole process: how its frames reach
+// an X11 display, how long the scheduler's time slices are, how the
+// allocator hands out large blocks, and where the libraries' logs go.
+#pragma once
+
+namespace morrow {
+
+// Makes them all, once (later calls do nothing). Called first thing in
+// main, on the thread that will draw the window, before the QApplication,
+// the sound output or any other thread is made.
+//
+// They are tweaks of this process only. The player's own values of the
+// environment variables they change are noted first, and the programs the
+// game starts (the browser) get those (PlayerEnvironment in TGoToWeb.h)
+// and the scheduler's normal time slices.
+void ApplyProcessSettings();
+
+} // namespace morrow

@@ -1,0 +1,54 @@
+// The settings the game makes for its process, and that none of them reach a
+// program the game starts (the browser).
+#include "ProcessSettings.h"
+#include "TGoToWeb.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTest>
+#include <QVersionNumber>
+
+namespace {
+
+// A thread's time slice in ns, from the scheduler's figures in /proc.
+long long SliceOf(const QByteArray& schedulerFigures) {
+    for (const QByteArray& line : schedulerFigures.split('\n')) {
+        if (line.startsWith("se.slice ")) {
+            return line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+class ProcessSettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void settingsStayInTheGame() {
+        qunsetenv("QT_XCB_NO_MITSHM");
+        morrow::ApplyProcessSettings();
+        QVERIFY2(qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"), "frames would go through shared memory");
+
+        // A program started from the GUI thread, as the browser is.
+        QProcess program;
+        program.setProcessEnvironment(morrow::PlayerEnvironment());
+        program.start("/bin/sh", {"-c", "cat /proc/self/sched; echo \"X11 ${QT_XCB_NO_MITSHM-unset}\""});
+        QVERIFY(program.waitForFinished());
+        const QByteArray figures = program.readAllStandardOutput();
+        QVERIFY2(figures.contains("X11 unset"), "the game's X11 setting reached a program it started");
+
+        if (QVersionNumber::fromString(QSysInfo::kernelVersion()) < QVersionNumber(6, 12)) {
+            QSKIP("time slices of one's own come with Linux 6.12");
+        }
+        QFile own("/proc/thread-self/sched");
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(SliceOf(own.readAll()), 500000LL);
+        QVERIFY2(SliceOf(figures) != 500000, "a program the game started kept the game's time slices");
+    }
+};
+
+QTEST_GUILESS_MAIN(ProcessSettingsTest)
+#include "ProcessSettingsTest.moc"
