@@ -13,6 +13,8 @@
 #include "Sounds.h"
 #include "Synth.h"
 
+#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace morrow::soundgen {
@@ -37,7 +39,7 @@ LineRecipe Recipe(Line line) {
     // The host: slow, low and big, with a demon beneath.
     LineRecipe host{.text = "",
                     .pace = 1.0,
-                    .throat = 0.78,
+                    .throat = 0.8,
                     .liltHz = 0.0,
                     .liltDepth = 0.0,
                     .quiverHz = 4.0,
@@ -74,7 +76,18 @@ LineRecipe Recipe(Line line) {
 
 Stereo SpokenLine(const Speaker& speaker, Line line) {
     const LineRecipe r = Recipe(line);
-    const Speech dry = speaker.Say(r.text, {kNaturalVoice, r.pace});
+    Speech dry = speaker.Say(r.text, {kNaturalVoice, r.pace});
+    // The voice draws a long breath of silence first. Keep a tenth of a
+    // second of it: the line comes promptly at its moment, and an ear (the
+    // recogniser's too) settles on the quiet before the first word.
+    float peak = 0.0f;
+    for (float v : dry.samples) {
+        peak = std::max(peak, std::abs(v));
+    }
+    const auto first = std::find_if(dry.samples.begin(), dry.samples.end(),
+                                    [&](float v) { return std::abs(v) > 0.01f * peak; });
+    const auto lead = static_cast<std::ptrdiff_t>(0.1 * dry.rate);
+    dry.samples.erase(dry.samples.begin(), first - std::min(lead, first - dry.samples.begin()));
     Mono voice = ChangeSpeed(dry.samples, dry.rate, r.throat, r.liltHz, r.liltDepth);
     if (r.quiverDepth > 0.0) {
         voice = ChangeSpeed(voice, kSampleRate, 1.0, r.quiverHz, r.quiverDepth);
