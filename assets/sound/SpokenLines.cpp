@@ -44,7 +44,7 @@ LineRecipe Recipe(Line line) {
                     .liltDepth = 0.0,
                     .quiverHz = 4.0,
                     .quiverDepth = 0.004,
-                    .undertone = 0.1f,
+                    .undertone = 0.25f,
                     .echoDelay = 0.26,
                     .echoLevel = 0.15f,
                     .roomLevel = 0.1};
