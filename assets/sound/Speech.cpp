@@ -4,6 +4,7 @@
 
 #include <sndfile.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
