@@ -15,6 +15,8 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont fluidsynth
   # making our sounds and music
   libsndfile1-dev espeak-ng libespeak-ng-dev sox abcmidi
+  # the spoken lines: a natural voice
+  festival festvox-us-slt-hts
   # help file and help viewer
   qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite
   # the player's browser, asked for and started through the desktop
@@ -23,6 +25,8 @@ packages=(
   libsimpleini-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick linux-perf
+  # a speech recogniser standing in for a listener of the spoken lines
+  pocketsphinx pocketsphinx-en-us
   # the Debian package and its checks
   dpkg-dev file lintian appstream desktop-file-utils mmdebstrap man-db
   # the window tests on real desktops: a window manager, a Wayland compositor

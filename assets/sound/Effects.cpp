@@ -200,6 +200,26 @@ Stereo Reverb(const Stereo& in, const ReverbSettings& s) {
     return out;
 }
 
+void Duck(Stereo& s, const Mono& key, double depth, double releaseSeconds) {
+    float keyPeak = 0.0f;
+    for (float v : key) {
+        keyPeak = std::max(keyPeak, std::abs(v));
+    }
+    if (keyPeak <= 0.0f) {
+        return;
+    }
+    const double fall = std::exp(-1.0 / (std::max(releaseSeconds, 1e-3) * kSampleRate));
+    const double full = 0.25 * keyPeak;
+    double envelope = 0.0;
+    for (std::size_t i = 0; i < s.Frames(); ++i) {
+        const double k = i < key.size() ? std::abs(key[i]) : 0.0;
+        envelope = std::max(k, envelope * fall);
+        const auto gain = static_cast<float>(1.0 - depth * std::min(1.0, envelope / full));
+        s.left[i] *= gain;
+        s.right[i] *= gain;
+    }
+}
+
 void HighPass(Mono& m, double hz) {
     Biquad::HighPass(hz).Run(m);
 }

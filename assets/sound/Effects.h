@@ -37,6 +37,13 @@ struct ReverbSettings {
 // right channel's tuned slightly apart from the left's for width.
 Stereo Reverb(const Stereo& in, const ReverbSettings& settings);
 
+// Lowers `s` while `key` sounds: the gain falls towards 1 - depth as the
+// key's level nears a quarter of its peak, and recovers over about
+// `releaseSeconds` once it falls silent. Ducking an echo or a room under the
+// voice that feeds it keeps the words dry and lets the space bloom in the
+// pauses and after the last word.
+void Duck(Stereo& s, const Mono& key, double depth, double releaseSeconds);
+
 // Removes anything below `hz` (rumble, a DC offset).
 void HighPass(Mono& m, double hz);
 void HighPass(Stereo& s, double hz);

@@ -17,31 +17,35 @@ void Finish(Stereo& s, const Mastering& m) {
 
 const std::vector<SoundRecipe>& SoundRecipes() {
     static const std::vector<SoundRecipe> recipes = {
-        {"Morrow0.wav", "a reel comes to rest", [](Speaker&) { return ReelStop(); }},
-        {"Morrow1.wav", "a coin goes into the machine", [](Speaker&) { return CoinDrop(); }},
-        {"Morrow2.wav", "no nudge to be had (waited for)", [](Speaker&) { return RefusalBuzz(); }},
-        {"Morrow3.wav", "one step of counting a win", [](Speaker&) { return CountTick(); }},
-        {"MorWin0.wav", "three 0s: 250 a coin, the top prize", [](Speaker&) { return WinJingle(0); }},
-        {"MorWin1.wav", "three 1s: 50 a coin", [](Speaker&) { return WinJingle(1); }},
-        {"MorWin2.wav", "three 2s: 20 a coin", [](Speaker&) { return WinJingle(2); }},
-        {"MorWin3.wav", "three 3s: 18 a coin", [](Speaker&) { return WinJingle(3); }},
-        {"MorWin4.wav", "three 4s: 14 a coin", [](Speaker&) { return WinJingle(4); }},
-        {"MorWin5.wav", "three 5s: 12 a coin; a treat in the bonus game",
-         [](Speaker&) { return WinJingle(5); }},
-        {"MorWin6.wav", "three 6s: 10 a coin; a trick in the bonus game",
-         [](Speaker&) { return WinJingle(6); }},
-        {"MorWin7.wav", "three 7s: 3 a coin", [](Speaker&) { return WinJingle(7); }},
-        {"MorWin8.wav", "the wild alone: the stake back", [](Speaker&) { return WinJingle(8); }},
-        {"Tort.wav", "the bonus game opens: \"Trick or treat!\"",
-         [](Speaker& s) { return SpokenLine(s, Line::TrickOrTreat); }},
-        {"Welcome.wav", "the game starts", [](Speaker& s) { return SpokenLine(s, Line::Welcome); }},
-        {"Goodbye.wav", "the game closes", [](Speaker& s) { return SpokenLine(s, Line::Goodbye); }},
+        {"Morrow0.wav", "a reel comes to rest", false, [](const Speaker&) { return ReelStop(); }},
+        {"Morrow1.wav", "a coin goes into the machine", false, [](const Speaker&) { return CoinDrop(); }},
+        {"Morrow2.wav", "no nudge to be had (waited for)", false,
+         [](const Speaker&) { return RefusalBuzz(); }},
+        {"Morrow3.wav", "one step of counting a win", false, [](const Speaker&) { return CountTick(); }},
+        {"MorWin0.wav", "three 0s: 250 a coin, the top prize", false,
+         [](const Speaker&) { return WinJingle(0); }},
+        {"MorWin1.wav", "three 1s: 50 a coin", false, [](const Speaker&) { return WinJingle(1); }},
+        {"MorWin2.wav", "three 2s: 20 a coin", false, [](const Speaker&) { return WinJingle(2); }},
+        {"MorWin3.wav", "three 3s: 18 a coin", false, [](const Speaker&) { return WinJingle(3); }},
+        {"MorWin4.wav", "three 4s: 14 a coin", false, [](const Speaker&) { return WinJingle(4); }},
+        {"MorWin5.wav", "three 5s: 12 a coin; a treat in the bonus game", false,
+         [](const Speaker&) { return WinJingle(5); }},
+        {"MorWin6.wav", "three 6s: 10 a coin; a trick in the bonus game", false,
+         [](const Speaker&) { return WinJingle(6); }},
+        {"MorWin7.wav", "three 7s: 3 a coin", false, [](const Speaker&) { return WinJingle(7); }},
+        {"MorWin8.wav", "the wild alone: the stake back", false, [](const Speaker&) { return WinJingle(8); }},
+        {"Tort.wav", "the bonus game opens: \"Trick or treat!\"", true,
+         [](const Speaker& s) { return SpokenLine(s, Line::TrickOrTreat); }},
+        {"Welcome.wav", "the game starts", true,
+         [](const Speaker& s) { return SpokenLine(s, Line::Welcome); }},
+        {"Goodbye.wav", "the game closes", true,
+         [](const Speaker& s) { return SpokenLine(s, Line::Goodbye); }},
     };
     return recipes;
 }
 
 std::vector<SoundFile> BuildSounds() {
-    Speaker speaker;
+    const Speaker speaker;
     std::vector<SoundFile> out;
     for (const SoundRecipe& r : SoundRecipes()) {
         out.push_back({r.name, r.make(speaker)});

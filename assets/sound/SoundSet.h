@@ -1,5 +1,5 @@
 // assets/sound: morrow-soundgen, which makes every sound effect of the game
-// by our own synthesis and the espeak-ng speech synthesiser, and lists them.
+// by our own synthesis and the Festival speech synthesiser, and lists them.
 //
 // This header is the set of sound files: their names, what each is for, how
 // to make them and how they are written (44.1 kHz 16-bit PCM WAV).
@@ -17,7 +17,8 @@ namespace morrow::soundgen {
 struct SoundRecipe {
     const char* name; // file name in the program directory
     const char* what; // what the game plays it for
-    Stereo (*make)(Speaker& speaker);
+    bool spoken;      // a spoken line, which the sound sheet puts to a speech recogniser
+    Stereo (*make)(const Speaker& speaker);
 };
 
 // Every sound file of the game, in the order the game numbers them.

@@ -1,5 +1,7 @@
 #include "SoundSheet.h"
 
+#include "Listener.h"
+#include "Programs.h"
 #include "SoundSet.h"
 
 #include <sndfile.h>
@@ -46,21 +48,6 @@ Stereo ReadWav(const std::filesystem::path& path) {
 }
 
 namespace {
-
-std::optional<std::string> FindProgram(const char* name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= dirs.size()) {
-        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
-        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (end > start && ::access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-        start = end + 1;
-    }
-    return std::nullopt;
-}
 
 // A sound server (PulseAudio or PipeWire) or an ALSA playback device.
 bool HaveSoundDevice() {
@@ -129,6 +116,16 @@ int PrintSoundSheet(const std::filesystem::path& dir, Playback playback, std::FI
             std::fprintf(out, "%-12s %6.0f ms %10.1f %9.1f %7.1f  %s\n", r.name, 1000.0 * s.Seconds(),
                          GainToDb(Peak(s)), GainToDb(Rms(s)), Loudness(s), r.what);
             std::fflush(out);
+            if (r.spoken) {
+                // What a listener who never heard it before makes of it.
+                try {
+                    std::fprintf(out, "%-12s heard: \"%s\"\n", "", HeardIn(file).c_str());
+                } catch (const std::exception& e) {
+                    std::fprintf(out, "%-12s heard: nothing, the recogniser cannot run: %s\n", "", e.what());
+                    status = 1;
+                }
+                std::fflush(out);
+            }
             if (player) {
                 PlayFile(*player, file);
             }

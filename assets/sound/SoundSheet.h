@@ -17,10 +17,11 @@ enum class Playback { ListOnly, Play };
 Stereo ReadWav(const std::filesystem::path& path);
 
 // Prints one line per sound of the game found in dir: length, peak, RMS,
-// loudness and what the game plays it for. With Playback::Play each is
+// loudness and what the game plays it for; under each spoken line, what the
+// speech recogniser heard in it (see Listener.h). With Playback::Play each is
 // played after its line through `play` (SoX) or `aplay`, when one of them is
 // installed and a sound device is there. Returns 0, or 1 when a file is
-// missing or unreadable.
+// missing or unreadable or the recogniser cannot be run.
 int PrintSoundSheet(const std::filesystem::path& dir, Playback playback, std::FILE* out);
 
 } // namespace morrow::soundgen

@@ -36,6 +36,6 @@ enum class Line {
     Welcome,      // "Welcome.wav"
     Goodbye       // "Goodbye.wav"
 };
-Stereo SpokenLine(Speaker& speaker, Line line);
+Stereo SpokenLine(const Speaker& speaker, Line line);
 
 } // namespace morrow::soundgen

@@ -1,73 +1,110 @@
 #include "Speech.h"
 
-#include <espeak-ng/speak_lib.h>
+#include "Programs.h"
 
-#include <cstdlib>
+#include <sndfile.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <stdexcept>
 
 namespace morrow::soundgen {
 
 namespace {
 
-bool speakerAlive = false;
-
-// Collects what the synthesiser hands back; the buffer travels as the
-// utterance's user data.
-int Collect(short* samples, int count, espeak_EVENT* events) {
-    if (samples == nullptr || count <= 0 || events == nullptr || events->user_data == nullptr) {
-        return 0;
+// The text as a string of Festival's Scheme.
+std::string Quoted(const std::string& text) {
+    std::string q = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            q += '\\';
+        }
+        q += c;
     }
-    auto* out = static_cast<Mono*>(events->user_data);
-    for (int i = 0; i < count; ++i) {
-        out->push_back(static_cast<float>(samples[i]) / 32768.0f);
-    }
-    return 0;
+    return q + "\"";
 }
 
-void Check(espeak_ERROR result, const char* what) {
-    if (result != EE_OK) {
-        throw std::runtime_error(std::string("espeak-ng: ") + what + " failed");
+bool PlainName(const std::string& name) {
+    if (name.empty()) {
+        return false;
     }
+    for (char c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') {
+            return false;
+        }
+    }
+    return true;
+}
+
+Speech ReadSpeech(const std::filesystem::path& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) {
+        throw std::runtime_error("festival wrote no speech");
+    }
+    if (info.channels != 1 || info.frames <= 0) {
+        sf_close(file);
+        throw std::runtime_error("festival wrote no mono speech");
+    }
+    Speech s;
+    s.rate = info.samplerate;
+    s.samples.resize(static_cast<std::size_t>(info.frames));
+    const sf_count_t read = sf_readf_float(file, s.samples.data(), info.frames);
+    sf_close(file);
+    if (read != info.frames) {
+        throw std::runtime_error("festival's speech is shorter than its header says");
+    }
+    return s;
 }
 
 } // namespace
 
 Speaker::Speaker() {
-    if (speakerAlive) {
-        throw std::runtime_error("espeak-ng: only one speaker at a time");
+    if (!FindProgram("festival")) {
+        throw std::runtime_error("festival is not installed (bash scripts/setup.sh installs it)");
     }
-    // DONT_EXIT: report a missing data directory instead of ending the program.
-    rate_ = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
-    if (rate_ <= 0) {
-        throw std::runtime_error("espeak-ng: cannot start the synthesiser (is espeak-ng-data installed?)");
-    }
-    speakerAlive = true;
-    espeak_SetSynthCallback(Collect);
 }
 
-Speaker::~Speaker() {
-    espeak_Terminate();
-    speakerAlive = false;
-}
-
-Mono Speaker::Say(const std::string& text, const SpeechVoice& voice) {
-    if (espeak_SetVoiceByName(voice.name.c_str()) != EE_OK) {
-        throw std::runtime_error("espeak-ng: no voice named " + voice.name);
+Speech Speaker::Say(const std::string& text, const SpeechVoice& voice) const {
+    if (!PlainName(voice.name) || !(voice.pace > 0.0)) {
+        throw std::invalid_argument("festival: no voice named \"" + voice.name + "\" at that pace");
     }
-    Check(espeak_SetParameter(espeakRATE, voice.wordsPerMinute, 0), "setting the rate");
-    Check(espeak_SetParameter(espeakPITCH, voice.pitch, 0), "setting the pitch");
-    Check(espeak_SetParameter(espeakRANGE, voice.pitchRange, 0), "setting the pitch range");
-    // Some voice variants mix in breath noise drawn from the C library's
-    // generator; a fixed seed keeps those the same on every run.
-    std::srand(1);
-    Mono out;
-    Check(espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, &out),
-          "speaking");
-    Check(espeak_Synchronize(), "finishing the speech");
-    if (out.empty()) {
-        throw std::runtime_error("espeak-ng: nothing was spoken for \"" + text + "\"");
+    const ScratchDir dir;
+    const std::filesystem::path wav = dir.Path() / "speech.wav";
+    {
+        // An unknown voice is an error that ends the batch before anything
+        // is written, so it cannot fall back to another voice unnoticed.
+        // The HTS engine takes its rate as "-r": below 1 is slower.
+        char pace[32];
+        std::snprintf(pace, sizeof pace, "%.4f", voice.pace);
+        std::ofstream script(dir.Path() / "say.scm");
+        script << "(voice_" << voice.name << ")\n"
+               << "(if (not (equal? current-voice '" << voice.name << "))\n"
+               << "    (error \"no such voice\"))\n"
+               << "(set! hts_engine_params (cons (list \"-r\" " << pace << ") hts_engine_params))\n"
+               << "(utt.save.wave (utt.synth (eval (list 'Utterance 'Text " << Quoted(text) << ")))\n"
+               << "               " << Quoted(wav.string()) << " 'riff)\n";
+        if (!script) {
+            throw std::runtime_error("cannot write festival's script");
+        }
     }
-    return out;
+    const int status = dir.Run({"festival", "--batch", (dir.Path() / "say.scm").string()});
+    std::error_code ec;
+    if (status != 0 || !std::filesystem::exists(wav, ec)) {
+        throw std::runtime_error("festival could not say \"" + text + "\" in the voice " + voice.name +
+                                 " (is festvox-us-slt-hts installed?): " + dir.Read("stderr"));
+    }
+    Speech s = ReadSpeech(wav);
+    double energy = 0.0;
+    for (float v : s.samples) {
+        energy += static_cast<double>(v) * v;
+    }
+    if (std::sqrt(energy / static_cast<double>(s.samples.size())) < 1e-3) {
+        throw std::runtime_error("festival: nothing was spoken for \"" + text + "\"");
+    }
+    return s;
 }
 
 } // namespace morrow::soundgen

@@ -1,5 +1,6 @@
-// Spoken lines from the espeak-ng speech synthesiser, as plain dry speech for
-// our own effects to work on.
+// Spoken lines from the Festival speech synthesiser and its natural (HTS)
+// American English voice, as plain dry speech for our own effects to work on.
+// Festival runs as a program of its own, on this machine only.
 #pragma once
 
 #include "Wave.h"
@@ -9,31 +10,28 @@
 namespace morrow::soundgen {
 
 struct SpeechVoice {
-    std::string name;   // an espeak-ng voice, optionally with a variant: "en-us+m3"
-    int wordsPerMinute; // 80..450
-    int pitch;          // 0..100, 50 being the voice's own
-    int pitchRange;     // 0..100: 0 a monotone, 50 normal intonation
+    std::string name; // a Festival voice: "cmu_us_slt_arctic_hts"
+    double pace;      // the voice's own speaking rate: 1 its natural pace, 0.8 a fifth slower
 };
 
-// One espeak-ng session for the life of the object (the library keeps one
-// global state, so only one may exist at a time). Throws std::runtime_error
-// when the library or its voice data cannot be used.
+// Dry speech at the synthesiser's own sample rate.
+struct Speech {
+    Mono samples;
+    int rate = 0;
+};
+
+// The natural voice every spoken line of the game starts from.
+inline const char* const kNaturalVoice = "cmu_us_slt_arctic_hts";
+
 class Speaker {
 public:
+    // Throws std::runtime_error when Festival is not installed.
     Speaker();
-    ~Speaker();
-    Speaker(const Speaker&) = delete;
-    Speaker& operator=(const Speaker&) = delete;
 
-    // The text spoken in the voice, at Rate() samples a second. Throws
-    // std::runtime_error when the voice is unknown or nothing is spoken.
-    Mono Say(const std::string& text, const SpeechVoice& voice);
-
-    // The synthesiser's own sample rate.
-    int Rate() const { return rate_; }
-
-private:
-    int rate_ = 0;
+    // The text spoken in the voice. The same text and voice give the same
+    // samples on every run. Throws std::runtime_error when the voice is not
+    // installed, Festival fails or nothing is spoken.
+    Speech Say(const std::string& text, const SpeechVoice& voice) const;
 };
 
 } // namespace morrow::soundgen

@@ -1,5 +1,6 @@
 // The sound files the build wrote into the program directory, read back as
 // the game's player reads them, and the generator run again from scratch.
+#include "Listener.h"
 #include "SoundTestSupport.h"
 #include "Wave.h"
 
@@ -18,6 +19,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,14 +66,15 @@ struct Expected {
 };
 
 // How long each effect may be, from how the game plays it: the tick repeats
-// every 75 ms, the buzz and the jingles hold the game until they end.
+// every 75 ms, the buzz and the jingles hold the game until they end, and the
+// game waits for the goodbye before it closes.
 constexpr Expected kFiles[] = {
     {"Morrow0.wav", 0.05, 0.4},  {"Morrow1.wav", 0.1, 0.6}, {"Morrow2.wav", 0.2, 0.999},
     {"Morrow3.wav", 0.01, 0.06}, {"MorWin0.wav", 1.0, 3.0}, {"MorWin1.wav", 1.0, 3.0},
     {"MorWin2.wav", 1.0, 3.0},   {"MorWin3.wav", 1.0, 3.0}, {"MorWin4.wav", 1.0, 3.0},
     {"MorWin5.wav", 1.0, 3.0},   {"MorWin6.wav", 1.0, 3.0}, {"MorWin7.wav", 1.0, 3.0},
     {"MorWin8.wav", 0.3, 1.0},   {"Tort.wav", 0.8, 3.0},    {"Welcome.wav", 1.5, 5.0},
-    {"Goodbye.wav", 1.5, 5.0},
+    {"Goodbye.wav", 1.5, 4.5},
 };
 
 } // namespace
@@ -118,6 +122,37 @@ TEST(SoundFiles, EveryEffectIsCleanPcmWithinItsBounds) {
         const double lufs = Loudness(s);
         EXPECT_GE(lufs, -24.0) << "too quiet against the others";
         EXPECT_LE(lufs, -13.0) << "too loud against the others";
+    }
+}
+
+// A speech recogniser, standing in for a player hearing each spoken line for
+// the first time, makes out enough of its words. It must run: without it
+// the check fails rather than passing unheard.
+TEST(SoundFiles, SpokenLinesAreUnderstood) {
+    struct Spoken {
+        const char* name;
+        std::vector<std::string> words;
+        std::size_t atLeast;
+    };
+    const Spoken lines[] = {
+        {"Welcome.wav", {"welcome", "slots", "if", "you", "dare"}, 4},
+        {"Goodbye.wav", {"leaving", "so", "soon", "come", "back", "if", "you", "dare"}, 5},
+        {"Tort.wav", {"trick", "treat"}, 2},
+    };
+    for (const Spoken& line : lines) {
+        std::string heard;
+        try {
+            heard = HeardIn(kProgramDir / line.name);
+        } catch (const std::exception& e) {
+            FAIL() << "the speech recogniser cannot run: " << e.what();
+        }
+        std::istringstream in(heard);
+        const std::set<std::string> words{std::istream_iterator<std::string>(in), {}};
+        std::size_t found = 0;
+        for (const std::string& w : line.words) {
+            found += words.count(w);
+        }
+        EXPECT_GE(found, line.atLeast) << line.name << " was heard as \"" << heard << "\"";
     }
 }
 
