@@ -14,7 +14,7 @@ packages=(
   # sound effects and music
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont fluidsynth
   # making our sounds and music
-  libsndfile1-dev espeak-ng libespeak-ng-dev sox abcmidi
+  libsndfile1-dev sox abcmidi
   # the spoken lines: a natural voice
   festival festvox-us-slt-hts
   # help file and help viewer
