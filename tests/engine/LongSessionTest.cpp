@@ -107,17 +107,14 @@ public:
 
     // Borrowing and paying back move Credits and Borrowed together.
     void Borrow(std::int32_t amount) {
-        GameSession& s = rig_.session;
-        s.Credits += amount;
-        s.Borrowed += amount;
+        EXPECT_EQ(rig_.engine.Borrow(amount), LoanAnswer::Done);
         model_.credits += amount;
         model_.borrowed += amount;
     }
     void PayBack() {
-        GameSession& s = rig_.session;
+        const GameSession& s = rig_.session;
         const std::int32_t amount = std::min(s.Credits, s.Borrowed) / 2;
-        s.Credits -= amount;
-        s.Borrowed -= amount;
+        EXPECT_EQ(rig_.engine.PayBack(amount), LoanAnswer::Done);
         model_.credits -= amount;
         model_.borrowed -= amount;
     }
