@@ -62,8 +62,8 @@ inline constexpr std::array<SavedCounter, 7> kSavedCounters{{
     {"TricksWon", &SavedGame::TricksWon, 0, 0},
 }};
 
-// The play in progress, not saved. The engine changes it; everyone else
-// reads it.
+// The play in progress, not saved. The engine, and the bonus round it runs,
+// change it; everyone else reads it.
 struct PlayState {
     std::int32_t Bet = 0;     // coins placed, 0..3
     std::int32_t LastBet = 0; // coins of the last completed spin
@@ -126,7 +126,9 @@ struct ScreenGeometry {
 // game to the record file, the save and open dialog and the statistics; the
 // play state to the engine, read-only to the rest; the music options to the
 // music rotation; the options and the geometry read-only to those that draw
-// and sound. Counters change through the engine (play, New Game, loans).
+// and sound. In play the counters change through the engine (spins, nudges,
+// New Game, loans) and the bonus round it runs; the record file and the save
+// and open dialog replace the saved game as a whole.
 struct GameSession : SavedGame, PlayState, GameOptions, ScreenGeometry {};
 
 // `MusicTrack` values besides the file indexes 0..7.

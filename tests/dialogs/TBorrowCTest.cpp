@@ -137,8 +137,7 @@ private slots:
         QFETCH(QStringList, messages);
 
         Game game(credits, borrowed);
-        const GameSession& session = game.session;
-        TBorrowC dialog(game.engine, session, strips_, QLocale::c());
+        TBorrowC dialog(game.engine, game.session, strips_, QLocale::c());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QVERIFY2(dialog.RadioButton1->isChecked(), "the dialog must open in borrow mode");
@@ -156,16 +155,15 @@ private slots:
             QCOMPARE(box.icon, QMessageBox::Information);
         }
         QCOMPARE(shown, messages);
-        QCOMPARE(session.Credits, creditsAfter);
-        QCOMPARE(session.Borrowed, borrowedAfter);
+        QCOMPARE(game.session.Credits, creditsAfter);
+        QCOMPARE(game.session.Borrowed, borrowedAfter);
         QVERIFY2(dialog.isVisible(), "a refused click must leave the dialog open");
     }
 
     // The refused amount uses the locale's decimal separator.
     void commaLocale() {
         Game game(40, 300);
-        const GameSession& session = game.session;
-        TBorrowC dialog(game.engine, session, strips_, QLocale(QLocale::German, QLocale::Germany));
+        TBorrowC dialog(game.engine, game.session, strips_, QLocale(QLocale::German, QLocale::Germany));
         dialog.show();
         QTest::mouseClick(dialog.RadioButton2, Qt::LeftButton);
         ModalAnswerer answerer;
@@ -181,7 +179,6 @@ private slots:
     // clicks made meanwhile stay in the game.
     void reopensInBorrowMode() {
         Game game(500, 1000);
-        const GameSession& session = game.session;
         std::vector<bool> openedInBorrowMode;
         std::vector<bool> escapeClosed;
         const auto visit = [&](bool switchToPayBack) {
@@ -199,22 +196,21 @@ private slots:
                 }
                 QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
             });
-            morrow::RunBorrowDialog(nullptr, game.engine, session, strips_);
+            morrow::RunBorrowDialog(nullptr, game.engine, game.session, strips_);
         };
         visit(true);
         visit(false);
         QCOMPARE(openedInBorrowMode, (std::vector<bool>{true, true}));
         QCOMPARE(escapeClosed, (std::vector<bool>{false, false}));
-        QCOMPARE(session.Credits, 400);
-        QCOMPARE(session.Borrowed, 900);
+        QCOMPARE(game.session.Credits, 400);
+        QCOMPARE(game.session.Borrowed, 900);
     }
 
     // Help tells how the screen works, with the game's two line breaks; F1
     // finds 41005 on every control and 41003 on the window.
     void help() {
         Game game(0, 0);
-        const GameSession& session = game.session;
-        TBorrowC dialog(game.engine, session, strips_, QLocale::c());
+        TBorrowC dialog(game.engine, game.session, strips_, QLocale::c());
         dialog.show();
         ModalAnswerer answerer;
         QTest::mouseClick(dialog.BitBtn7, Qt::LeftButton);
@@ -243,8 +239,7 @@ private slots:
     void counterPixels() {
         QFETCH(int, screenWidth);
         Game game(1000, 2000, screenWidth);
-        const GameSession& session = game.session;
-        TBorrowC dialog(game.engine, session, strips_, QLocale::c());
+        TBorrowC dialog(game.engine, game.session, strips_, QLocale::c());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::mouseClick(dialog.RadioButton2, Qt::LeftButton);
