@@ -92,14 +92,14 @@ void QtGameHost::BeginShakeReel(int reel) {
 void QtGameHost::DrawShakeReel(int reel, int shift) {
     form_.Painter().DrawShakeReel(reel, shift);
 }
-void QtGameHost::DrawCredits() {
-    form_.Painter().DrawCredits();
+void QtGameHost::DrawCredits(std::int32_t credits) {
+    form_.Painter().DrawCredits(credits);
 }
-void QtGameHost::DrawNudges() {
-    form_.Painter().DrawNudges();
+void QtGameHost::DrawNudges(std::int32_t nudges) {
+    form_.Painter().DrawNudges(nudges);
 }
-void QtGameHost::DrawBet() {
-    form_.Painter().DrawBet();
+void QtGameHost::DrawBet(std::int32_t bet) {
+    form_.Painter().DrawBet(bet);
 }
 void QtGameHost::DrawWinnings(std::int32_t amount) {
     form_.Painter().DrawWinnings(amount);
@@ -158,10 +158,10 @@ void QtGameHost::RunBonusGame() {
     // A bonus that comes up while the window closes is still played, unseen,
     // so the game that is kept holds its prize.
     if (form_.Session().PicksBonusUnseen()) {
-        PickPumpkinUnseen(engine.Session(), random);
+        PickPumpkinUnseen(form_.Session(), random);
         return;
     }
-    RunTrickOrTreat(&form_, engine.Session(),
+    RunTrickOrTreat(&form_, form_.Session(),
                     {random, [this](int sound) { form_.Sounds().PlayWinSound(sound, SoundWait::NoWait); },
                      [this] { form_.PlayTrickOrTreat(); }});
     form_.TakeFocusBack();

@@ -27,9 +27,9 @@ public:
     void DrawNudgeSlide(int reel, int top) override;
     void BeginShakeReel(int reel) override;
     void DrawShakeReel(int reel, int shift) override;
-    void DrawCredits() override;
-    void DrawNudges() override;
-    void DrawBet() override;
+    void DrawCredits(std::int32_t credits) override;
+    void DrawNudges(std::int32_t nudges) override;
+    void DrawBet(std::int32_t bet) override;
     void DrawWinnings(std::int32_t amount) override;
     void DrawWinningsLabel() override;
     void DrawNudgeLabels(Rgb colour) override;

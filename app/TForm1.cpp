@@ -418,6 +418,7 @@ void TForm1::TakeFocusBack() {
 // shows the canvas as it stands.
 void TForm1::RepaintField() {
     painter_->FormPaint();
+    engine_->FieldRepainted();
 }
 
 void TForm1::ShowCanvas(const QRect& rect) {
@@ -615,7 +616,7 @@ void TForm1::Exit1Click() {
 // The dialogs work on the game in play directly. The borrow dialog changes
 // the counters, so the field is repainted after it.
 void TForm1::Borrow1Click() {
-    RunBorrowDialog(this, session_, strips_);
+    RunBorrowDialog(this, *engine_, session_, strips_);
     RepaintField();
     TakeFocusBack();
 }

@@ -11,51 +11,50 @@ bool MusicFileExists(const std::string& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-MusicRotation::MusicRotation(GameSession& session, MusicSequencer& sequencer, FileExists fileExists)
-    : session_(session), sequencer_(sequencer), fileExists_(std::move(fileExists)) {}
+MusicRotation::MusicRotation(GameOptions& options, MusicSequencer& sequencer, FileExists fileExists)
+    : options_(options), sequencer_(sequencer), fileExists_(std::move(fileExists)) {}
 
 void MusicRotation::ChooseNextTrack() {
     std::array<bool, kMusicFileCount> exists{};
     bool any = false;
     for (std::size_t n = 0; n < exists.size(); ++n) {
-        exists[n] = fileExists_(session_.MusicFiles[n]);
+        exists[n] = fileExists_(options_.MusicFiles[n]);
         any = any || exists[n];
     }
     if (!any) {
-        session_.MusicTrack = kNoMusicTrack;
+        options_.MusicTrack = kNoMusicTrack;
         return;
     }
-    // From 9 or a pending value the search starts again at file 0.
-    std::int32_t next = session_.MusicTrack + 1;
+    // From 9, or past a piece that never started, the search starts again
+    // at file 0.
+    std::int32_t next = options_.MusicChange == TrackChange::Pending ? 0 : options_.MusicTrack + 1;
     if (next < 0 || next >= kMusicFileCount) {
         next = 0;
     }
     while (!exists[static_cast<std::size_t>(next)]) {
         next = next + 1 >= kMusicFileCount ? 0 : next + 1;
     }
-    session_.MusicTrack = next;
+    options_.MusicTrack = next;
 }
 
 std::optional<std::string> MusicRotation::StartPendingTrack() {
-    if (session_.MusicTrack < kPendingMark) {
+    if (options_.MusicChange != TrackChange::Pending) {
         return std::nullopt;
     }
-    while (session_.MusicTrack >= kPendingMark) {
-        session_.MusicTrack -= kPendingMark;
-    }
-    if (session_.MusicTrack == kNoMusicTrack) {
+    options_.MusicChange = TrackChange::Applied;
+    if (options_.MusicTrack == kNoMusicTrack) {
         return std::nullopt;
     }
-    // The mark is gone before the piece opens: a piece that cannot be opened
+    // The change is applied before the piece opens: a piece that cannot be opened
     // is not tried again until the Music item is used.
-    return OpenAndPlay(session_.MusicTrack);
+    return OpenAndPlay(options_.MusicTrack);
 }
 
 void MusicRotation::StartRotation() {
     rotationStarted_ = true;
-    session_.MusicTrack = kBeforeFirstTrack;
+    options_.MusicTrack = kBeforeFirstTrack;
     ChooseNextTrack();
-    session_.MusicTrack += kPendingMark;
+    options_.MusicChange = TrackChange::Pending;
 }
 
 void MusicRotation::Timer1Timer() {
@@ -63,7 +62,7 @@ void MusicRotation::Timer1Timer() {
         return;
     }
     startupTickDone_ = true;
-    if (session_.MusicOn) {
+    if (options_.MusicOn) {
         StartRotation();
     }
 }
@@ -73,19 +72,17 @@ void MusicRotation::MediaPlayer1Notify(MusicNotify notify) {
         return;
     }
     ChooseNextTrack();
-    session_.MusicTrack += kPendingMark;
+    options_.MusicChange = TrackChange::Pending;
     sequencer_.Close();
 }
 
 std::optional<std::string> MusicRotation::Music1Click() {
-    session_.MusicOn = !session_.MusicOn;
-    if (!session_.MusicOn) {
+    options_.MusicOn = !options_.MusicOn;
+    if (!options_.MusicOn) {
         sequencer_.Close();
         // A piece chosen in the second before it would have started waits for
         // the music to come back on, instead of starting while it is off.
-        while (session_.MusicTrack >= kPendingMark) {
-            session_.MusicTrack -= kPendingMark;
-        }
+        options_.MusicChange = TrackChange::Applied;
         return std::nullopt;
     }
     if (!rotationStarted_) {
@@ -97,14 +94,14 @@ std::optional<std::string> MusicRotation::Music1Click() {
         StartRotation();
         return StartPendingTrack();
     }
-    if (session_.MusicTrack >= kPendingMark) {
+    if (options_.MusicChange == TrackChange::Pending) {
         return StartPendingTrack();
     }
-    if (session_.MusicTrack < 0 || session_.MusicTrack >= kMusicFileCount) {
+    if (options_.MusicTrack < 0 || options_.MusicTrack >= kMusicFileCount) {
         return std::nullopt; // no music file existed: nothing to play
     }
     // The current piece again, from its beginning.
-    return OpenAndPlay(session_.MusicTrack);
+    return OpenAndPlay(options_.MusicTrack);
 }
 
 std::optional<std::string> MusicRotation::OpenAndPlay(std::int32_t track) {
@@ -112,7 +109,7 @@ std::optional<std::string> MusicRotation::OpenAndPlay(std::int32_t track) {
         return std::nullopt;
     }
     if (std::optional<std::string> error =
-            sequencer_.Open(session_.MusicFiles[static_cast<std::size_t>(track)])) {
+            sequencer_.Open(options_.MusicFiles[static_cast<std::size_t>(track)])) {
         return error;
     }
     return sequencer_.Play();

@@ -15,8 +15,10 @@ bool MusicFileExists(const std::string& path);
 
 // The background music: the pieces "Morro0.mid" to "Morro7.mid" play one
 // after another in that order, missing files skipped, looked for afresh at
-// every choice. When a piece ends the next is chosen at once and marked
-// pending in `MusicTrack`; the one-second timer or the next spin starts it.
+// every choice. When a piece ends the next is chosen at once and its change
+// is pending (`MusicChange`); the one-second timer or the next spin starts it.
+// The rotation alone changes the music options: MusicOn, MusicTrack and
+// MusicChange.
 //
 // The main window forwards its timer ticks, the Music menu item, the spin's
 // StartPendingTrack and the sequencer's notifications here. A returned text
@@ -26,7 +28,7 @@ class MusicRotation {
 public:
     using FileExists = std::function<bool(const std::string&)>;
 
-    MusicRotation(GameSession& session, MusicSequencer& sequencer, FileExists fileExists = MusicFileExists);
+    MusicRotation(GameOptions& options, MusicSequencer& sequencer, FileExists fileExists = MusicFileExists);
 
     // `MusicTrack` := the next existing file after the current one, or 9 when
     // none exists.
@@ -49,7 +51,7 @@ private:
     void StartRotation();
     std::optional<std::string> OpenAndPlay(std::int32_t track);
 
-    GameSession& session_;
+    GameOptions& options_;
     MusicSequencer& sequencer_;
     FileExists fileExists_;
     bool startupTickDone_ = false;

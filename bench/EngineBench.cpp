@@ -26,9 +26,9 @@ public:
     void DrawNudgeSlide(int, int) override { ++drawCalls; }
     void BeginShakeReel(int) override {}
     void DrawShakeReel(int, int) override { ++drawCalls; }
-    void DrawCredits() override { ++drawCalls; }
-    void DrawNudges() override { ++drawCalls; }
-    void DrawBet() override { ++drawCalls; }
+    void DrawCredits(std::int32_t) override { ++drawCalls; }
+    void DrawNudges(std::int32_t) override { ++drawCalls; }
+    void DrawBet(std::int32_t) override { ++drawCalls; }
     void DrawWinnings(std::int32_t) override { ++drawCalls; }
     void DrawWinningsLabel() override {}
     void DrawNudgeLabels(Rgb) override {}

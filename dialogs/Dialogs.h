@@ -7,13 +7,16 @@ class QWidget;
 namespace morrow {
 
 struct DigitStrips;
+class GameEngine;
 struct GameSession;
+struct SavedGame;
 
-// Borrow and pay back credits; changes `session` at every click. Repaint the
-// main window's counters afterwards.
-void RunBorrowDialog(QWidget* parent, GameSession& session, const DigitStrips& strips);
+// Borrow and pay back credits; the engine changes the game in play at every
+// click. Repaint the main window's counters afterwards.
+void RunBorrowDialog(QWidget* parent, GameEngine& engine, const GameSession& session,
+                     const DigitStrips& strips);
 // The statistics of the game in play, numbers in the player's locale.
-void RunStatsForm(QWidget* parent, const GameSession& session);
+void RunStatsForm(QWidget* parent, const SavedGame& game);
 // The pay table picture "Paychart.bmp" from the program directory.
 void RunPaychart(QWidget* parent, const GameSession& session);
 // The invitation to the maker's web site, which can start the browser.

@@ -5,6 +5,7 @@
 #include "DialogLook.h"
 #include "Dialogs.h"
 #include "DigitCounter.h"
+#include "GameEngine.h"
 #include "GameSession.h"
 #include "HelpSystem.h"
 #include "LocaleFormat.h"
@@ -15,8 +16,6 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
-
-#include <limits>
 
 namespace morrow {
 
@@ -32,8 +31,9 @@ constexpr int kChipLefts[] = {89, 201, 313, 425};
 
 } // namespace
 
-TBorrowC::TBorrowC(GameSession& session, const DigitStrips& strips, const QLocale& locale, QWidget* parent)
-    : QDialog(parent), session_(session), strips_(strips), locale_(locale) {
+TBorrowC::TBorrowC(GameEngine& engine, const GameSession& session, const DigitStrips& strips,
+                   const QLocale& locale, QWidget* parent)
+    : QDialog(parent), engine_(engine), session_(session), strips_(strips), locale_(locale) {
     setWindowTitle(QStringLiteral("Use this form to borrow or pay back credits"));
     setFont(DialogFont(13));
     SetDialogFrame(*this, kClientWidth, kClientHeight);
@@ -105,28 +105,21 @@ void TBorrowC::BitBtn1Click(const QPushButton& sender) {
         return;
     }
     const std::int32_t amount = kChipAmounts[tag];
-    if (RadioButton1->isChecked()) {
-        // The counters are 32-bit: a loan that would carry either past the
-        // top is refused, as a smaller one may still fit.
-        constexpr std::int32_t top = std::numeric_limits<std::int32_t>::max();
-        if (session_.Credits > top - amount || session_.Borrowed > top - amount) {
-            ShowInformation(this, session_, QStringLiteral("You cannot borrow that many more credits!"));
-            return;
-        }
-        session_.Credits += amount;
-        session_.Borrowed += amount;
-    } else if (amount > session_.Credits) {
+    switch (RadioButton1->isChecked() ? engine_.Borrow(amount) : engine_.PayBack(amount)) {
+    case LoanAnswer::Done:
+        break;
+    case LoanAnswer::TooMuchToBorrow:
+        ShowInformation(this, session_, QStringLiteral("You cannot borrow that many more credits!"));
+        return;
+    case LoanAnswer::NotEnoughCredits:
         ShowInformation(this, session_,
                         QStringLiteral("You do not have ") + FormatFixed(amount, 7, 2, locale_) +
                             QStringLiteral(" credits!"));
         return;
-    } else if (amount > session_.Borrowed) {
+    case LoanAnswer::MoreThanBorrowed:
         ShowInformation(this, session_,
                         QStringLiteral("You cannot pay back more credits than you have borrowed!"));
         return;
-    } else {
-        session_.Credits -= amount;
-        session_.Borrowed -= amount;
     }
     FormPaint();
 }
@@ -195,8 +188,9 @@ void TBorrowC::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void RunBorrowDialog(QWidget* parent, GameSession& session, const DigitStrips& strips) {
-    TBorrowC dialog(session, strips, QLocale(), parent);
+void RunBorrowDialog(QWidget* parent, GameEngine& engine, const GameSession& session,
+                     const DigitStrips& strips) {
+    TBorrowC dialog(engine, session, strips, QLocale(), parent);
     dialog.exec();
 }
 

@@ -15,13 +15,12 @@ class QRadioButton;
 namespace morrow {
 
 struct DigitStrips;
+class GameEngine;
 struct GameSession;
 
 // "Use this form to borrow or pay back credits": four chips borrow or pay
-// back 1000, 100, 10 or 1 credits, each click at once on the game in play;
-// the counters show the credits and what is borrowed. Borrowing and paying
-// back move Credits and Borrowed together, so the player's result,
-// Credits - Borrowed, never changes here.
+// back 1000, 100, 10 or 1 credits, each click at once on the game in play,
+// through the engine; the counters show the credits and what is borrowed.
 class TBorrowC final : public QDialog {
     Q_OBJECT
 
@@ -29,9 +28,10 @@ public:
     // The amounts of the chips by their Tag.
     static constexpr std::array<std::int32_t, 4> kChipAmounts{1000, 100, 10, 1};
 
+    // `engine` lends and takes back; `session` is read for the counters.
     // `strips` are the main window's digit strips; amounts in the refusals
     // use the separators of `locale`.
-    TBorrowC(GameSession& session, const DigitStrips& strips, const QLocale& locale,
+    TBorrowC(GameEngine& engine, const GameSession& session, const DigitStrips& strips, const QLocale& locale,
              QWidget* parent = nullptr);
 
     // The surface the captions and counters are drawn on; a paint shows it.
@@ -58,7 +58,8 @@ private:
     // Draws the captions and both counters onto the canvas and shows them.
     void FormPaint();
 
-    GameSession& session_;
+    GameEngine& engine_;
+    const GameSession& session_;
     const DigitStrips& strips_;
     QLocale locale_;
     QImage canvas_;

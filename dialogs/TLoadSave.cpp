@@ -34,18 +34,6 @@ constexpr char kTagProperty[] = "Tag";
 constexpr const char* kSlotButtonNames[kSaveSlotCount] = {"OKBtn",   "BitBtn1", "BitBtn2", "BitBtn3",
                                                           "BitBtn4", "BitBtn5", "BitBtn6", "BitBtn7"};
 
-void CopySavedFields(const GameSession& from, GameSession& to) {
-    to.GameName = from.GameName;
-    to.GameDate = from.GameDate;
-    to.Credits = from.Credits;
-    to.Borrowed = from.Borrowed;
-    to.Spins = from.Spins;
-    to.TotalBets = from.TotalBets;
-    to.Nudges = from.Nudges;
-    to.NudgesUsed = from.NudgesUsed;
-    to.TricksWon = from.TricksWon;
-}
-
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -87,7 +75,7 @@ std::optional<QString> AskSaveName(QWidget* parent, const QString& name) {
 } // namespace
 
 TLoadSave::TLoadSave(GameSession& session, const GameRecordFile& records, LoadSaveMode mode, QWidget* parent)
-    : QDialog(parent), session_(session), records_(records), mode_(mode) {
+    : QDialog(parent), game_(session), options_(session), records_(records), mode_(mode) {
     setObjectName(QStringLiteral("LoadSave"));
     SetDialogFrame(*this, kClientWidth, kClientHeight);
     QFont bold = DialogFont(kFontHeight);
@@ -158,10 +146,10 @@ void TLoadSave::BuildSlotPanel(int n) {
 
 std::optional<RecordWriteError> TLoadSave::ParkGameInPlay() {
     const std::string today = records_.TodayText();
-    if (auto error = records_.WriteGameRecord(session_, kCurrentGameSlot, kCurrentGameName)) {
+    if (auto error = records_.WriteGameRecord(game_, kCurrentGameSlot, kCurrentGameName)) {
         return error;
     }
-    CopySavedFields(session_, parked_);
+    parked_ = game_;
     parked_.GameName = std::string(kCurrentGameName);
     parked_.GameDate = today;
     return std::nullopt;
@@ -177,14 +165,14 @@ std::optional<RecordWriteError> TLoadSave::FormCreate() {
     // The slots are read into a scratch record, so the window behind keeps
     // showing the game in play.
     for (int n = 1; n <= kSaveSlotCount; ++n) {
-        GameSession saved;
+        SavedGame saved;
         records_.ReadGameRecord(saved, n - 1);
         const SlotPanel& slot = slots_[Index(n)];
         slot.name->setText(FromUtf8(saved.GameName));
         slot.date->setText(FromUtf8(saved.GameDate));
         slot.credits->setText(QString::number(saved.Credits) + QStringLiteral(" Credits"));
         slot.borrowed->setText(QString::number(saved.Borrowed) + QStringLiteral(" Borrowed"));
-        slot.title->setText(FromUtf8(session_.GameTitle));
+        slot.title->setText(FromUtf8(options_.GameTitle));
     }
     return std::nullopt;
 }
@@ -197,11 +185,11 @@ void TLoadSave::BitBtn7Click(const QPushButton& sender) {
     chosenSlot_ = n;
     if (mode_ == LoadSaveMode::Save) {
         if (const auto name = AskSaveName(this, NameEdit(n)->text())) {
-            CopySavedFields(parked_, session_); // the game in play comes back
-            writeError_ = records_.WriteGameRecord(session_, n - 1, name->toStdString());
+            game_ = parked_; // the game in play comes back
+            writeError_ = records_.WriteGameRecord(game_, n - 1, name->toStdString());
         }
     } else {
-        records_.ReadGameRecord(session_, n - 1);
+        records_.ReadGameRecord(game_, n - 1);
         // When "CurrentGame" cannot take the opened game, the close gives the
         // game in play back, as the file still holds it.
         writeError_ = ParkGameInPlay();
@@ -211,7 +199,7 @@ void TLoadSave::BitBtn7Click(const QPushButton& sender) {
 
 void TLoadSave::FormClose() {
     if (created_) {
-        CopySavedFields(parked_, session_);
+        game_ = parked_;
     }
 }
 

@@ -36,7 +36,7 @@ struct LoadSaveOutcome {
     bool RepaintNeeded() const { return mode == LoadSaveMode::Open && end != LoadSaveEnd::NotOpened; }
 };
 
-// Runs the dialog modally over `parent`. The saved fields of `session` end as
+// Runs the dialog modally over `parent`. The saved game of `session` ends as
 // "CurrentGame" holds them: the game in play after a save or a cancel, the
 // opened slot after an open, with GameName "CurrentGame" and today's date.
 // When the game in play cannot be parked the dialog does not open, the
@@ -103,10 +103,11 @@ private:
     // the game to give back at the close.
     std::optional<RecordWriteError> ParkGameInPlay();
 
-    GameSession& session_;
+    SavedGame& game_; // the game in play, the one part of the session the dialog changes
+    const GameOptions& options_;
     const GameRecordFile& records_;
     LoadSaveMode mode_;
-    GameSession parked_; // the saved fields as "CurrentGame" holds them
+    SavedGame parked_; // the game in play as "CurrentGame" holds it
     bool created_ = false;
     bool closed_ = false;
     int chosenSlot_ = 0;

@@ -53,18 +53,18 @@ void SetValue(QLabel& label, const QString& text) {
 
 } // namespace
 
-GameStatistics ComputeStatistics(const GameSession& session) {
+GameStatistics ComputeStatistics(const SavedGame& game) {
     GameStatistics stats;
-    const std::int64_t totalBets = session.TotalBets;
-    stats.Payoffs = std::int64_t{session.Credits} - session.Borrowed + totalBets;
-    stats.NormalPayoffs = stats.Payoffs - session.TricksWon;
-    stats.NudgesEarned = std::int64_t{session.Nudges} + session.NudgesUsed;
+    const std::int64_t totalBets = game.TotalBets;
+    stats.Payoffs = std::int64_t{game.Credits} - game.Borrowed + totalBets;
+    stats.NormalPayoffs = stats.Payoffs - game.TricksWon;
+    stats.NudgesEarned = std::int64_t{game.Nudges} + game.NudgesUsed;
     stats.PayoffPercentage =
         totalBets > 0 ? static_cast<double>(stats.Payoffs) / static_cast<double>(totalBets) * 100.0 : 0.0;
     return stats;
 }
 
-TStatsForm::TStatsForm(const GameSession& session, const QLocale& locale, QWidget* parent)
+TStatsForm::TStatsForm(const SavedGame& game, const QLocale& locale, QWidget* parent)
     : QDialog(parent), locale_(locale) {
     setWindowTitle(QStringLiteral("Your Game Statistics"));
     setFont(DialogFont(kFontHeight));
@@ -109,28 +109,28 @@ TStatsForm::TStatsForm(const GameSession& session, const QLocale& locale, QWidge
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
-    FormCreate(session);
+    FormCreate(game);
     CentreOnScreen(*this);
 }
 
-void TStatsForm::FormCreate(const GameSession& session) {
-    const GameStatistics stats = ComputeStatistics(session);
+void TStatsForm::FormCreate(const SavedGame& game) {
+    const GameStatistics stats = ComputeStatistics(game);
     const auto count = [this](std::int64_t value) { return FormatThousands(value, kCountWidth, locale_); };
-    SetValue(*Label11, count(session.Spins));
-    SetValue(*Label12, count(session.Credits));
-    SetValue(*Label13, count(session.Borrowed));
+    SetValue(*Label11, count(game.Spins));
+    SetValue(*Label12, count(game.Credits));
+    SetValue(*Label13, count(game.Borrowed));
     SetValue(*Label14, count(stats.Payoffs));
     SetValue(*Label22, count(stats.NormalPayoffs));
     SetValue(*Label25, FormatFixed(stats.PayoffPercentage, 4, 2, locale_) + QLatin1Char('%'));
-    SetValue(*Label27, count(session.TotalBets));
-    SetValue(*Label7, count(session.Nudges));
+    SetValue(*Label27, count(game.TotalBets));
+    SetValue(*Label7, count(game.Nudges));
     SetValue(*Label15, count(stats.NudgesEarned));
-    SetValue(*Label9, count(session.NudgesUsed));
-    SetValue(*Label16, count(session.TricksWon));
+    SetValue(*Label9, count(game.NudgesUsed));
+    SetValue(*Label16, count(game.TricksWon));
 }
 
-void RunStatsForm(QWidget* parent, const GameSession& session) {
-    TStatsForm form(session, QLocale(), parent);
+void RunStatsForm(QWidget* parent, const SavedGame& game) {
+    TStatsForm form(game, QLocale(), parent);
     form.exec();
 }
 

@@ -12,7 +12,7 @@ class QPushButton;
 
 namespace morrow {
 
-struct GameSession;
+struct SavedGame;
 
 // The figures worked out from the counters. They are held in 64 bits: the
 // counters are 32-bit, and a saved game may carry values whose sums and
@@ -26,7 +26,7 @@ struct GameStatistics {
     double PayoffPercentage = 0.0;  // Payoffs / TotalBets * 100; 0 without bets
 };
 
-GameStatistics ComputeStatistics(const GameSession& session);
+GameStatistics ComputeStatistics(const SavedGame& game);
 
 // "Your Game Statistics": read-only, filled once when it is made.
 class TStatsForm final : public QDialog {
@@ -34,7 +34,7 @@ class TStatsForm final : public QDialog {
 
 public:
     // Numbers are written with the separators of `locale`.
-    TStatsForm(const GameSession& session, const QLocale& locale, QWidget* parent = nullptr);
+    TStatsForm(const SavedGame& game, const QLocale& locale, QWidget* parent = nullptr);
 
     // Caption labels.
     QLabel* Label1 = nullptr;  // "Spins:"
@@ -64,7 +64,7 @@ public:
     QPushButton* BitBtn1 = nullptr; // OK
 
 private:
-    void FormCreate(const GameSession& session);
+    void FormCreate(const SavedGame& game);
 
     QLocale locale_;
 };

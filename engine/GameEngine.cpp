@@ -8,8 +8,6 @@ namespace morrow {
 
 namespace {
 
-constexpr std::int32_t kNewGameCredits = 1000;
-constexpr std::int32_t kNewGameNudges = 3;
 constexpr std::int32_t kMaxCoins = 3;
 
 constexpr std::int64_t ToMicroseconds(double seconds) {
@@ -45,7 +43,7 @@ private:
 } // namespace
 
 GameEngine::GameEngine(GameSession& session, GameHost& host, std::uint32_t seed)
-    : session_(session), host_(host), random_(seed) {}
+    : saved_(session), play_(session), options_(session), geometry_(session), host_(host), random_(seed) {}
 
 void GameEngine::WaitUntil(std::int64_t deadline) {
     while (host_.NowMicroseconds() < deadline) {
@@ -58,19 +56,15 @@ void GameEngine::Pause(double seconds) {
 }
 
 void GameEngine::NewGame() {
-    GameSession& s = session_;
-    s.TotalBets = 0;
-    s.Credits = kNewGameCredits;
-    s.Borrowed = s.Credits;
-    s.Spins = 0;
-    s.Nudges = kNewGameNudges;
-    s.TricksWon = 0;
-    s.NudgeChance = false;
-    s.Spinning = false;
-    s.NudgesUsed = 0;
+    // The name and date stay: they are the record's, not the play's.
+    for (const SavedCounter& counter : kSavedCounters) {
+        saved_.*counter.field = counter.newGame;
+    }
+    play_.NudgeChance = false;
+    play_.Spinning = false;
     // The offer is gone with the old game, so its captions stop flashing.
     host_.StopTimer(GameTimer::Timer3);
-    s.NudgeColour = kNudgeGrey;
+    play_.NudgeColour = kNudgeGrey;
     host_.RepaintWindow();
 }
 
@@ -91,56 +85,58 @@ void GameEngine::FinishCommand() {
 
 void GameEngine::CloseNudgeOffer() {
     host_.StopTimer(GameTimer::Timer3);
-    session_.NudgeColour = kNudgeGrey;
+    play_.NudgeColour = kNudgeGrey;
     host_.DrawNudgeLabels(kNudgeGrey);
 }
 
+void GameEngine::FieldRepainted() {
+    play_.NudgeColour = kNudgeGrey;
+}
+
 void GameEngine::Spin() {
-    GameSession& s = session_;
     if (Busy()) {
         return;
     }
     // A piece that cannot be opened ends this spin request, before the bet
     // is looked at; nothing is pending any more, so the next one spins.
-    if (s.MusicTrack >= kPendingMark && host_.StartPendingTrack() == TrackStart::Failed) {
+    if (options_.MusicChange == TrackChange::Pending && host_.StartPendingTrack() == TrackStart::Failed) {
         return;
     }
 
     // Repeat bet: no coins placed, so the last spin's coins are placed again
     // at once, all or nothing.
-    if (s.Bet == 0 && s.LastBet > 0 && s.Credits >= s.LastBet) {
-        s.Bet = s.LastBet;
-        s.Credits -= s.LastBet;
-        host_.DrawCredits();
-        host_.DrawBet();
+    if (play_.Bet == 0 && play_.LastBet > 0 && saved_.Credits >= play_.LastBet) {
+        play_.Bet = play_.LastBet;
+        saved_.Credits -= play_.LastBet;
+        host_.DrawCredits(saved_.Credits);
+        host_.DrawBet(play_.Bet);
     }
-    if (s.Bet == 0) {
+    if (play_.Bet == 0) {
         host_.ShowInformation(kNoBetText);
         return;
     }
 
-    s.NudgeChance = false;
+    play_.NudgeChance = false;
     CloseNudgeOffer();
 
     AnimateSpin();
     EvaluatePayline();
-    s.Spinning = false;
+    play_.Spinning = false;
 
-    if (s.NudgeChance && s.Nudges > 0) {
+    if (play_.NudgeChance && saved_.Nudges > 0) {
         host_.StartTimer(GameTimer::Timer3);
     } else {
         host_.StopTimer(GameTimer::Timer3);
     }
-    s.LastBet = s.Bet;
-    s.Bet = 0;
+    play_.LastBet = play_.Bet;
+    play_.Bet = 0;
     FinishCommand();
 }
 
 void GameEngine::AnimateSpin() {
-    GameSession& s = session_;
-    s.Spinning = true;
+    play_.Spinning = true;
     host_.StopTimer(GameTimer::Timer2);
-    SaturatingAdd(s.TotalBets, s.Bet);
+    SaturatingAdd(saved_.TotalBets, play_.Bet);
 
     // The stops are final from here on: each reel independently and
     // uniformly on 1..30. The motion strip starts at a random row.
@@ -148,15 +144,15 @@ void GameEngine::AnimateSpin() {
     std::array<bool, kReelCount> stopped{};
     for (std::size_t r = 0; r < kReelCount; ++r) {
         offset[r] = random_.Random(kMotionStripHeight);
-        s.ReelPos[r] = random_.Random(kStripLength) + 1;
+        play_.ReelPos[r] = random_.Random(kStripLength) + 1;
         stopped[r] = false;
     }
-    s.StopRequested = false;
-    SaturatingAdd(s.Spins, 1);
+    play_.StopRequested = false;
+    SaturatingAdd(saved_.Spins, 1);
 
     int frame = 0;
     std::int64_t last = host_.NowMicroseconds();
-    while (frame < kSpinFrames && !s.ReelsStopAtOnce()) {
+    while (frame < kSpinFrames && !play_.ReelsStopAtOnce()) {
         const std::int64_t now = host_.NowMicroseconds();
         if (now >= last + kFrameMicroseconds) {
             last = now;
@@ -192,7 +188,7 @@ void GameEngine::AnimateSpin() {
         host_.HandleMessages(last + kFrameMicroseconds);
     }
 
-    if (s.ReelsStopAtOnce() && frame < kSpinFrames) {
+    if (play_.ReelsStopAtOnce() && frame < kSpinFrames) {
         // Cut short because the window is closing: every reel comes to rest
         // at once. A reel already bouncing has sounded its stop.
         for (int reel = 0; reel < kReelCount; ++reel) {
@@ -211,13 +207,12 @@ void GameEngine::AnimateSpin() {
 }
 
 void GameEngine::EvaluatePayline() {
-    GameSession& s = session_;
-    s.WinAmount = 0;
-    s.NudgeChance = false;
+    play_.WinAmount = 0;
+    play_.NudgeChance = false;
 
-    const int a = PaylineSymbol(s, 0);
-    const int b = PaylineSymbol(s, 1);
-    const int c = PaylineSymbol(s, 2);
+    const int a = PaylineSymbol(play_, 0);
+    const int b = PaylineSymbol(play_, 1);
+    const int c = PaylineSymbol(play_, 2);
     if (c == kWildSymbol) {
         host_.StartTimer(GameTimer::Timer2);
     }
@@ -226,109 +221,129 @@ void GameEngine::EvaluatePayline() {
     switch (line.kind) {
     case LineKind::Triple:
     case LineKind::StakeBack:
-        s.WinAmount = line.payPerCoin * s.Bet;
+        play_.WinAmount = line.payPerCoin * play_.Bet;
         break;
     case LineKind::Lose:
-        s.NudgeChance = true;
+        play_.NudgeChance = true;
         break;
     case LineKind::Bonus:
         CloseNudgeOffer();
         SetupTrickPrizes();
         host_.RunBonusGame();
-        if (s.WinAmount > 0) {
+        if (play_.WinAmount > 0) {
             CountWinnings();
         }
-        host_.DrawNudges();
+        host_.DrawNudges(saved_.Nudges);
         break;
     }
 
     if (line.wildNudge) {
-        SaturatingAdd(s.Nudges, 1);
+        SaturatingAdd(saved_.Nudges, 1);
     }
-    host_.DrawNudges();
+    host_.DrawNudges(saved_.Nudges);
 
     // The win sound is heard in full before the count; a closing window
     // does not wait for it.
-    const SoundWait wait = s.WaitsForWinSound() ? SoundWait::WaitForEnd : SoundWait::NoWait;
-    if (s.WinAmount > s.Bet) {
+    const SoundWait wait = play_.WaitsForWinSound() ? SoundWait::WaitForEnd : SoundWait::NoWait;
+    if (play_.WinAmount > play_.Bet) {
         host_.PlayWinSound(a, wait);
-    } else if (s.WinAmount > 0 && s.WinAmount == s.Bet) {
+    } else if (play_.WinAmount > 0 && play_.WinAmount == play_.Bet) {
         host_.PlayWinSound(kBonusSymbol, wait);
     }
 
-    if (s.WinAmount > 0) {
+    if (play_.WinAmount > 0) {
         CloseNudgeOffer();
-        s.NudgeChance = false;
+        play_.NudgeChance = false;
         CountWinnings();
     }
 }
 
 void GameEngine::SetupTrickPrizes() {
-    GameSession& s = session_;
-    s.TrickPrizes = {100 * s.Bet, 50 * s.Bet, 25 * s.Bet, 1, 0, 0};
+    play_.TrickPrizes = {100 * play_.Bet, 50 * play_.Bet, 25 * play_.Bet, 1, 0, 0};
     for (int pass = 0; pass < 1001; ++pass) {
         for (std::size_t i = 0; i < kPumpkinCount; ++i) {
             const auto j = static_cast<std::size_t>(random_.Random(kPumpkinCount));
-            std::swap(s.TrickPrizes[i], s.TrickPrizes[j]);
+            std::swap(play_.TrickPrizes[i], play_.TrickPrizes[j]);
         }
     }
 }
 
 void GameEngine::CountWinnings() {
-    GameSession& s = session_;
     host_.DrawWinningsLabel();
     host_.DrawNudgeLabels(kNudgeGrey);
     std::int32_t paid = 0;
-    while (s.WinAmount > 0) {
-        const std::int32_t step = CountStep(s.WinAmount);
-        SaturatingAdd(s.Credits, step);
-        s.WinAmount -= step;
+    while (play_.WinAmount > 0) {
+        const std::int32_t step = CountStep(play_.WinAmount);
+        SaturatingAdd(saved_.Credits, step);
+        play_.WinAmount -= step;
         paid += step;
         host_.PlayCountTick();
-        host_.DrawCredits();
+        host_.DrawCredits(saved_.Credits);
         host_.DrawWinnings(paid);
         // While the window closes the rest is paid at once, so the game that
         // is kept holds the whole win.
-        if (!s.CountsWinAtOnce()) {
+        if (!play_.CountsWinAtOnce()) {
             Pause(0.075);
         }
     }
 }
 
 void GameEngine::BetOne() {
-    GameSession& s = session_;
-    if (Busy() || s.Bet >= kMaxCoins) {
+    if (Busy() || play_.Bet >= kMaxCoins) {
         return;
     }
-    if (s.Credits < 1) {
+    if (saved_.Credits < 1) {
         host_.ShowInformation(kOutOfCreditsText);
         return;
     }
     host_.PlayCoin();
-    ++s.Bet;
-    --s.Credits;
-    host_.DrawCredits();
-    host_.DrawBet();
-    if (s.Bet == kMaxCoins) {
+    ++play_.Bet;
+    --saved_.Credits;
+    host_.DrawCredits(saved_.Credits);
+    host_.DrawBet(play_.Bet);
+    if (play_.Bet == kMaxCoins) {
         Spin();
     }
 }
 
 void GameEngine::BetMax() {
-    GameSession& s = session_;
     if (Busy()) {
         return;
     }
-    while (s.Credits >= 1 && s.Bet < kMaxCoins) {
-        ++s.Bet;
-        --s.Credits;
-        host_.DrawCredits();
-        host_.DrawBet();
+    while (saved_.Credits >= 1 && play_.Bet < kMaxCoins) {
+        ++play_.Bet;
+        --saved_.Credits;
+        host_.DrawCredits(saved_.Credits);
+        host_.DrawBet(play_.Bet);
         host_.PlayCoin();
     }
-    if (s.Bet == kMaxCoins) {
+    if (play_.Bet == kMaxCoins) {
         Spin();
     }
+}
+
+LoanAnswer GameEngine::Borrow(std::int32_t amount) {
+    // A loan that would carry either counter past the top is refused, as a
+    // smaller one may still fit.
+    constexpr std::int32_t top = INT32_MAX;
+    if (saved_.Credits > top - amount || saved_.Borrowed > top - amount) {
+        return LoanAnswer::TooMuchToBorrow;
+    }
+    saved_.Credits += amount;
+    saved_.Borrowed += amount;
+    return LoanAnswer::Done;
+}
+
+LoanAnswer GameEngine::PayBack(std::int32_t amount) {
+    if (amount > saved_.Credits) {
+        return LoanAnswer::NotEnoughCredits;
+    }
+    if (amount > saved_.Borrowed) {
+        return LoanAnswer::MoreThanBorrowed;
+    }
+    saved_.Credits -= amount;
+    saved_.Borrowed -= amount;
+    return LoanAnswer::Done;
 }
 
 void GameEngine::NudgeReel(int reel) {
@@ -343,17 +358,16 @@ void GameEngine::NudgeReel(int reel) {
 }
 
 void GameEngine::RunNudge(int reel) {
-    GameSession& s = session_;
     const auto r = static_cast<std::size_t>(reel);
 
     host_.StopTimer(GameTimer::Timer2);
-    SaturatingAdd(s.Nudges, -1);
-    SaturatingAdd(s.NudgesUsed, 1);
-    host_.DrawNudges();
-    s.NudgeChance = false;
+    SaturatingAdd(saved_.Nudges, -1);
+    SaturatingAdd(saved_.NudgesUsed, 1);
+    host_.DrawNudges(saved_.Nudges);
+    play_.NudgeChance = false;
 
     // Every visible symbol moves down one row; the one above comes in on top.
-    std::int32_t newPosition = s.ReelPos[r] - 1;
+    std::int32_t newPosition = play_.ReelPos[r] - 1;
     if (newPosition < 1) {
         newPosition = kStripLength;
     }
@@ -364,23 +378,23 @@ void GameEngine::RunNudge(int reel) {
         host_.DrawPayline();
         Pause(0.05);
     }
-    s.ReelPos[r] = newPosition;
+    play_.ReelPos[r] = newPosition;
 
     host_.PlayReelStop();
     ShakeReel(reel);
 
     // The nudge pays at the coins of the spin just played. Coins already
     // placed for the next spin are kept and shown again afterwards.
-    const std::int32_t placed = s.Bet;
-    s.Bet = s.LastBet;
+    const std::int32_t placed = play_.Bet;
+    play_.Bet = play_.LastBet;
     EvaluatePayline();
-    s.Bet = placed;
+    play_.Bet = placed;
     if (placed > 0) {
-        host_.DrawBet();
+        host_.DrawBet(play_.Bet);
     }
 
-    if (s.Nudges <= 0) {
-        s.NudgeChance = false;
+    if (saved_.Nudges <= 0) {
+        play_.NudgeChance = false;
         host_.StopTimer(GameTimer::Timer3);
         host_.DrawNudgeLabels(kNudgeGrey);
     }
@@ -419,13 +433,12 @@ bool InBand(const ClickBand& band, int y) {
 } // namespace
 
 void GameEngine::FormMouseDown(int x, int y) {
-    GameSession& s = session_;
-    const int fieldX = x - s.FieldLeft;
-    const int fieldY = y - s.FieldTop;
+    const int fieldX = x - geometry_.FieldLeft;
+    const int fieldY = y - geometry_.FieldTop;
     const int column = ColumnAt(fieldX);
 
     if (InBand(kNudgeRow, fieldY)) {
-        if (s.NudgeChance && s.Nudges > 0) {
+        if (play_.NudgeChance && saved_.Nudges > 0) {
             if (column >= 0) {
                 NudgeReel(column);
             }
@@ -448,8 +461,8 @@ void GameEngine::FormMouseDown(int x, int y) {
             break;
         }
     }
-    if (s.Nudges <= 0) {
-        s.NudgeChance = false;
+    if (saved_.Nudges <= 0) {
+        play_.NudgeChance = false;
         host_.StopTimer(GameTimer::Timer3);
         host_.DrawNudgeLabels(kNudgeGrey);
     }
@@ -474,9 +487,8 @@ void GameEngine::FormKeyDown(int keyCode) {
 }
 
 void GameEngine::Timer3Timer() {
-    GameSession& s = session_;
-    s.NudgeColour = s.NudgeColour == kNudgeYellow ? kNudgeGrey : kNudgeYellow;
-    host_.DrawNudgeLabels(s.NudgeColour);
+    play_.NudgeColour = play_.NudgeColour == kNudgeYellow ? kNudgeGrey : kNudgeYellow;
+    host_.DrawNudgeLabels(play_.NudgeColour);
 }
 
 } // namespace morrow

@@ -47,14 +47,21 @@ inline constexpr ClickBand kNudgeRow{34, 61};
 inline constexpr ClickBand kButtonRow{365, 395};
 inline constexpr std::array<ClickColumn, 3> kColumns{{{76, 172}, {201, 297}, {325, 421}}};
 
+// What became of a loan or a payment.
+enum class LoanAnswer {
+    Done,
+    TooMuchToBorrow,  // Credits or Borrowed would pass the top of the 32-bit range
+    NotEnoughCredits, // paying back more than the credits on hand
+    MoreThanBorrowed, // paying back more than was borrowed
+};
+
 // The rules of play: bets, spins, payouts and nudges. Plain C++; everything
 // it shows or plays goes through the GameHost.
 class GameEngine {
 public:
+    // The engine plays the game in `session`: it changes the saved game and
+    // the play state, and only reads the options and the screen.
     GameEngine(GameSession& session, GameHost& host, std::uint32_t seed);
-
-    GameSession& Session() { return session_; }
-    const GameSession& Session() const { return session_; }
 
     // A uniform integer in 0..n-1 from the game's generator.
     std::int32_t Random(std::int32_t n) { return random_.Random(n); }
@@ -71,12 +78,18 @@ public:
     void RequestNewGame();
 
     // True while a spin or a nudge runs; the bet and spin controls wait.
-    bool Busy() const { return session_.Spinning || nudging_; }
+    bool Busy() const { return play_.Spinning || nudging_; }
 
     void Spin();
     void BetOne();
     void BetMax();
     void NudgeReel(int reel);
+
+    // Borrowing and paying back move Credits and Borrowed together, so the
+    // player's result, Credits - Borrowed, never changes. Refused, they
+    // change nothing.
+    LoanAnswer Borrow(std::int32_t amount);
+    LoanAnswer PayBack(std::int32_t amount);
 
     // Click at client position (x, y); any mouse button.
     void FormMouseDown(int x, int y);
@@ -84,6 +97,9 @@ public:
 
     // One tick of the nudge-caption flashing.
     void Timer3Timer();
+    // The whole field has been painted anew, with grey "Nudge" captions: a
+    // flashing offer goes on from grey.
+    void FieldRepainted();
 
     // The steps of a spin, public for tests and benchmarks.
     void AnimateSpin();
@@ -98,7 +114,10 @@ private:
     void ShakeReel(int reel);
     void FinishCommand(); // runs a New Game that waited for the spin or nudge
 
-    GameSession& session_;
+    SavedGame& saved_;
+    PlayState& play_;
+    const GameOptions& options_;
+    const ScreenGeometry& geometry_;
     GameHost& host_;
     RandomSource random_;
     bool nudging_ = false;

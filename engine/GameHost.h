@@ -56,9 +56,10 @@ public:
     // Keeps what the window shows of the reel, for the jiggle after a nudge.
     virtual void BeginShakeReel(int reel) = 0;
     virtual void DrawShakeReel(int reel, int shift) = 0;
-    virtual void DrawCredits() = 0;
-    virtual void DrawNudges() = 0;
-    virtual void DrawBet() = 0;
+    // The counters show the values they are given.
+    virtual void DrawCredits(std::int32_t credits) = 0;
+    virtual void DrawNudges(std::int32_t nudges) = 0;
+    virtual void DrawBet(std::int32_t bet) = 0;
     virtual void DrawWinnings(std::int32_t amount) = 0;
     virtual void DrawWinningsLabel() = 0;
     virtual void DrawNudgeLabels(Rgb colour) = 0;

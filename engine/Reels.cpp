@@ -2,16 +2,16 @@
 
 namespace morrow {
 
-void SetupReels(GameSession& session) {
+void SetupReels(PlayState& play) {
     for (int reel = 0; reel < kReelCount; ++reel) {
         const auto r = static_cast<std::size_t>(reel);
-        session.ReelStrip[r] = std::string(kReelStrips[r]);
-        session.ReelPos[r] = kStartPositions[r];
+        play.ReelStrip[r] = std::string(kReelStrips[r]);
+        play.ReelPos[r] = kStartPositions[r];
     }
 }
 
-int SymbolAt(const GameSession& session, int reel, std::int32_t position) {
-    const std::string& strip = session.ReelStrip[static_cast<std::size_t>(reel)];
+int SymbolAt(const PlayState& play, int reel, std::int32_t position) {
+    const std::string& strip = play.ReelStrip[static_cast<std::size_t>(reel)];
     if (strip.empty()) {
         return 0;
     }
@@ -20,8 +20,8 @@ int SymbolAt(const GameSession& session, int reel, std::int32_t position) {
     return strip[static_cast<std::size_t>(index)] - '0';
 }
 
-int VisibleSymbol(const GameSession& session, int reel, int row) {
-    return SymbolAt(session, reel, StripPosition(session.ReelPos[static_cast<std::size_t>(reel)], row));
+int VisibleSymbol(const PlayState& play, int reel, int row) {
+    return SymbolAt(play, reel, StripPosition(play.ReelPos[static_cast<std::size_t>(reel)], row));
 }
 
 } // namespace morrow

@@ -23,7 +23,7 @@ inline constexpr std::array<std::string_view, kReelCount> kReelStrips{
 inline constexpr std::array<std::int32_t, kReelCount> kStartPositions{8, 9, 7};
 
 // Stores the strips and puts the reels at their start positions.
-void SetupReels(GameSession& session);
+void SetupReels(PlayState& play);
 
 // Strip position `steps` rows below position `pos`, wrapping 30 to 1.
 constexpr std::int32_t StripPosition(std::int32_t pos, std::int32_t steps) {
@@ -32,13 +32,13 @@ constexpr std::int32_t StripPosition(std::int32_t pos, std::int32_t steps) {
 
 // Symbol at a 1-based strip position. Positions past either end wrap round
 // the strip (31 is 1, 0 is 30); a reel with no strip shows symbol 0.
-int SymbolAt(const GameSession& session, int reel, std::int32_t position);
+int SymbolAt(const PlayState& play, int reel, std::int32_t position);
 
 // Symbol shown in row 0 (top), 1 (payline) or 2 (bottom) of a reel.
-int VisibleSymbol(const GameSession& session, int reel, int row);
+int VisibleSymbol(const PlayState& play, int reel, int row);
 
-inline int PaylineSymbol(const GameSession& session, int reel) {
-    return VisibleSymbol(session, reel, 1);
+inline int PaylineSymbol(const PlayState& play, int reel) {
+    return VisibleSymbol(play, reel, 1);
 }
 
 // What one payline is worth.

@@ -82,7 +82,7 @@ constexpr std::array<Anchor, kCaptionCount> kFieldCaptionAnchors{Anchor::FieldRi
 constexpr std::array<int, 3> kCaptionRow{0, -40, -65};
 
 // The window x of an anchor.
-int AnchorX(Anchor anchor, const GameSession& session, int fieldWidth) {
+int AnchorX(Anchor anchor, const ScreenGeometry& session, int fieldWidth) {
     switch (anchor) {
     case Anchor::Column:
         return session.ScreenWidth - kColumnRightMargin;
@@ -125,8 +125,9 @@ QFont CaptionFontAt(int points, CaptionStyle style) {
 
 } // namespace
 
-PlayFieldPainter::PlayFieldPainter(QImage& canvas, GameSession& session, const PlayFieldBitmaps& bitmaps,
-                                   const DigitStrips& strips, CaptionStyle style)
+PlayFieldPainter::PlayFieldPainter(QImage& canvas, const GameSession& session,
+                                   const PlayFieldBitmaps& bitmaps, const DigitStrips& strips,
+                                   CaptionStyle style)
     : canvas_(canvas), session_(session), bitmaps_(bitmaps), strips_(strips),
       captionFont_(CaptionFontAt(kCaptionPoints, style)),
       nudgeFont_(CaptionFontAt(kNudgeCaptionPoints, style)) {
@@ -156,22 +157,19 @@ QRect PlayFieldPainter::SymbolTile(int symbol) const {
 
 void PlayFieldPainter::FormPaint() {
     canvas_.fill(Qt::black);
-    // FieldTop never changes after start; FieldLeft is worked out again.
-    session_.FieldLeft = FieldOriginFor(session_.ScreenWidth, W()).left;
     const QImage& field = Picture(&PictureSet::InterfaceBitmap);
     CopyInto(canvas_, Field(0, 0), field, UnitRect(field));
     for (int reel = 0; reel < kReelCount; ++reel) {
         DrawReel(reel);
     }
-    DrawCredits();
-    DrawNudges();
-    DrawBet();
+    DrawCredits(session_.Credits);
+    DrawNudges(session_.Nudges);
+    DrawBet(session_.Bet);
 
     WriteCaptionAt(kCreditsCaption, QStringLiteral("Credits"));
     WriteCaptionAt(kNudgesCaption, QStringLiteral("Nudges"));
     WriteCaptionAt(kCoinsCaption, QStringLiteral("Coins"));
     DrawPayline();
-    session_.NudgeColour = kNudgeGrey;
     DrawNudgeLabels(kNudgeGrey);
     Update(UnitRect(canvas_));
 }
@@ -315,17 +313,17 @@ void PlayFieldPainter::DrawCounter(int counter, std::int32_t value) {
     Update(DrawNumber(canvas_, strips_, session_.ScreenWidth, value, x, y, place.ink, place.align));
 }
 
-void PlayFieldPainter::DrawCredits() {
-    DrawCounter(kCredits, session_.Credits);
+void PlayFieldPainter::DrawCredits(std::int32_t credits) {
+    DrawCounter(kCredits, credits);
 }
 
-void PlayFieldPainter::DrawNudges() {
-    DrawCounter(kNudges, session_.Nudges);
+void PlayFieldPainter::DrawNudges(std::int32_t nudges) {
+    DrawCounter(kNudges, nudges);
 }
 
-void PlayFieldPainter::DrawBet() {
+void PlayFieldPainter::DrawBet(std::int32_t bet) {
     DrawCoinsLabel();
-    DrawCounter(kBet, session_.Bet);
+    DrawCounter(kBet, bet);
 }
 
 void PlayFieldPainter::DrawWinnings(std::int32_t amount) {

@@ -42,7 +42,9 @@ class PlayFieldPainter {
 public:
     using UpdateHandler = std::function<void(const QRect&)>;
 
-    PlayFieldPainter(QImage& canvas, GameSession& session, const PlayFieldBitmaps& bitmaps,
+    // The painter only reads the session: the reels, the screen and, for a
+    // full paint, the counters.
+    PlayFieldPainter(QImage& canvas, const GameSession& session, const PlayFieldBitmaps& bitmaps,
                      const DigitStrips& strips, CaptionStyle style);
 
     // Called with every changed rectangle of the canvas.
@@ -50,6 +52,7 @@ public:
 
     // The whole field anew: black, the field picture, the reels, the
     // counters and their captions, the payline and grey "Nudge" captions.
+    // The counters show the session's values.
     void FormPaint();
 
     void DrawReel(int reel);
@@ -60,9 +63,9 @@ public:
     void DrawNudgeSlide(int reel, int top);
     void BeginShakeReel(int reel);
     void DrawShakeReel(int reel, int shift);
-    void DrawCredits();
-    void DrawNudges();
-    void DrawBet();
+    void DrawCredits(std::int32_t credits);
+    void DrawNudges(std::int32_t nudges);
+    void DrawBet(std::int32_t bet);
     void DrawWinnings(std::int32_t amount);
     void DrawCoinsLabel();
     void DrawWinningsLabel();
@@ -96,7 +99,7 @@ private:
     const QImage& Picture(QImage PictureSet::*picture) const;
 
     QImage& canvas_;
-    GameSession& session_;
+    const GameSession& session_;
     const PlayFieldBitmaps& bitmaps_;
     const DigitStrips& strips_;
     QFont captionFont_;

@@ -7,7 +7,6 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -25,25 +24,6 @@ constexpr std::string_view kFolderName = "morrowmas-slots";
 constexpr std::size_t kValueCharacters = 1023; // longest value the game reads
 constexpr std::size_t kNameCharacters = 30;
 constexpr std::size_t kDateCharacters = 10;
-constexpr std::int32_t kDefaultCredits = 1000;
-constexpr std::int32_t kDefaultBorrowed = 1000;
-
-// The counters in the order they are written and read, after the name and the date.
-struct Counter {
-    std::string_view key;
-    std::int32_t GameSession::*field;
-    std::int32_t fallback;
-};
-constexpr std::array<Counter, 7> kCounters{{
-    {"Credits", &GameSession::Credits, kDefaultCredits},
-    {"Borrowed", &GameSession::Borrowed, kDefaultBorrowed},
-    {"Spins", &GameSession::Spins, 0},
-    {"TotalBets", &GameSession::TotalBets, 0},
-    {"Nudges", &GameSession::Nudges, 0},
-    {"NudgesUsed", &GameSession::NudgesUsed, 0},
-    {"TricksWon", &GameSession::TricksWon, 0},
-}};
-
 bool IsSlot(int slot) {
     return slot >= 0 && slot <= kCurrentGameSlot;
 }
@@ -105,7 +85,7 @@ std::string GameRecordFile::TodayText() const {
     return FormatGameDate(today_ ? today_() : SystemToday(), dateSeparator_);
 }
 
-void GameRecordFile::ReadGameRecord(GameSession& session, int slot) const {
+void GameRecordFile::ReadGameRecord(SavedGame& game, int slot) const {
     if (!IsSlot(slot)) {
         return;
     }
@@ -122,17 +102,17 @@ void GameRecordFile::ReadGameRecord(GameSession& session, int slot) const {
     };
 
     const auto name = value("GameName");
-    session.GameName = name ? std::string(FirstCharacters(*name, kNameCharacters)) : section;
+    game.GameName = name ? std::string(FirstCharacters(*name, kNameCharacters)) : section;
     const auto date = value("GameDate");
-    session.GameDate = date ? std::string(FirstCharacters(*date, kDateCharacters)) : TodayText();
-    for (const Counter& counter : kCounters) {
+    game.GameDate = date ? std::string(FirstCharacters(*date, kDateCharacters)) : TodayText();
+    for (const SavedCounter& counter : kSavedCounters) {
         const auto text = value(counter.key);
         const auto number = text ? ParseRecordInteger(*text) : std::nullopt;
-        session.*counter.field = number.value_or(counter.fallback);
+        game.*counter.field = number.value_or(counter.whenMissing);
     }
 }
 
-std::optional<RecordWriteError> GameRecordFile::WriteGameRecord(const GameSession& session, int slot,
+std::optional<RecordWriteError> GameRecordFile::WriteGameRecord(const SavedGame& game, int slot,
                                                                 std::string_view name) const {
     const auto refused = [this](std::string detail) {
         return RecordWriteError{"Unable to write to " + path_.filename().string(), std::move(detail)};
@@ -162,8 +142,8 @@ std::optional<RecordWriteError> GameRecordFile::WriteGameRecord(const GameSessio
     const std::string section = SectionNameOf(slot);
     ini.Set(section, "GameName", WrapValue(OneLine(name)));
     ini.Set(section, "GameDate", WrapValue(TodayText()));
-    for (const Counter& counter : kCounters) {
-        ini.Set(section, counter.key, std::to_string(session.*counter.field));
+    for (const SavedCounter& counter : kSavedCounters) {
+        ini.Set(section, counter.key, std::to_string(game.*counter.field));
     }
     if (FileResult failure = ReplaceFileAtomically(target, ini.Text())) {
         return refused(failure->detail);

@@ -1,5 +1,5 @@
 // The game record file "Morrow.ini": the game in play and the eight saved
-// games, moved between GameSession and the file. Plain C++ and POSIX.
+// games, moved between the saved game and the file. Plain C++ and POSIX.
 #pragma once
 
 #include "GameDate.h"
@@ -47,20 +47,18 @@ public:
 
     const std::filesystem::path& Path() const { return path_; }
 
-    // Replaces the saved fields of `session` (GameName, GameDate, Credits,
-    // Borrowed, Spins, TotalBets, Nudges, NudgesUsed, TricksWon) with the
-    // slot's values. A missing or unreadable file, section or key, or a value
-    // that is no number, gives that field's default: the section's name,
-    // today's date, 1000 credits, 1000 borrowed, 0 for the others. The name
-    // is cut to 30 characters and the date to 10. An unknown slot changes
-    // nothing.
-    void ReadGameRecord(GameSession& session, int slot) const;
+    // Replaces the saved game with the slot's values. A missing or
+    // unreadable file, section or key, or a value that is no number, gives
+    // that field's default: the section's name, today's date, and for the
+    // counters what kSavedCounters says. The name is cut to 30 characters and
+    // the date to 10. An unknown slot changes nothing.
+    void ReadGameRecord(SavedGame& game, int slot) const;
 
     // Stores `name` as "GameName", today's date as "GameDate" and the
-    // session's counters in the slot's section; every other section and key
-    // stays as it was, byte for byte. The session is not changed. Control
+    // game's counters in the slot's section; every other section and key
+    // stays as it was, byte for byte. The game is not changed. Control
     // characters in `name` become spaces.
-    [[nodiscard]] std::optional<RecordWriteError> WriteGameRecord(const GameSession& session, int slot,
+    [[nodiscard]] std::optional<RecordWriteError> WriteGameRecord(const SavedGame& game, int slot,
                                                                   std::string_view name) const;
 
     // Today's date as a write stores it, e.g. "10/31/98".

@@ -515,8 +515,8 @@ private slots:
         // The window shows the game it read, not the new game before it:
         // drawing the counters again changes no pixel.
         const QImage shown = next.CanvasImage().copy();
-        next.Painter().DrawCredits();
-        next.Painter().DrawNudges();
+        next.Painter().DrawCredits(next.Session().Credits);
+        next.Painter().DrawNudges(next.Session().Nudges);
         QVERIFY2(next.CanvasImage() == shown, "the counters shown are not those of the game read at start");
         QCOMPARE(next.Session().Spins, 1);
         QCOMPARE(next.Session().TotalBets, 3);

@@ -4,8 +4,10 @@
 #include "TBorrowC.h"
 #include "Dialogs.h"
 #include "DigitCounter.h"
+#include "GameEngine.h"
 #include "GameSession.h"
 #include "app/ModalAnswerer.h"
+#include "engine/FakeGameHost.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -25,15 +27,19 @@ namespace {
 
 enum class Mode { Borrow, PayBack };
 
-GameSession SessionWith(std::int32_t credits, std::int32_t borrowed, std::int32_t screenWidth = 800) {
+// The game in play and the engine that lends on it.
+struct Game {
+    Game(std::int32_t credits, std::int32_t borrowed, std::int32_t screenWidth = 800) {
+        session.Credits = credits;
+        session.Borrowed = borrowed;
+        session.ScreenWidth = screenWidth;
+        session.GameTitle = "Morrowmas Slots";
+        session.LineBreak = "\r\n";
+    }
     GameSession session;
-    session.Credits = credits;
-    session.Borrowed = borrowed;
-    session.ScreenWidth = screenWidth;
-    session.GameTitle = "Morrowmas Slots";
-    session.LineBreak = "\r\n";
-    return session;
-}
+    morrow::test::FakeGameHost host;
+    morrow::GameEngine engine{session, host, 1};
+};
 
 QPushButton* Chip(TBorrowC& dialog, int amount) {
     switch (amount) {
@@ -130,8 +136,8 @@ private slots:
         QFETCH(int, borrowedAfter);
         QFETCH(QStringList, messages);
 
-        GameSession session = SessionWith(credits, borrowed);
-        TBorrowC dialog(session, strips_, QLocale::c());
+        Game game(credits, borrowed);
+        TBorrowC dialog(game.engine, game.session, strips_, QLocale::c());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QVERIFY2(dialog.RadioButton1->isChecked(), "the dialog must open in borrow mode");
@@ -149,15 +155,15 @@ private slots:
             QCOMPARE(box.icon, QMessageBox::Information);
         }
         QCOMPARE(shown, messages);
-        QCOMPARE(session.Credits, creditsAfter);
-        QCOMPARE(session.Borrowed, borrowedAfter);
+        QCOMPARE(game.session.Credits, creditsAfter);
+        QCOMPARE(game.session.Borrowed, borrowedAfter);
         QVERIFY2(dialog.isVisible(), "a refused click must leave the dialog open");
     }
 
     // The refused amount uses the locale's decimal separator.
     void commaLocale() {
-        GameSession session = SessionWith(40, 300);
-        TBorrowC dialog(session, strips_, QLocale(QLocale::German, QLocale::Germany));
+        Game game(40, 300);
+        TBorrowC dialog(game.engine, game.session, strips_, QLocale(QLocale::German, QLocale::Germany));
         dialog.show();
         QTest::mouseClick(dialog.RadioButton2, Qt::LeftButton);
         ModalAnswerer answerer;
@@ -172,7 +178,7 @@ private slots:
     // the last one ended in, Escape does not close it, OK does, and the
     // clicks made meanwhile stay in the game.
     void reopensInBorrowMode() {
-        GameSession session = SessionWith(500, 1000);
+        Game game(500, 1000);
         std::vector<bool> openedInBorrowMode;
         std::vector<bool> escapeClosed;
         const auto visit = [&](bool switchToPayBack) {
@@ -190,21 +196,21 @@ private slots:
                 }
                 QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
             });
-            morrow::RunBorrowDialog(nullptr, session, strips_);
+            morrow::RunBorrowDialog(nullptr, game.engine, game.session, strips_);
         };
         visit(true);
         visit(false);
         QCOMPARE(openedInBorrowMode, (std::vector<bool>{true, true}));
         QCOMPARE(escapeClosed, (std::vector<bool>{false, false}));
-        QCOMPARE(session.Credits, 400);
-        QCOMPARE(session.Borrowed, 900);
+        QCOMPARE(game.session.Credits, 400);
+        QCOMPARE(game.session.Borrowed, 900);
     }
 
     // Help tells how the screen works, with the game's two line breaks; F1
     // finds 41005 on every control and 41003 on the window.
     void help() {
-        GameSession session = SessionWith(0, 0);
-        TBorrowC dialog(session, strips_, QLocale::c());
+        Game game(0, 0);
+        TBorrowC dialog(game.engine, game.session, strips_, QLocale::c());
         dialog.show();
         ModalAnswerer answerer;
         QTest::mouseClick(dialog.BitBtn7, Qt::LeftButton);
@@ -232,8 +238,8 @@ private slots:
     }
     void counterPixels() {
         QFETCH(int, screenWidth);
-        GameSession session = SessionWith(1000, 2000, screenWidth);
-        TBorrowC dialog(session, strips_, QLocale::c());
+        Game game(1000, 2000, screenWidth);
+        TBorrowC dialog(game.engine, game.session, strips_, QLocale::c());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::mouseClick(dialog.RadioButton2, Qt::LeftButton);

@@ -44,15 +44,13 @@ GameSession GameInPlay() {
     return game;
 }
 
-QString Counters(const GameSession& g) {
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
-        .arg(g.Credits)
-        .arg(g.Borrowed)
-        .arg(g.Spins)
-        .arg(g.TotalBets)
-        .arg(g.Nudges)
-        .arg(g.NudgesUsed)
-        .arg(g.TricksWon);
+// The saved counters in the record's order.
+QString Counters(const SavedGame& g) {
+    QStringList counters;
+    for (const SavedCounter& counter : kSavedCounters) {
+        counters << QString::number(g.*counter.field);
+    }
+    return counters.join(QLatin1Char(' '));
 }
 
 QByteArray ReadAll(const QString& path) {

@@ -7,29 +7,24 @@
 #include <QLabel>
 #include <QTest>
 
+#include <array>
 #include <climits>
 
-Q_DECLARE_METATYPE(morrow::GameSession)
+Q_DECLARE_METATYPE(morrow::SavedGame)
 
-using morrow::GameSession;
+using morrow::SavedGame;
 using morrow::TStatsForm;
 
 namespace {
 
-struct Counters {
-    std::int32_t spins, credits, borrowed, totalBets, nudges, nudgesUsed, tricksWon;
-};
-
-GameSession SessionWith(const Counters& c) {
-    GameSession session;
-    session.Spins = c.spins;
-    session.Credits = c.credits;
-    session.Borrowed = c.borrowed;
-    session.TotalBets = c.totalBets;
-    session.Nudges = c.nudges;
-    session.NudgesUsed = c.nudgesUsed;
-    session.TricksWon = c.tricksWon;
-    return session;
+// A saved game from its counters in the record's order: Credits, Borrowed,
+// Spins, TotalBets, Nudges, NudgesUsed, TricksWon.
+SavedGame GameWith(const std::array<std::int32_t, morrow::kSavedCounters.size()>& counters) {
+    SavedGame game;
+    for (std::size_t k = 0; k < counters.size(); ++k) {
+        game.*morrow::kSavedCounters[k].field = counters[k];
+    }
+    return game;
 }
 
 // Spins, Credits, Borrowed, Total Bets, Payoffs, Normal, Trick or Treat,
@@ -53,15 +48,15 @@ private slots:
     // New game, the same after a loan, and a game that paid 1187 on 1250,
     // in the C locale and in one with other separators.
     void texts_data() {
-        QTest::addColumn<GameSession>("session");
+        QTest::addColumn<SavedGame>("session");
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QStringList>("expected");
         const QLocale c = QLocale::c();
         const QLocale german(QLocale::German, QLocale::Germany);
-        const GameSession newGame = SessionWith({0, 1000, 1000, 0, 3, 0, 0});
-        const GameSession afterLoan = SessionWith({0, 2000, 2000, 0, 3, 0, 0});
-        const GameSession played = SessionWith({500, 937, 1000, 1250, 1, 4, 50});
-        const GameSession big = SessionWith({1234567, 1000, 1000, 0, 3, 0, 0});
+        const SavedGame newGame = GameWith({1000, 1000, 0, 0, 3, 0, 0});
+        const SavedGame afterLoan = GameWith({2000, 2000, 0, 0, 3, 0, 0});
+        const SavedGame played = GameWith({937, 1000, 500, 1250, 1, 4, 50});
+        const SavedGame big = GameWith({1000, 1000, 1234567, 0, 3, 0, 0});
 
         const QStringList newGameTexts{"0", "1,000", "1,000", "0", "0", "0", "0", "3", "3", "0", "0.00%"};
         QTest::newRow("new game") << newGame << c << newGameTexts;
@@ -78,7 +73,7 @@ private slots:
                                                              "0",         "3",     "3",     "0", "0.00%"};
     }
     void texts() {
-        QFETCH(GameSession, session);
+        QFETCH(SavedGame, session);
         QFETCH(QLocale, locale);
         QFETCH(QStringList, expected);
         TStatsForm form(session, locale);
@@ -90,7 +85,7 @@ private slots:
     // Sums that leave the 32-bit range are shown as they are, not wrapped:
     // the extreme values a saved game may hold.
     void figuresIn64Bits() {
-        const GameSession session = SessionWith({0, INT_MAX, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MIN});
+        const SavedGame session = GameWith({INT_MAX, INT_MIN, 0, INT_MAX, INT_MAX, INT_MAX, INT_MIN});
         const morrow::GameStatistics stats = morrow::ComputeStatistics(session);
         const std::int64_t payoffs = std::int64_t{INT_MAX} * 3 + 1;
         QCOMPARE(stats.Payoffs, payoffs);
@@ -103,13 +98,13 @@ private slots:
         QCOMPARE(form.Label15->text(), QStringLiteral("4,294,967,294"));
         QCOMPARE(form.Label13->text(), QStringLiteral("-2,147,483,648"));
         // No bets, or a negative total from a damaged record: no division.
-        QCOMPARE(morrow::ComputeStatistics(SessionWith({0, 5, 0, -7, 0, 0, 0})).PayoffPercentage, 0.0);
+        QCOMPARE(morrow::ComputeStatistics(GameWith({5, 0, 0, -7, 0, 0, 0})).PayoffPercentage, 0.0);
     }
 
     // Value labels keep their right edges; the percentage is bold and red,
     // the sub-figures plain.
     void layout() {
-        TStatsForm form(SessionWith({1234567, 1000, 1000, 1250, 3, 0, 0}), QLocale::c());
+        TStatsForm form(GameWith({1000, 1000, 1234567, 1250, 3, 0, 0}), QLocale::c());
         QCOMPARE(form.windowTitle(), QStringLiteral("Your Game Statistics"));
         QCOMPARE(form.size(), QSize(632, 244));
         QCOMPARE(form.Label11->geometry().right() + 1, 281);

@@ -85,9 +85,9 @@ public:
     void DrawShakeReel(int reel, int shift) override {
         Log("DrawShakeReel " + std::to_string(reel) + " " + std::to_string(shift));
     }
-    void DrawCredits() override { Log("DrawCredits"); }
-    void DrawNudges() override { Log("DrawNudges"); }
-    void DrawBet() override { Log("DrawBet"); }
+    void DrawCredits(std::int32_t credits) override { Log("DrawCredits " + std::to_string(credits)); }
+    void DrawNudges(std::int32_t nudges) override { Log("DrawNudges " + std::to_string(nudges)); }
+    void DrawBet(std::int32_t bet) override { Log("DrawBet " + std::to_string(bet)); }
     void DrawWinnings(std::int32_t amount) override { Log("DrawWinnings " + std::to_string(amount)); }
     void DrawWinningsLabel() override { Log("DrawWinningsLabel"); }
     void DrawNudgeLabels(Rgb colour) override {

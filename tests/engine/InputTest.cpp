@@ -82,8 +82,8 @@ TEST(InputTest, BetMaxWithTwoCreditsPlacesTwoAndTheSpinButtonPlaysThem) {
     EXPECT_EQ(rig.session.Bet, 2);
     EXPECT_EQ(rig.session.Credits, 0);
     EXPECT_EQ(rig.session.Spins, 0) << "two coins do not start a spin";
-    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"DrawCredits", "DrawBet", "PlayCoin", "DrawCredits",
-                                                          "DrawBet", "PlayCoin"}));
+    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"DrawCredits 1", "DrawBet 1", "PlayCoin",
+                                                          "DrawCredits 0", "DrawBet 2", "PlayCoin"}));
     rig.NextSpinShows(7, 7, 7);
     rig.Click(330, 380);
     EXPECT_EQ(rig.session.TotalBets, 2);

@@ -107,17 +107,14 @@ public:
 
     // Borrowing and paying back move Credits and Borrowed together.
     void Borrow(std::int32_t amount) {
-        GameSession& s = rig_.session;
-        s.Credits += amount;
-        s.Borrowed += amount;
+        EXPECT_EQ(rig_.engine.Borrow(amount), LoanAnswer::Done);
         model_.credits += amount;
         model_.borrowed += amount;
     }
     void PayBack() {
-        GameSession& s = rig_.session;
+        const GameSession& s = rig_.session;
         const std::int32_t amount = std::min(s.Credits, s.Borrowed) / 2;
-        s.Credits -= amount;
-        s.Borrowed -= amount;
+        EXPECT_EQ(rig_.engine.PayBack(amount), LoanAnswer::Done);
         model_.credits -= amount;
         model_.borrowed -= amount;
     }
@@ -148,6 +145,28 @@ public:
     }
 
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+    // A spin, perhaps a nudge, and now and then a loan, a payment, a save or an open.
+    void Step(const GameRecordFile& file) {
+        Spin();
+        MaybeNudge();
+        switch (Pick(60)) {
+        case 0:
+            Borrow(1 + Pick(5000));
+            break;
+        case 1:
+            PayBack();
+            break;
+        case 2:
+            ASSERT_NO_FATAL_FAILURE(Save(file, Pick(kSaveSlotCount + 1)));
+            break;
+        case 3:
+            ASSERT_NO_FATAL_FAILURE(Open(file, Pick(kSaveSlotCount)));
+            break;
+        default:
+            break;
+        }
+    }
 
 private:
     // What the line now on the payline pays at `coins`, worked out from the
@@ -213,24 +232,7 @@ TEST(LongSession, LedgerHoldsAfterEveryStep) {
     const GameRecordFile file = HalloweenFile(dir / "Morrow.ini");
     LongSession game(20261207);
     for (int step = 1; step <= spins; ++step) {
-        game.Spin();
-        game.MaybeNudge();
-        switch (game.Pick(60)) {
-        case 0:
-            game.Borrow(1 + game.Pick(5000));
-            break;
-        case 1:
-            game.PayBack();
-            break;
-        case 2:
-            ASSERT_NO_FATAL_FAILURE(game.Save(file, game.Pick(kSaveSlotCount + 1)));
-            break;
-        case 3:
-            ASSERT_NO_FATAL_FAILURE(game.Open(file, game.Pick(kSaveSlotCount)));
-            break;
-        default:
-            break;
-        }
+        ASSERT_NO_FATAL_FAILURE(game.Step(file));
         const GameSession& s = game.Session();
         const Ledger seen = Ledger::Of(s, game.Model().paid);
         ASSERT_EQ(seen, game.Model()) << "step " << step << ": the game shows " << Describe(seen)
@@ -240,6 +242,21 @@ TEST(LongSession, LedgerHoldsAfterEveryStep) {
     }
     ASSERT_NO_FATAL_FAILURE(game.Save(file, kCurrentGameSlot));
     EXPECT_GT(game.bonusGames_, 0);
+}
+
+// Players keep their record files from one version of the game to the next:
+// this seeded play, every slot saved and opened along the way, writes
+// SeededPlay.ini byte for byte, as the game has always written it.
+TEST(LongSession, SeededPlayWritesTheKnownRecordFile) {
+    TempDir dir(TempPlace::Memory);
+    const auto path = dir / "Morrow.ini";
+    const GameRecordFile file = HalloweenFile(path);
+    LongSession game(20261208);
+    for (int step = 1; step <= 20000; ++step) {
+        ASSERT_NO_FATAL_FAILURE(game.Step(file));
+    }
+    ASSERT_NO_FATAL_FAILURE(game.Save(file, kCurrentGameSlot));
+    EXPECT_EQ(ReadText(path), ReadText(MORROW_SEEDED_PLAY_INI));
 }
 
 } // namespace

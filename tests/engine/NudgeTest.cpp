@@ -108,7 +108,7 @@ TEST(NudgeTest, CoinsPlacedBeforeTheNudgeAreKeptAndShownAgain) {
     rig.engine.NudgeReel(2);
     EXPECT_EQ(rig.session.Credits, 998 + 36) << "the nudge pays at the last spin's three coins";
     EXPECT_EQ(rig.session.Bet, 2) << "the two coins placed are still there";
-    EXPECT_EQ(rig.host.Texts().back(), "DrawBet");
+    EXPECT_EQ(rig.host.Texts().back(), "DrawBet 2");
     // And they play the next spin.
     rig.NextSpinShows(2, 5, 3);
     rig.engine.Spin();
@@ -152,14 +152,18 @@ TEST(NudgeTest, OfferWithNoNudgesLeftIsRefusedAndClosed) {
     EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5}));
 }
 
+// A full repaint leaves them grey, and the flashing goes on from there.
 TEST(NudgeTest, NudgeCaptionsFlashBetweenGreyAndYellow) {
     EngineRig rig;
     rig.engine.Timer3Timer();
     rig.engine.Timer3Timer();
     rig.engine.Timer3Timer();
-    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"DrawNudgeLabels yellow", "DrawNudgeLabels grey",
-                                                          "DrawNudgeLabels yellow"}));
     EXPECT_EQ(rig.session.NudgeColour, kNudgeYellow);
+    rig.engine.FieldRepainted();
+    rig.engine.Timer3Timer();
+    EXPECT_EQ(rig.host.Texts(),
+              (std::vector<std::string>{"DrawNudgeLabels yellow", "DrawNudgeLabels grey",
+                                        "DrawNudgeLabels yellow", "DrawNudgeLabels yellow"}));
 }
 
 TEST(NudgeTest, NewGameClosesTheOffer) {

@@ -162,8 +162,8 @@ TEST(SpinTest, RepeatBetTakesTheLastCoinsAtOnceWithoutCoinSounds) {
     EXPECT_EQ(rig.host.Count("PlayCoin"), 0U);
     const std::vector<std::string> all = rig.host.Texts();
     ASSERT_GE(all.size(), 2U);
-    EXPECT_EQ(all[0], "DrawCredits");
-    EXPECT_EQ(all[1], "DrawBet");
+    EXPECT_EQ(all[0], "DrawCredits 997");
+    EXPECT_EQ(all[1], "DrawBet 3");
 }
 
 TEST(SpinTest, NoCoinsAndTooFewCreditsToRepeatSaysNoBetAndChangesNothing) {
@@ -181,7 +181,7 @@ TEST(SpinTest, NoCoinsAndTooFewCreditsToRepeatSaysNoBetAndChangesNothing) {
 
 TEST(SpinTest, PendingMusicChangeStartsWhenASpinIsAskedFor) {
     EngineRig rig;
-    rig.session.MusicTrack = 13;
+    rig.session.MusicChange = TrackChange::Pending;
     rig.engine.Spin();
     EXPECT_EQ(rig.host.Texts().front(), "StartPendingTrack");
 }
@@ -190,7 +190,7 @@ TEST(SpinTest, PendingMusicChangeStartsWhenASpinIsAskedFor) {
 // looked at: no coins taken, no "No bet was placed!".
 TEST(SpinTest, PendingPieceThatFailsEndsTheSpinRequest) {
     EngineRig rig;
-    rig.session.MusicTrack = 13;
+    rig.session.MusicChange = TrackChange::Pending;
     rig.session.LastBet = 3;
     rig.host.pendingTrackStart = TrackStart::Failed;
     const std::int32_t credits = rig.session.Credits;

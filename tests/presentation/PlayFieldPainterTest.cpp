@@ -121,8 +121,7 @@ TEST(DigitCounter, BoxesBlankWhatTheLastNumberLeft) {
         Screen screen(c.width, 600);
         ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
         for (const std::int32_t value : {c.before, c.after}) {
-            (c.credits ? screen.session.Credits : screen.session.Nudges) = value;
-            c.credits ? screen.painter.DrawCredits() : screen.painter.DrawNudges();
+            c.credits ? screen.painter.DrawCredits(value) : screen.painter.DrawNudges(value);
         }
         ExpectCells(screen, c.from, c.cells, c.ink);
     }
@@ -159,14 +158,13 @@ TEST(PlayFieldPainter, LayoutsPlaceFieldAndCounters) {
             SCOPED_TRACE(what);
             ExpectCells(screen, {spot.x, spot.y}, spot.cells, spot.ink);
         };
-        screen.session.Credits = screen.session.Nudges = screen.session.Bet = 7;
-        screen.painter.DrawCredits();
-        screen.painter.DrawNudges();
+        screen.painter.DrawCredits(7);
+        screen.painter.DrawNudges(7);
         screen.painter.DrawWinnings(7);
         check("credits", c.credits);
         check("nudges", c.nudges);
         check("winnings", c.winnings);
-        screen.painter.DrawBet(); // over the winnings, as after a payout
+        screen.painter.DrawBet(7); // over the winnings, as after a payout
         check("bet", c.bet);
         // A full paint puts the picture at the origin: its lower left corner,
         // which nothing else covers, stands where the layout says.

@@ -27,11 +27,9 @@ TEST(GameRecordFile, RoundTripsEveryFieldInEverySlot) {
                                     {INT32_MAX, INT32_MIN, INT32_MAX, 1, INT32_MIN, 0, INT32_MAX}};
     for (const auto& row : rows) {
         for (int slot = 0; slot <= kCurrentGameSlot; ++slot) {
-            GameSession game;
-            std::int32_t* fields[] = {&game.Credits, &game.Borrowed,   &game.Spins,    &game.TotalBets,
-                                      &game.Nudges,  &game.NudgesUsed, &game.TricksWon};
-            for (int k = 0; k < 7; ++k) {
-                *fields[k] = row[k];
+            SavedGame game;
+            for (std::size_t k = 0; k < kSavedCounters.size(); ++k) {
+                game.*kSavedCounters[k].field = row[k];
             }
             game.GameName = "in memory only";
             ASSERT_FALSE(file.WriteGameRecord(game, slot, "Game " + std::to_string(slot)));
@@ -65,7 +63,7 @@ TEST(GameRecordFile, NamesAreStoredWholeAndReadCut) {
     const std::string firstSlot = ReadSlot(file, 0);
     for (const auto& [written, read] : cases) {
         ASSERT_FALSE(file.WriteGameRecord(GameWithCounters(1), 3, written));
-        GameSession game;
+        SavedGame game;
         file.ReadGameRecord(game, 3);
         EXPECT_EQ(game.GameName, read) << "name written as [" << written << "]";
         EXPECT_EQ(ReadSlot(file, 0), firstSlot) << "slot 1 changed by writing [" << written << "]";
@@ -138,7 +136,7 @@ TEST(GameRecordFile, WritesKeepTheLayout) {
     WriteText(path, "; notes\r\n[Window]\r\nLeft = 10\r\n[gameno2]\r\ncredits = 5\r\nExtra=keep me\r\n\r\n"
                     "; the other one\r\n[Other]\r\nx=1");
     const GameRecordFile file = HalloweenFile(path, ".");
-    GameSession game = GameWithCounters(0);
+    SavedGame game = GameWithCounters(0);
     game.Credits = 1250;
     game.Borrowed = -2000;
     ASSERT_FALSE(file.WriteGameRecord(game, 1, "Lucky run"));

@@ -33,23 +33,27 @@ inline GameRecordFile HalloweenFile(const std::filesystem::path& path, std::stri
         std::move(separator));
 }
 
-// A game whose seven saved counters all hold `value`.
-inline GameSession GameWithCounters(std::int32_t value) {
-    GameSession game;
-    game.Credits = game.Borrowed = game.Spins = game.TotalBets = value;
-    game.Nudges = game.NudgesUsed = game.TricksWon = value;
+// A game whose saved counters all hold `value`.
+inline SavedGame GameWithCounters(std::int32_t value) {
+    SavedGame game;
+    for (const SavedCounter& counter : kSavedCounters) {
+        game.*counter.field = value;
+    }
     return game;
 }
 
-inline std::string SavedFields(const GameSession& g) {
+// "[name] [date]" and the counters in the record's order.
+inline std::string SavedFields(const SavedGame& g) {
     std::ostringstream out;
-    out << "[" << g.GameName << "] [" << g.GameDate << "] " << g.Credits << " " << g.Borrowed << " "
-        << g.Spins << " " << g.TotalBets << " " << g.Nudges << " " << g.NudgesUsed << " " << g.TricksWon;
+    out << "[" << g.GameName << "] [" << g.GameDate << "]";
+    for (const SavedCounter& counter : kSavedCounters) {
+        out << " " << g.*counter.field;
+    }
     return out.str();
 }
 
 inline std::string ReadSlot(const GameRecordFile& file, int slot) {
-    GameSession game;
+    SavedGame game;
     file.ReadGameRecord(game, slot);
     return SavedFields(game);
 }
