@@ -2,6 +2,7 @@
 #include "AudioDevice.h"
 #include "DisplayConnection.h"
 #include "FluidMusicSequencer.h"
+#include "Game.h"
 #include "MixerSoundPlayer.h"
 #include "TForm1.h"
 #include "TerminationSignals.h"
@@ -37,12 +38,13 @@ int main(int argc, char* argv[]) {
 
     int result = 0;
     {
-        // The window lives in this block until the message loop has ended,
-        // so nothing running inside it can outlive it.
-        morrow::TForm1::Collaborators collaborators;
+        // The game and its window live in this block until the message loop
+        // has ended, so nothing running inside it can outlive it.
+        morrow::FormCollaborators collaborators;
         collaborators.soundPlayer = &soundPlayer;
         collaborators.music = &music;
-        morrow::TForm1 form(collaborators);
+        morrow::Game game(collaborators);
+        morrow::TForm1& form = game.Window();
         // Ended from outside (the session closing, kill), the game is saved
         // as when the player closes the window, and the program ends even
         // when it cannot be.

@@ -44,17 +44,19 @@ private:
 
 } // namespace
 
-GameEngine::GameEngine(GameSession& session, GameHost& host, std::uint32_t seed)
-    : session_(session), host_(host), random_(seed) {}
+GameEngine::GameEngine(GameSession& session, GameHost& host, Clock& clock, std::uint32_t seed)
+    : session_(session), host_(host), clock_(clock), random_(seed),
+      Timer2(clock.MakeTimer(GameTimer::Timer2, [this] { host_.DrawWildFrame(); })),
+      Timer3(clock.MakeTimer(GameTimer::Timer3, [this] { Timer3Timer(); })) {}
 
 void GameEngine::WaitUntil(std::int64_t deadline) {
-    while (host_.NowMicroseconds() < deadline) {
+    while (clock_.NowMicroseconds() < deadline) {
         host_.HandleMessages(deadline);
     }
 }
 
 void GameEngine::Pause(double seconds) {
-    WaitUntil(host_.NowMicroseconds() + ToMicroseconds(seconds));
+    WaitUntil(clock_.NowMicroseconds() + ToMicroseconds(seconds));
 }
 
 void GameEngine::NewGame() {
@@ -69,7 +71,7 @@ void GameEngine::NewGame() {
     s.Spinning = false;
     s.NudgesUsed = 0;
     // The offer is gone with the old game, so its captions stop flashing.
-    host_.StopTimer(GameTimer::Timer3);
+    Timer3->Stop();
     s.NudgeColour = kNudgeGrey;
     host_.RepaintWindow();
 }
@@ -90,7 +92,7 @@ void GameEngine::FinishCommand() {
 }
 
 void GameEngine::CloseNudgeOffer() {
-    host_.StopTimer(GameTimer::Timer3);
+    Timer3->Stop();
     session_.NudgeColour = kNudgeGrey;
     host_.DrawNudgeLabels(kNudgeGrey);
 }
@@ -127,9 +129,9 @@ void GameEngine::Spin() {
     s.Spinning = false;
 
     if (s.NudgeChance && s.Nudges > 0) {
-        host_.StartTimer(GameTimer::Timer3);
+        Timer3->Start();
     } else {
-        host_.StopTimer(GameTimer::Timer3);
+        Timer3->Stop();
     }
     s.LastBet = s.Bet;
     s.Bet = 0;
@@ -139,7 +141,7 @@ void GameEngine::Spin() {
 void GameEngine::AnimateSpin() {
     GameSession& s = session_;
     s.Spinning = true;
-    host_.StopTimer(GameTimer::Timer2);
+    Timer2->Stop();
     SaturatingAdd(s.TotalBets, s.Bet);
 
     // The stops are final from here on: each reel independently and
@@ -155,9 +157,9 @@ void GameEngine::AnimateSpin() {
     SaturatingAdd(s.Spins, 1);
 
     int frame = 0;
-    std::int64_t last = host_.NowMicroseconds();
+    std::int64_t last = clock_.NowMicroseconds();
     while (frame < kSpinFrames && !s.ReelsStopAtOnce()) {
-        const std::int64_t now = host_.NowMicroseconds();
+        const std::int64_t now = clock_.NowMicroseconds();
         if (now >= last + kFrameMicroseconds) {
             last = now;
             ++frame;
@@ -219,7 +221,7 @@ void GameEngine::EvaluatePayline() {
     const int b = PaylineSymbol(s, 1);
     const int c = PaylineSymbol(s, 2);
     if (c == kWildSymbol) {
-        host_.StartTimer(GameTimer::Timer2);
+        Timer2->Start();
     }
 
     const LineResult line = EvaluateLine(a, b, c);
@@ -346,7 +348,7 @@ void GameEngine::RunNudge(int reel) {
     GameSession& s = session_;
     const auto r = static_cast<std::size_t>(reel);
 
-    host_.StopTimer(GameTimer::Timer2);
+    Timer2->Stop();
     SaturatingAdd(s.Nudges, -1);
     SaturatingAdd(s.NudgesUsed, 1);
     host_.DrawNudges();
@@ -381,7 +383,7 @@ void GameEngine::RunNudge(int reel) {
 
     if (s.Nudges <= 0) {
         s.NudgeChance = false;
-        host_.StopTimer(GameTimer::Timer3);
+        Timer3->Stop();
         host_.DrawNudgeLabels(kNudgeGrey);
     }
 }
@@ -450,7 +452,7 @@ void GameEngine::FormMouseDown(int x, int y) {
     }
     if (s.Nudges <= 0) {
         s.NudgeChance = false;
-        host_.StopTimer(GameTimer::Timer3);
+        Timer3->Stop();
         host_.DrawNudgeLabels(kNudgeGrey);
     }
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Clock.h"
 #include "GameHost.h"
 #include "GameSession.h"
 #include "Random.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace morrow {
@@ -48,10 +50,11 @@ inline constexpr ClickBand kButtonRow{365, 395};
 inline constexpr std::array<ClickColumn, 3> kColumns{{{76, 172}, {201, 297}, {325, 421}}};
 
 // The rules of play: bets, spins, payouts and nudges. Plain C++; everything
-// it shows or plays goes through the GameHost.
+// it shows or plays goes through the GameHost, its time and its two timers
+// (the wild's Timer2, the captions' Timer3) come from the Clock.
 class GameEngine {
 public:
-    GameEngine(GameSession& session, GameHost& host, std::uint32_t seed);
+    GameEngine(GameSession& session, GameHost& host, Clock& clock, std::uint32_t seed);
 
     GameSession& Session() { return session_; }
     const GameSession& Session() const { return session_; }
@@ -84,6 +87,11 @@ public:
 
     // One tick of the nudge-caption flashing.
     void Timer3Timer();
+    // The wild moves from the end of start-up on; a spin stops it until its
+    // line shows the wild again.
+    void StartWild() { Timer2->Start(); }
+    const Timer& WildTimer() const { return *Timer2; }
+    const Timer& NudgeFlashTimer() const { return *Timer3; }
 
     // The steps of a spin, public for tests and benchmarks.
     void AnimateSpin();
@@ -100,7 +108,10 @@ private:
 
     GameSession& session_;
     GameHost& host_;
+    Clock& clock_;
     RandomSource random_;
+    std::unique_ptr<Timer> Timer2; // the wild on reel 3's payline
+    std::unique_ptr<Timer> Timer3; // the "Nudge" captions flashing during an offer
     bool nudging_ = false;
     bool newGamePending_ = false;
 };

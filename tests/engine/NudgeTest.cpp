@@ -152,13 +152,15 @@ TEST(NudgeTest, OfferWithNoNudgesLeftIsRefusedAndClosed) {
     EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5}));
 }
 
+// Timer3's ticks flash the captions; Timer2's move the wild.
 TEST(NudgeTest, NudgeCaptionsFlashBetweenGreyAndYellow) {
     EngineRig rig;
-    rig.engine.Timer3Timer();
-    rig.engine.Timer3Timer();
-    rig.engine.Timer3Timer();
+    rig.host.Tick(GameTimer::Timer3);
+    rig.host.Tick(GameTimer::Timer3);
+    rig.host.Tick(GameTimer::Timer2);
+    rig.host.Tick(GameTimer::Timer3);
     EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"DrawNudgeLabels yellow", "DrawNudgeLabels grey",
-                                                          "DrawNudgeLabels yellow"}));
+                                                          "DrawWildFrame", "DrawNudgeLabels yellow"}));
     EXPECT_EQ(rig.session.NudgeColour, kNudgeYellow);
 }
 
