@@ -21,7 +21,7 @@ struct Game::Own {
         // not wait for it.
         if (!c.soundPlayer || !c.music) {
             device = std::make_unique<AudioDevice>();
-            player = std::make_unique<MixerSoundPlayer>(*device);
+            player = std::make_unique<MixerSoundPlayer>(*device, c.clock ? c.clock : clock.get());
             music = std::make_unique<FluidMusicSequencer>(*device);
         }
     }

@@ -4,6 +4,7 @@
 #include "FluidMusicSequencer.h"
 #include "Game.h"
 #include "MixerSoundPlayer.h"
+#include "SteadyClock.h"
 #include "TForm1.h"
 #include "TerminationSignals.h"
 
@@ -25,8 +26,10 @@ int main(int argc, char* argv[]) {
 
     // The sound output and the synthesiser live for the whole run; they open
     // on threads of their own, so the window appears without waiting.
+    // One clock for the whole game, the waits for a sound's end included.
+    morrow::SteadyClock clock;
     morrow::AudioDevice audio;
-    morrow::MixerSoundPlayer soundPlayer(audio);
+    morrow::MixerSoundPlayer soundPlayer(audio, &clock);
     morrow::FluidMusicSequencer music(audio);
     // Without any SoundFont there is no sequencer to play the music with:
     // the player is told, and the game does not start.
@@ -41,6 +44,7 @@ int main(int argc, char* argv[]) {
         // The game and its window live in this block until the message loop
         // has ended, so nothing running inside it can outlive it.
         morrow::FormCollaborators collaborators;
+        collaborators.clock = &clock;
         collaborators.soundPlayer = &soundPlayer;
         collaborators.music = &music;
         morrow::Game game(collaborators);

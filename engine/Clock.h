@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace morrow {
 
@@ -49,8 +50,9 @@ public:
 };
 
 // The game's one source of time: the monotonic clock that spin frames,
-// pauses and the count-up run by, and the timers. The program's is the
-// system's clock with the event loop's timers; tests hand in a fake.
+// pauses, the count-up and the waits for a sound's end run by, and the
+// timers. The program's is the system's clock with the event loop's timers;
+// tests hand in a fake.
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -58,6 +60,8 @@ public:
     virtual std::int64_t NowMicroseconds() = 0;
     // A timer that calls `tick` every IntervalOf(timer) while it runs.
     virtual std::unique_ptr<Timer> MakeTimer(GameTimer timer, std::function<void()> tick) = 0;
+    // Blocks the calling thread for `span`, handling nothing meanwhile.
+    virtual void Sleep(std::chrono::microseconds span) { std::this_thread::sleep_for(span); }
 };
 
 } // namespace morrow
