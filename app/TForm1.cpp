@@ -1,6 +1,5 @@
 #include "TForm1.h"
 
-#include "ApplicationTitle.h"
 #include "FieldCanvas.h"
 #include "FieldLayout.h"
 #include "GameDialogs.h"
