@@ -20,8 +20,9 @@ struct HostCall {
     std::string what;    // e.g. "DrawReel 0", "PlayWinSound 7 wait"
 };
 
-// Timers that tick only when a test says so: each start and stop is noted
-// in `timerRunning` and reported to `onChange` ("StartTimer Timer3").
+// A fake Clock: its time moves only when a test moves `now`, its timers tick
+// only when a test says so. Each start and stop is noted in `timerRunning`
+// and reported to `onChange` ("StartTimer Timer3").
 class FakeTimers : public Clock {
 public:
     std::int64_t now = 0;
