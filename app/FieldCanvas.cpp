@@ -33,6 +33,13 @@ void FieldCanvas::ShowChangesNow() {
     }
 }
 
+void FieldCanvas::TakeFocusBack() {
+    if (window()->isVisible()) {
+        window()->activateWindow();
+        setFocus();
+    }
+}
+
 void FieldCanvas::paintEvent(QPaintEvent* event) {
     unshown_ -= event->region();
     const qreal ratio = devicePixelRatioF();

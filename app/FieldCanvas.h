@@ -22,6 +22,9 @@ public:
     void Show(const QRect& rect);
     // Shows at once whatever changed and is not on the screen yet.
     void ShowChangesNow();
+    // After a message box or a dialog: the window is active again and the
+    // keys come here, with or without a window manager.
+    void TakeFocusBack();
 
 signals:
     // Any mouse button; `position` is in client coordinates.

@@ -1,12 +1,12 @@
 #include "QtGameHost.h"
 
-#include "Clock.h"
-#include "TForm1.h"
-#include "TTrickForm.h"
+#include "GameDialogs.h"
+#include "GameSounds.h"
+#include "MusicRotation.h"
+#include "PlayField.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QMessageBox>
 #include <QTimer>
 
 #include <algorithm>
@@ -27,18 +27,16 @@ int MessageWaitMilliseconds(std::int64_t nowMicroseconds, std::int64_t deadlineM
     return static_cast<int>(std::min(left / 1000, kLongestWaitMilliseconds));
 }
 
-QtGameHost::QtGameHost(TForm1& form, Clock& clock) : form_(form), clock_(clock) {}
-
-std::int64_t QtGameHost::NowMicroseconds() {
-    return clock_.NowMicroseconds();
-}
+QtGameHost::QtGameHost(Clock& clock, PlayField& field, GameSounds& sounds, MusicRotation& music,
+                       GameDialogs& dialogs)
+    : clock_(clock), field_(field), sounds_(sounds), music_(music), dialogs_(dialogs) {}
 
 void QtGameHost::HandleMessages(std::int64_t deadlineMicroseconds) {
     // What the engine drew before it waits is this frame: shown now, it
     // reaches the screen on time. Left to the event loop, it would wait for
     // Qt's own paint timer, and on a busy machine for that timer's late
     // wake-up as well.
-    form_.ShowCanvasNow();
+    field_.ShowNow();
     const int wait = MessageWaitMilliseconds(clock_.NowMicroseconds(), deadlineMicroseconds);
     if (wait == 0) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -69,106 +67,87 @@ void QtGameHost::HandleMessages(std::int64_t deadlineMicroseconds) {
 // The play field's drawing operations paint into the window's canvas.
 
 void QtGameHost::DrawReel(int reel) {
-    form_.Painter().DrawReel(reel);
+    field_.Painter().DrawReel(reel);
 }
 void QtGameHost::DrawReelMotion(int reel, int stripOffset) {
-    form_.Painter().DrawReelMotion(reel, stripOffset);
+    field_.Painter().DrawReelMotion(reel, stripOffset);
 }
 void QtGameHost::BeginReelBounce(int reel) {
-    form_.Painter().BeginReelBounce(reel);
+    field_.Painter().BeginReelBounce(reel);
 }
 void QtGameHost::DrawReelBounce(int reel, int shift) {
-    form_.Painter().DrawReelBounce(reel, shift);
+    field_.Painter().DrawReelBounce(reel, shift);
 }
 void QtGameHost::BeginNudgeSlide(int reel, std::int32_t newPosition) {
-    form_.Painter().BeginNudgeSlide(reel, newPosition);
+    field_.Painter().BeginNudgeSlide(reel, newPosition);
 }
 void QtGameHost::DrawNudgeSlide(int reel, int top) {
-    form_.Painter().DrawNudgeSlide(reel, top);
+    field_.Painter().DrawNudgeSlide(reel, top);
 }
 void QtGameHost::BeginShakeReel(int reel) {
-    form_.Painter().BeginShakeReel(reel);
+    field_.Painter().BeginShakeReel(reel);
 }
 void QtGameHost::DrawShakeReel(int reel, int shift) {
-    form_.Painter().DrawShakeReel(reel, shift);
+    field_.Painter().DrawShakeReel(reel, shift);
 }
 void QtGameHost::DrawCredits(std::int32_t credits) {
-    form_.Painter().DrawCredits(credits);
+    field_.Painter().DrawCredits(credits);
 }
 void QtGameHost::DrawNudges(std::int32_t nudges) {
-    form_.Painter().DrawNudges(nudges);
+    field_.Painter().DrawNudges(nudges);
 }
 void QtGameHost::DrawBet(std::int32_t bet) {
-    form_.Painter().DrawBet(bet);
+    field_.Painter().DrawBet(bet);
 }
 void QtGameHost::DrawWinnings(std::int32_t amount) {
-    form_.Painter().DrawWinnings(amount);
+    field_.Painter().DrawWinnings(amount);
 }
 void QtGameHost::DrawWinningsLabel() {
-    form_.Painter().DrawWinningsLabel();
+    field_.Painter().DrawWinningsLabel();
 }
 void QtGameHost::DrawNudgeLabels(Rgb colour) {
-    form_.Painter().DrawNudgeLabels(colour);
+    field_.Painter().DrawNudgeLabels(colour);
 }
 void QtGameHost::DrawPayline() {
-    form_.Painter().DrawPayline();
+    field_.Painter().DrawPayline();
+}
+void QtGameHost::DrawWildFrame() {
+    field_.Painter().Timer2Timer();
 }
 void QtGameHost::RepaintWindow() {
-    form_.RepaintField();
+    field_.Repaint();
 }
 
 void QtGameHost::PlayReelStop() {
-    form_.Sounds().PlayReelStop();
+    sounds_.PlayReelStop();
 }
 void QtGameHost::PlayCountTick() {
-    form_.Sounds().PlayCountTick();
+    sounds_.PlayCountTick();
 }
 void QtGameHost::PlayWinSound(int sound, SoundWait wait) {
     if (wait == SoundWait::WaitForEnd) {
-        form_.ShowCanvasNow();
+        field_.ShowNow();
     }
-    form_.Sounds().PlayWinSound(sound, wait);
+    sounds_.PlayWinSound(sound, wait);
 }
 void QtGameHost::PlayCoin() {
-    form_.Sounds().PlayCoin();
+    sounds_.PlayCoin();
 }
 void QtGameHost::PlayNoNudge() {
-    form_.ShowCanvasNow(); // the refusal is heard out in full
-    form_.Sounds().PlayNoNudge();
-}
-
-void QtGameHost::StartTimer(GameTimer timer) {
-    form_.TimerFor(timer).start();
-}
-void QtGameHost::StopTimer(GameTimer timer) {
-    form_.TimerFor(timer).stop();
+    field_.ShowNow(); // the refusal is heard out in full
+    sounds_.PlayNoNudge();
 }
 
 void QtGameHost::ShowInformation(std::string_view text) {
-    QMessageBox box(QMessageBox::Information, QString::fromStdString(form_.Session().GameTitle),
-                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok,
-                    &form_);
-    box.exec();
-    form_.TakeFocusBack();
+    dialogs_.ShowInformation(text);
 }
 
 void QtGameHost::RunBonusGame() {
-    GameEngine& engine = form_.Engine();
-    auto random = [&engine](int n) { return engine.Random(n); };
-    // A bonus that comes up while the window closes is still played, unseen,
-    // so the game that is kept holds its prize.
-    if (form_.Session().PicksBonusUnseen()) {
-        PickPumpkinUnseen(form_.Session(), random);
-        return;
-    }
-    RunTrickOrTreat(&form_, form_.Session(),
-                    {random, [this](int sound) { form_.Sounds().PlayWinSound(sound, SoundWait::NoWait); },
-                     [this] { form_.PlayTrickOrTreat(); }});
-    form_.TakeFocusBack();
+    dialogs_.RunBonusGame();
 }
 
 TrackStart QtGameHost::StartPendingTrack() {
-    return form_.ShowMusicError(form_.Music().StartPendingTrack()) ? TrackStart::Failed : TrackStart::Started;
+    return dialogs_.ShowMusicError(music_.StartPendingTrack()) ? TrackStart::Failed : TrackStart::Started;
 }
 
 } // namespace morrow

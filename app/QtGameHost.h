@@ -1,22 +1,25 @@
 #pragma once
 
+#include "Clock.h"
 #include "GameHost.h"
 
 namespace morrow {
 
-class Clock;
-class TForm1;
+class GameDialogs;
+class GameSounds;
+class MusicRotation;
+class PlayField;
 
-// The game engine's view of the world, answered by the main window: time
-// and the message loop, the drawing operations, timers, message boxes and
-// the bonus window.
+// The game engine's view of the world, answered with Qt: the message loop,
+// the play field's drawing operations, the sounds, the music, the message
+// boxes and the bonus window.
 class QtGameHost final : public GameHost {
 public:
     // The thread that makes the host runs the spins; it asks for short
     // slices of time, so its frames come on time beside busy programs.
-    QtGameHost(TForm1& form, Clock& clock);
+    QtGameHost(Clock& clock, PlayField& field, GameSounds& sounds, MusicRotation& music,
+               GameDialogs& dialogs);
 
-    std::int64_t NowMicroseconds() override;
     void HandleMessages(std::int64_t deadlineMicroseconds) override;
 
     void DrawReel(int reel) override;
@@ -34,6 +37,7 @@ public:
     void DrawWinningsLabel() override;
     void DrawNudgeLabels(Rgb colour) override;
     void DrawPayline() override;
+    void DrawWildFrame() override;
     void RepaintWindow() override;
 
     void PlayReelStop() override;
@@ -42,16 +46,16 @@ public:
     void PlayCoin() override;
     void PlayNoNudge() override;
 
-    void StartTimer(GameTimer timer) override;
-    void StopTimer(GameTimer timer) override;
-
     void ShowInformation(std::string_view text) override;
     void RunBonusGame() override;
     TrackStart StartPendingTrack() override;
 
 private:
-    TForm1& form_;
     Clock& clock_;
+    PlayField& field_;
+    GameSounds& sounds_;
+    MusicRotation& music_;
+    GameDialogs& dialogs_;
 };
 
 // How long HandleMessages may sleep waiting for a message: the time left to

@@ -1,8 +1,10 @@
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
 #include "FluidMusicSequencer.h"
+#include "Game.h"
 #include "MixerSoundPlayer.h"
 #include "ProcessSettings.h"
+#include "SteadyClock.h"
 #include "TForm1.h"
 #include "TerminationSignals.h"
 
@@ -24,8 +26,10 @@ int main(int argc, char* argv[]) {
 
     // The sound output and the synthesiser live for the whole run; they open
     // on threads of their own, so the window appears without waiting.
+    // One clock for the whole game, the waits for a sound's end included.
+    morrow::SteadyClock clock;
     morrow::AudioDevice audio;
-    morrow::MixerSoundPlayer soundPlayer(audio);
+    morrow::MixerSoundPlayer soundPlayer(audio, &clock);
     morrow::FluidMusicSequencer music(audio);
     // Without any SoundFont there is no sequencer to play the music with:
     // the player is told, and the game does not start.
@@ -37,12 +41,14 @@ int main(int argc, char* argv[]) {
 
     int result = 0;
     {
-        // The window lives in this block until the message loop has ended,
-        // so nothing running inside it can outlive it.
-        morrow::TForm1::Collaborators collaborators;
+        // The game and its window live in this block until the message loop
+        // has ended, so nothing running inside it can outlive it.
+        morrow::FormCollaborators collaborators;
+        collaborators.clock = &clock;
         collaborators.soundPlayer = &soundPlayer;
         collaborators.music = &music;
-        morrow::TForm1 form(collaborators);
+        morrow::Game game(collaborators);
+        morrow::TForm1& form = game.Window();
         // Ended from outside (the session closing, kill), the game is saved
         // as when the player closes the window, and the program ends even
         // when it cannot be.

@@ -38,18 +38,12 @@ std::chrono::milliseconds LengthOf(const Mix_Chunk& chunk) {
 
 } // namespace
 
-WaitClock WaitClock::Steady() {
-    return {[] { return std::chrono::steady_clock::now(); },
-            [](std::chrono::milliseconds span) { std::this_thread::sleep_for(span); }};
-}
-
 void MixerSoundPlayer::ChunkDeleter::operator()(Mix_Chunk* chunk) const {
     // Halts the channel first if it still plays this chunk.
     Mix_FreeChunk(chunk);
 }
 
-MixerSoundPlayer::MixerSoundPlayer(AudioDevice& device, WaitClock clock)
-    : device_(device), clock_(std::move(clock)) {}
+MixerSoundPlayer::MixerSoundPlayer(AudioDevice& device, Clock* clock) : device_(device), clock_(clock) {}
 
 MixerSoundPlayer::~MixerSoundPlayer() {
     if (outputOpen_) {
@@ -156,12 +150,17 @@ bool MixerSoundPlayer::IsPlaying() {
 }
 
 bool MixerSoundPlayer::WaitWhilePlaying(std::chrono::milliseconds limit) {
-    const auto deadline = clock_.now() + limit;
+    const auto now = [this] {
+        return clock_ ? std::chrono::microseconds(clock_->NowMicroseconds())
+                      : std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch());
+    };
+    const auto deadline = now() + limit;
     while (Mix_Playing(kChannel) != 0) {
-        if (clock_.now() >= deadline) {
+        if (now() >= deadline) {
             return false;
         }
-        clock_.sleep(kPollInterval);
+        clock_ ? clock_->Sleep(kPollInterval) : std::this_thread::sleep_for(kPollInterval);
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioDevice.h"
+#include "Clock.h"
 #include "SoundPlayer.h"
 
 #include <chrono>
@@ -12,14 +13,6 @@
 struct Mix_Chunk;
 
 namespace morrow {
-
-// The clock the player's waits are measured on: the steady clock and a real
-// sleep, unless a test hands in a fake.
-struct WaitClock {
-    std::function<std::chrono::steady_clock::time_point()> now;
-    std::function<void(std::chrono::milliseconds)> sleep;
-    static WaitClock Steady();
-};
 
 // The sound player on SDL_mixer's one effect channel. Sound files are decoded
 // each time they are played, as they were always read from disk; images are
@@ -38,7 +31,9 @@ public:
     // How much longer than its length a waited sound may take to end.
     static constexpr std::chrono::milliseconds kWaitedSoundSlack{1000};
 
-    explicit MixerSoundPlayer(AudioDevice& device, WaitClock clock = WaitClock::Steady());
+    // Waits are measured on `clock` (the game's); without one, on the
+    // system's steady clock with real sleeps.
+    explicit MixerSoundPlayer(AudioDevice& device, Clock* clock = nullptr);
     ~MixerSoundPlayer() override;
 
     MixerSoundPlayer(const MixerSoundPlayer&) = delete;
@@ -73,7 +68,7 @@ private:
     bool WaitWhilePlaying(std::chrono::milliseconds limit);
 
     AudioDevice& device_;
-    WaitClock clock_;
+    Clock* clock_;
     bool waitedForOutput_ = false;
     bool outputOpen_ = false;
     std::vector<Image> images_;

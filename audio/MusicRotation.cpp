@@ -11,8 +11,41 @@ bool MusicFileExists(const std::string& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-MusicRotation::MusicRotation(GameOptions& options, MusicSequencer& sequencer, FileExists fileExists)
-    : options_(options), sequencer_(sequencer), fileExists_(std::move(fileExists)) {}
+MusicRotation::MusicRotation(GameOptions& options, MusicSequencer& sequencer, Clock& clock,
+                             FileExists fileExists)
+    : options_(options), sequencer_(sequencer), fileExists_(std::move(fileExists)),
+      Timer1(clock.MakeTimer(GameTimer::Timer1,
+                             [this] {
+                                 Timer1->Stop();
+                                 Timer1Timer();
+                                 if (onStartUp_) {
+                                     onStartUp_();
+                                 }
+                             })),
+      Timer4(clock.MakeTimer(GameTimer::Timer4, [this] {
+          if (const std::optional<std::string> error = Timer4Timer(); error && onError_) {
+              onError_(*error);
+          }
+      })) {
+    sequencer_.SetNotifyHandler([this](MusicNotify notify) { MediaPlayer1Notify(notify); });
+}
+
+MusicRotation::~MusicRotation() {
+    sequencer_.SetNotifyHandler({});
+    sequencer_.Close();
+}
+
+void MusicRotation::FillMusicFiles() {
+    for (int n = 0; n < kMusicFileCount; ++n) {
+        options_.MusicFiles[static_cast<std::size_t>(n)] =
+            options_.ProgramDir + "Morro" + std::to_string(n) + ".mid";
+    }
+}
+
+void MusicRotation::StartTimers() {
+    Timer1->Start();
+    Timer4->Start();
+}
 
 void MusicRotation::ChooseNextTrack() {
     std::array<bool, kMusicFileCount> exists{};

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "Clock.h"
 #include "GameSession.h"
 #include "MusicSequencer.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,24 +22,43 @@ bool MusicFileExists(const std::string& path);
 // The rotation alone changes the music options: MusicOn, MusicTrack and
 // MusicChange.
 //
-// The main window forwards its timer ticks, the Music menu item, the spin's
-// StartPendingTrack and the sequencer's notifications here. A returned text
-// is an error to show in a message box; the rotation has stopped there until
-// the player uses the Music item again.
+// The rotation owns the music's timers, Timer1 (once, a quarter of a second
+// after start-up) and Timer4 (every second), and hears the sequencer's
+// notifications itself. The Music menu item and the spin's
+// StartPendingTrack come from outside. A returned text is an error to show
+// in a message box; the rotation has stopped there until the player uses
+// the Music item again.
 class MusicRotation {
 public:
     using FileExists = std::function<bool(const std::string&)>;
+    using ErrorHandler = std::function<void(const std::string&)>;
 
-    MusicRotation(GameOptions& options, MusicSequencer& sequencer, FileExists fileExists = MusicFileExists);
+    MusicRotation(GameOptions& options, MusicSequencer& sequencer, Clock& clock,
+                  FileExists fileExists = MusicFileExists);
+    // Nothing is heard after the rotation has gone, and no notice reaches it.
+    ~MusicRotation();
 
+    MusicRotation(const MusicRotation&) = delete;
+    MusicRotation& operator=(const MusicRotation&) = delete;
+
+    // Where the errors of the timers' ticks are shown, and what else the
+    // start-up tick does (the welcome sound).
+    void SetErrorHandler(ErrorHandler handler) { onError_ = std::move(handler); }
+    void SetStartUpTick(std::function<void()> tick) { onStartUp_ = std::move(tick); }
+    // Start-up is over: Timer1 and Timer4 run.
+    void StartTimers();
+    const Timer& StartUpTimer() const { return *Timer1; }
+
+    // `MusicFiles` := ProgramDir + "Morro" + n + ".mid" for n = 0..7.
+    void FillMusicFiles();
     // `MusicTrack` := the next existing file after the current one, or 9 when
     // none exists.
     void ChooseNextTrack();
     // Starts the pending piece, if one is pending.
     [[nodiscard]] std::optional<std::string> StartPendingTrack();
 
-    // The music half of the start-up timer's one tick (the caller disables
-    // the timer and plays the welcome sound): the first piece becomes pending.
+    // The music half of the start-up timer's one tick: the first piece
+    // becomes pending.
     void Timer1Timer();
     // Every second.
     [[nodiscard]] std::optional<std::string> Timer4Timer() { return StartPendingTrack(); }
@@ -54,6 +75,10 @@ private:
     GameOptions& options_;
     MusicSequencer& sequencer_;
     FileExists fileExists_;
+    ErrorHandler onError_;
+    std::function<void()> onStartUp_;
+    std::unique_ptr<Timer> Timer1; // once: the first piece and the welcome
+    std::unique_ptr<Timer> Timer4; // every second: a pending piece starts
     bool startupTickDone_ = false;
     bool rotationStarted_ = false;
 };

@@ -11,12 +11,20 @@ namespace {
 using namespace morrow;
 
 // A host that draws nothing and whose clock moves only when the engine waits.
-class SilentHost final : public GameHost {
+class SilentHost final : public GameHost, public Clock {
 public:
     std::int64_t now = 0;
     std::int64_t drawCalls = 0;
 
+    struct StillTimer final : Timer {
+        void Start() override {}
+        void Stop() override {}
+        bool IsActive() const override { return false; }
+    };
     std::int64_t NowMicroseconds() override { return now; }
+    std::unique_ptr<Timer> MakeTimer(GameTimer, std::function<void()>) override {
+        return std::make_unique<StillTimer>();
+    }
     void HandleMessages(std::int64_t deadline) override { now = deadline > now ? deadline : now + 1000; }
     void DrawReel(int) override { ++drawCalls; }
     void DrawReelMotion(int, int) override { ++drawCalls; }
@@ -33,14 +41,13 @@ public:
     void DrawWinningsLabel() override {}
     void DrawNudgeLabels(Rgb) override {}
     void DrawPayline() override {}
+    void DrawWildFrame() override {}
     void RepaintWindow() override {}
     void PlayReelStop() override {}
     void PlayCountTick() override {}
     void PlayWinSound(int, SoundWait) override {}
     void PlayCoin() override {}
     void PlayNoNudge() override {}
-    void StartTimer(GameTimer) override {}
-    void StopTimer(GameTimer) override {}
     void ShowInformation(std::string_view) override {}
     void RunBonusGame() override {}
     TrackStart StartPendingTrack() override { return TrackStart::Started; }
@@ -71,7 +78,7 @@ BENCHMARK(BM_EvaluateAllStopCombinations)->Unit(benchmark::kMicrosecond);
 void BM_WholeSpin(benchmark::State& state) {
     GameSession session;
     SilentHost host;
-    GameEngine engine(session, host, 12345);
+    GameEngine engine(session, host, host, 12345);
     SetupReels(session);
     engine.NewGame();
     for (auto _ : state) {

@@ -42,17 +42,19 @@ private:
 
 } // namespace
 
-GameEngine::GameEngine(GameSession& session, GameHost& host, std::uint32_t seed)
-    : saved_(session), play_(session), options_(session), geometry_(session), host_(host), random_(seed) {}
+GameEngine::GameEngine(GameSession& session, GameHost& host, Clock& clock, std::uint32_t seed)
+    : saved_(session), play_(session), options_(session), geometry_(session), host_(host), clock_(clock),
+      random_(seed), Timer2(clock.MakeTimer(GameTimer::Timer2, [this] { host_.DrawWildFrame(); })),
+      Timer3(clock.MakeTimer(GameTimer::Timer3, [this] { Timer3Timer(); })) {}
 
 void GameEngine::WaitUntil(std::int64_t deadline) {
-    while (host_.NowMicroseconds() < deadline) {
+    while (clock_.NowMicroseconds() < deadline) {
         host_.HandleMessages(deadline);
     }
 }
 
 void GameEngine::Pause(double seconds) {
-    WaitUntil(host_.NowMicroseconds() + ToMicroseconds(seconds));
+    WaitUntil(clock_.NowMicroseconds() + ToMicroseconds(seconds));
 }
 
 void GameEngine::NewGame() {
@@ -63,7 +65,7 @@ void GameEngine::NewGame() {
     play_.NudgeChance = false;
     play_.Spinning = false;
     // The offer is gone with the old game, so its captions stop flashing.
-    host_.StopTimer(GameTimer::Timer3);
+    Timer3->Stop();
     play_.NudgeColour = kNudgeGrey;
     host_.RepaintWindow();
 }
@@ -84,7 +86,7 @@ void GameEngine::FinishCommand() {
 }
 
 void GameEngine::CloseNudgeOffer() {
-    host_.StopTimer(GameTimer::Timer3);
+    Timer3->Stop();
     play_.NudgeColour = kNudgeGrey;
     host_.DrawNudgeLabels(kNudgeGrey);
 }
@@ -124,9 +126,9 @@ void GameEngine::Spin() {
     play_.Spinning = false;
 
     if (play_.NudgeChance && saved_.Nudges > 0) {
-        host_.StartTimer(GameTimer::Timer3);
+        Timer3->Start();
     } else {
-        host_.StopTimer(GameTimer::Timer3);
+        Timer3->Stop();
     }
     play_.LastBet = play_.Bet;
     play_.Bet = 0;
@@ -135,7 +137,7 @@ void GameEngine::Spin() {
 
 void GameEngine::AnimateSpin() {
     play_.Spinning = true;
-    host_.StopTimer(GameTimer::Timer2);
+    Timer2->Stop();
     SaturatingAdd(saved_.TotalBets, play_.Bet);
 
     // The stops are final from here on: each reel independently and
@@ -151,9 +153,9 @@ void GameEngine::AnimateSpin() {
     SaturatingAdd(saved_.Spins, 1);
 
     int frame = 0;
-    std::int64_t last = host_.NowMicroseconds();
+    std::int64_t last = clock_.NowMicroseconds();
     while (frame < kSpinFrames && !play_.ReelsStopAtOnce()) {
-        const std::int64_t now = host_.NowMicroseconds();
+        const std::int64_t now = clock_.NowMicroseconds();
         if (now >= last + kFrameMicroseconds) {
             last = now;
             ++frame;
@@ -214,7 +216,7 @@ void GameEngine::EvaluatePayline() {
     const int b = PaylineSymbol(play_, 1);
     const int c = PaylineSymbol(play_, 2);
     if (c == kWildSymbol) {
-        host_.StartTimer(GameTimer::Timer2);
+        Timer2->Start();
     }
 
     const LineResult line = EvaluateLine(a, b, c);
@@ -360,7 +362,7 @@ void GameEngine::NudgeReel(int reel) {
 void GameEngine::RunNudge(int reel) {
     const auto r = static_cast<std::size_t>(reel);
 
-    host_.StopTimer(GameTimer::Timer2);
+    Timer2->Stop();
     SaturatingAdd(saved_.Nudges, -1);
     SaturatingAdd(saved_.NudgesUsed, 1);
     host_.DrawNudges(saved_.Nudges);
@@ -395,7 +397,7 @@ void GameEngine::RunNudge(int reel) {
 
     if (saved_.Nudges <= 0) {
         play_.NudgeChance = false;
-        host_.StopTimer(GameTimer::Timer3);
+        Timer3->Stop();
         host_.DrawNudgeLabels(kNudgeGrey);
     }
 }
@@ -463,7 +465,7 @@ void GameEngine::FormMouseDown(int x, int y) {
     }
     if (saved_.Nudges <= 0) {
         play_.NudgeChance = false;
-        host_.StopTimer(GameTimer::Timer3);
+        Timer3->Stop();
         host_.DrawNudgeLabels(kNudgeGrey);
     }
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Clock.h"
 #include "GameHost.h"
 #include "GameSession.h"
 #include "Random.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace morrow {
@@ -56,12 +58,13 @@ enum class LoanAnswer {
 };
 
 // The rules of play: bets, spins, payouts and nudges. Plain C++; everything
-// it shows or plays goes through the GameHost.
+// it shows or plays goes through the GameHost, its time and its two timers
+// (the wild's Timer2, the captions' Timer3) come from the Clock.
 class GameEngine {
 public:
     // The engine plays the game in `session`: it changes the saved game and
     // the play state, and only reads the options and the screen.
-    GameEngine(GameSession& session, GameHost& host, std::uint32_t seed);
+    GameEngine(GameSession& session, GameHost& host, Clock& clock, std::uint32_t seed);
 
     // A uniform integer in 0..n-1 from the game's generator.
     std::int32_t Random(std::int32_t n) { return random_.Random(n); }
@@ -100,6 +103,11 @@ public:
     // The whole field has been painted anew, with grey "Nudge" captions: a
     // flashing offer goes on from grey.
     void FieldRepainted();
+    // The wild moves from the end of start-up on; a spin stops it until its
+    // line shows the wild again.
+    void StartWild() { Timer2->Start(); }
+    const Timer& WildTimer() const { return *Timer2; }
+    const Timer& NudgeFlashTimer() const { return *Timer3; }
 
     // The steps of a spin, public for tests and benchmarks.
     void AnimateSpin();
@@ -119,7 +127,10 @@ private:
     const GameOptions& options_;
     const ScreenGeometry& geometry_;
     GameHost& host_;
+    Clock& clock_;
     RandomSource random_;
+    std::unique_ptr<Timer> Timer2; // the wild on reel 3's payline
+    std::unique_ptr<Timer> Timer3; // the "Nudge" captions flashing during an offer
     bool nudging_ = false;
     bool newGamePending_ = false;
 };

@@ -7,12 +7,6 @@
 
 namespace morrow {
 
-// The two timers of the main window that the game switches on and off.
-enum class GameTimer {
-    Timer2, // animates the wild on reel 3's payline cell
-    Timer3, // flashes the three "Nudge" captions while a nudge is offered
-};
-
 enum class TrackStart {
     Started, // the pending piece plays (or none was pending)
     Failed,  // it could not be opened; the player has been told
@@ -23,10 +17,10 @@ enum class SoundWait {
     WaitForEnd, // return when the sound has ended (no messages handled)
 };
 
-// Everything the game engine asks of the world around it: the clock, the
-// message loop, the window's drawing operations, sound, timers, message
-// boxes and the bonus window. The main window implements it with Qt; tests
-// implement it with a fake clock and a transcript of calls.
+// Everything the game engine asks of the world around it: the message loop,
+// the window's drawing operations, sound, message boxes and the bonus
+// window. Time and timers come from the Clock. The Qt side implements it;
+// tests implement it with a fake clock and a transcript of calls.
 //
 // Reel-drawing operations named after a reel draw the payline over it
 // themselves (DrawReel, DrawReelMotion); for the bounce, nudge slide and
@@ -35,10 +29,8 @@ class GameHost {
 public:
     virtual ~GameHost() = default;
 
-    // Monotonic time in microseconds.
-    virtual std::int64_t NowMicroseconds() = 0;
     // Handles the pending window messages. May wait for new ones, but returns
-    // no later than `deadlineMicroseconds` (in NowMicroseconds() time).
+    // no later than `deadlineMicroseconds` (in Clock::NowMicroseconds time).
     virtual void HandleMessages(std::int64_t deadlineMicroseconds) = 0;
 
     // The play field.
@@ -64,6 +56,8 @@ public:
     virtual void DrawWinningsLabel() = 0;
     virtual void DrawNudgeLabels(Rgb colour) = 0;
     virtual void DrawPayline() = 0;
+    // The next frame of the wild on reel 3's payline cell (a tick of Timer2).
+    virtual void DrawWildFrame() = 0;
     virtual void RepaintWindow() = 0;
 
     // Sound effects. The host plays none while sound is switched off
@@ -73,9 +67,6 @@ public:
     virtual void PlayWinSound(int sound, SoundWait wait) = 0;
     virtual void PlayCoin() = 0;
     virtual void PlayNoNudge() = 0;
-
-    virtual void StartTimer(GameTimer timer) = 0;
-    virtual void StopTimer(GameTimer timer) = 0;
 
     // An information box with one OK button; returns when it is closed.
     virtual void ShowInformation(std::string_view text) = 0;

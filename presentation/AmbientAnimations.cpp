@@ -40,28 +40,32 @@ constexpr int kBloodBelow = 20;
 } // namespace
 
 AmbientAnimations::AmbientAnimations(QImage& canvas, const GameSession& session,
-                                     const PlayFieldBitmaps& bitmaps, AnimationTimers& timers)
-    : canvas_(canvas), session_(session), bitmaps_(bitmaps), timers_(timers) {}
+                                     const PlayFieldBitmaps& bitmaps, Clock& clock)
+    : canvas_(canvas), session_(session), bitmaps_(bitmaps),
+      Timer5(clock.MakeTimer(GameTimer::Timer5, [this] { Timer5Timer(); })),
+      Timer6(clock.MakeTimer(GameTimer::Timer6, [this] { Timer6Timer(); })),
+      Timer7(clock.MakeTimer(GameTimer::Timer7, [this] { Timer7Timer(); })),
+      Timer8(clock.MakeTimer(GameTimer::Timer8, [this] { Timer8Timer(); })) {}
 
 void AmbientAnimations::SwitchTo(Sprite sprite) {
-    auto timerOf = [](Sprite s) {
+    auto timerOf = [this](Sprite s) -> Timer& {
         switch (s) {
         case Sprite::Bat:
-            return AnimationTimer::Timer6;
+            return *Timer6;
         case Sprite::Ghoul:
-            return AnimationTimer::Timer8;
+            return *Timer8;
         case Sprite::Skeleton:
         case Sprite::None:
             break;
         }
-        return AnimationTimer::Timer5;
+        return *Timer5;
     };
     if (moving_ != Sprite::None) {
-        timers_.SetTimerEnabled(timerOf(moving_), false);
+        timerOf(moving_).Stop();
     }
     moving_ = sprite;
     if (sprite != Sprite::None) {
-        timers_.SetTimerEnabled(timerOf(sprite), true);
+        timerOf(sprite).Start();
     }
 }
 
@@ -176,12 +180,12 @@ void AmbientAnimations::StopSprites() {
 void AmbientAnimations::StartBlood() {
     bloodFrame_ = -1;
     bloodRunning_ = true;
-    timers_.SetTimerEnabled(AnimationTimer::Timer7, true);
+    Timer7->Start();
 }
 
 void AmbientAnimations::StopBlood() {
     bloodRunning_ = false;
-    timers_.SetTimerEnabled(AnimationTimer::Timer7, false);
+    Timer7->Stop();
 }
 
 // The blood hangs from 4 rows above the field picture's bottom edge to 20

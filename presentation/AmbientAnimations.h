@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Clock.h"
 #include "PlayFieldBitmaps.h"
 
 #include <QImage>
@@ -7,28 +8,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace morrow {
 
 struct GameSession;
 
-// The timers that drive the decorations.
-enum class AnimationTimer {
-    Timer5, // skeleton, 100 ms
-    Timer6, // bat, 70 ms
-    Timer7, // blood, 250 ms
-    Timer8, // ghoul, 100 ms
-};
-
 enum class Sprite { None, Bat, Ghoul, Skeleton };
-
-// Switches the animation timers on and off; the main window answers with
-// its QTimers, tests with a record.
-class AnimationTimers {
-public:
-    virtual ~AnimationTimers() = default;
-    virtual void SetTimerEnabled(AnimationTimer timer, bool enabled) = 0;
-};
 
 // The decorations of the medium and large layouts: dripping blood along the
 // bottom of the play field, and a procession round the window of a bat
@@ -36,12 +22,14 @@ public:
 // along the bottom and a skeleton walking back, one at a time, for ever.
 // Each tick moves its sprite and paints its next frame opaquely at the new
 // place; the frame's black border wipes the trail. Nothing else is erased.
+// The decorations own their timers: Timer6 the bat, Timer8 the ghoul,
+// Timer5 the skeleton, Timer7 the blood.
 class AmbientAnimations {
 public:
     using UpdateHandler = std::function<void(const QRect&)>;
 
     AmbientAnimations(QImage& canvas, const GameSession& session, const PlayFieldBitmaps& bitmaps,
-                      AnimationTimers& timers);
+                      Clock& clock);
 
     void SetUpdateHandler(UpdateHandler handler) { onUpdate_ = std::move(handler); }
 
@@ -86,7 +74,10 @@ private:
     QImage& canvas_;
     const GameSession& session_;
     const PlayFieldBitmaps& bitmaps_;
-    AnimationTimers& timers_;
+    std::unique_ptr<Timer> Timer5; // skeleton
+    std::unique_ptr<Timer> Timer6; // bat
+    std::unique_ptr<Timer> Timer7; // blood
+    std::unique_ptr<Timer> Timer8; // ghoul
     UpdateHandler onUpdate_;
 
     Sprite moving_ = Sprite::None;

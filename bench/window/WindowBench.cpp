@@ -36,6 +36,7 @@
 #include "AudioDevice.h"
 #include "FieldCanvas.h"
 #include "FluidMusicSequencer.h"
+#include "Game.h"
 #include "GameEngine.h"
 #include "MixerSoundPlayer.h"
 #include "ProcessSettings.h"
@@ -244,7 +245,8 @@ double GameWindowFirstPaint(const QString& programDir, Audio audio, double& cons
     AudioSet set(audio);
     double ms = -1;
     {
-        morrow::TForm1 form(set.Collaborators(programDir));
+        morrow::Game game(set.Collaborators(programDir));
+        morrow::TForm1& form = game.Window();
         constructionMs = Milliseconds(Clock::now() - start);
         FirstPaint watcher;
         form.Canvas().installEventFilter(&watcher);
@@ -312,7 +314,7 @@ private:
     QRect reels_;
 };
 
-void MeasureIdle(morrow::TForm1& form, const char* what) {
+void MeasureIdle(morrow::Game& game, const char* what) {
     RunFor(1000); // let the last change settle
     const double cpu0 = CpuMilliseconds();
     const Clock::time_point t0 = Clock::now();
@@ -320,12 +322,12 @@ void MeasureIdle(morrow::TForm1& form, const char* what) {
     const double wall = Milliseconds(Clock::now() - t0);
     const double cpu = CpuMilliseconds() - cpu0;
     std::printf("  idle %-42s %7.1f ms CPU in %7.1f ms = %5.2f %% of a core (wild %s)\n", what, cpu, wall,
-                100.0 * cpu / wall,
-                form.TimerFor(morrow::GameTimer::Timer2).isActive() ? "animating" : "still");
+                100.0 * cpu / wall, game.Engine().WildTimer().IsActive() ? "animating" : "still");
 }
 
-void MeasureSpins(morrow::TForm1& form, int spins = kSpins) {
-    const morrow::GameSession& s = form.Session();
+void MeasureSpins(morrow::Game& game, int spins = kSpins) {
+    morrow::TForm1& form = game.Window();
+    const morrow::GameSession& s = game.Session();
     // The reel openings with the rows their bounce reaches, on the canvas.
     const QRect reels(s.FieldLeft + 78, s.FieldTop + 68, 3 * 124, 294);
     ReelPaints recorder(reels);
@@ -401,7 +403,8 @@ void MeasureSpins(morrow::TForm1& form, int spins = kSpins) {
 
 // The whole window painted and sent to the display at once, as after it has
 // been uncovered: wall and CPU time of each, median of 20.
-void MeasureWholeRepaints(morrow::TForm1& form) {
+void MeasureWholeRepaints(morrow::Game& game) {
+    morrow::TForm1& form = game.Window();
     std::vector<double> wall;
     std::vector<double> cpu;
     for (int i = 0; i < 20; ++i) {
@@ -549,8 +552,8 @@ void MeasureAsHeard(const QString& programDir, const std::string& captureFile, i
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QByteArray::fromStdString(captureFile));
     AudioSet audio(Audio::SoundAndMusic);
-    auto form = std::make_unique<morrow::TForm1>(audio.Collaborators(programDir));
-    form->show();
+    auto game = std::make_unique<morrow::Game>(audio.Collaborators(programDir));
+    game->Window().show();
     audio.music->WaitUntilReady(std::chrono::seconds(10));
     int rate = 0;
     Uint16 format = 0;
@@ -559,12 +562,12 @@ void MeasureAsHeard(const QString& programDir, const std::string& captureFile, i
     MixStamps stamps;
     Mix_SetPostMix(&MixStamps::PostMix, &stamps);
     RunFor(2500); // the first piece starts
-    MeasureSpins(*form, spins);
+    MeasureSpins(*game, spins);
     RunFor(3000);
     Mix_SetPostMix(nullptr, nullptr);
-    std::printf("  music piece %d, %s\n", form->Session().MusicTrack, audio.music->SoundFontInUse().c_str());
-    form->close();
-    form.reset();
+    std::printf("  music piece %d, %s\n", game->Session().MusicTrack, audio.music->SoundFontInUse().c_str());
+    game->Window().close();
+    game.reset();
     ReportMixIntervals(stamps, rate, 512);
     if (format != AUDIO_S16SYS || channels != 2) {
         std::printf("  the output is not 16-bit stereo; the capture is not searched\n");
@@ -652,19 +655,19 @@ int MeasureIdleOnly(const QString& programDir) {
     MeasurePlainIdle(QGuiApplication::primaryScreen()->size() - QSize(10, 10));
     for (const Audio audio : {Audio::None, Audio::SoundOnly, Audio::SoundAndMusic}) {
         AudioSet set(audio);
-        auto form = std::make_unique<morrow::TForm1>(set.Collaborators(programDir));
-        form->show();
+        auto game = std::make_unique<morrow::Game>(set.Collaborators(programDir));
+        game->Window().show();
         if (set.music) {
             set.music->WaitUntilReady(std::chrono::seconds(10));
             RunFor(2000);
         }
         const std::string what = Describe(audio);
-        MeasureIdle(*form, (what + ", animations").c_str());
-        Access::Animations(*form).trigger();
-        Access::Blood(*form).trigger();
-        MeasureIdle(*form, (what + ", no animations or blood").c_str());
-        form->close();
-        form.reset();
+        MeasureIdle(*game, (what + ", animations").c_str());
+        Access::Animations(game->Window()).trigger();
+        Access::Blood(game->Window()).trigger();
+        MeasureIdle(*game, (what + ", no animations or blood").c_str());
+        game->Window().close();
+        game.reset();
     }
     const auto [rss, peak] = ResidentMiB();
     std::printf("  resident memory %.1f MiB (peak %.1f MiB)\n", rss, peak);
@@ -712,13 +715,13 @@ int main(int argc, char* argv[]) {
     EmptyWindowFirstPaint(windowSize);
     std::vector<double> empty;
     constexpr std::array<Audio, 3> kAudio{Audio::None, Audio::SoundOnly, Audio::SoundAndMusic};
-    std::array<std::vector<double>, 3> game;
+    std::array<std::vector<double>, 3> gameMs;
     std::array<std::vector<double>, 3> construction;
     for (int round = 0; round < kFirstPaintRounds; ++round) {
         empty.push_back(EmptyWindowFirstPaint(windowSize));
         for (std::size_t a = 0; a < kAudio.size(); ++a) {
             double built = 0;
-            game[a].push_back(GameWindowFirstPaint(programDir, kAudio[a], built));
+            gameMs[a].push_back(GameWindowFirstPaint(programDir, kAudio[a], built));
             construction[a].push_back(built);
         }
     }
@@ -727,8 +730,8 @@ int main(int argc, char* argv[]) {
                 Median(empty));
     for (std::size_t a = 0; a < kAudio.size(); ++a) {
         std::printf("  game window %-22s %7.2f ms (to the end of TForm1's constructor %.2f ms)  ratio %.2f\n",
-                    Describe(kAudio[a]), Median(game[a]), Median(construction[a]),
-                    Median(game[a]) / Median(empty));
+                    Describe(kAudio[a]), Median(gameMs[a]), Median(construction[a]),
+                    Median(gameMs[a]) / Median(empty));
     }
     {
         const auto [rss, peak] = ResidentMiB();
@@ -746,43 +749,43 @@ int main(int argc, char* argv[]) {
 
     // The window alone: no audio, so the figures are the drawing's.
     AudioSet silent(Audio::None);
-    auto form = std::make_unique<morrow::TForm1>(silent.Collaborators(programDir));
-    form->show();
+    auto game = std::make_unique<morrow::Game>(silent.Collaborators(programDir));
+    game->Window().show();
     RunFor(1000);
 
     std::printf("Idle, %d s each:\n", kIdleSeconds);
-    MeasureIdle(*form, "with blood and animations");
-    Access::Blood(*form).trigger();
-    Access::Animations(*form).trigger();
-    MeasureIdle(*form, "with blood and animations off");
-    Access::Blood(*form).trigger();
-    Access::Animations(*form).trigger();
+    MeasureIdle(*game, "with blood and animations");
+    Access::Blood(game->Window()).trigger();
+    Access::Animations(game->Window()).trigger();
+    MeasureIdle(*game, "with blood and animations off");
+    Access::Blood(game->Window()).trigger();
+    Access::Animations(game->Window()).trigger();
 
     std::printf("Spins (seed %u), paints of the reels:\n", kSeed);
-    MeasureSpins(*form);
-    MeasureWholeRepaints(*form);
-    form->close();
-    form.reset();
+    MeasureSpins(*game);
+    MeasureWholeRepaints(*game);
+    game->Window().close();
+    game.reset();
 
     // The game as it runs for a player: sound and music on, the window idle
     // while the first piece plays.
     AudioSet audio(Audio::SoundAndMusic);
-    form = std::make_unique<morrow::TForm1>(audio.Collaborators(programDir));
-    form->show();
+    game = std::make_unique<morrow::Game>(audio.Collaborators(programDir));
+    game->Window().show();
     // The first piece is pending at the first tick (250 ms) and starts at
     // the next second's tick.
     audio.music->WaitUntilReady(std::chrono::seconds(10));
     RunFor(3000);
     std::printf("With music (%s), piece %d playing:\n", audio.music->SoundFontInUse().c_str(),
-                form->Session().MusicTrack);
-    MeasureIdle(*form, "with animations and music");
-    Access::Animations(*form).trigger();
-    Access::Blood(*form).trigger();
-    MeasureIdle(*form, "with music alone");
+                game->Session().MusicTrack);
+    MeasureIdle(*game, "with animations and music");
+    Access::Animations(game->Window()).trigger();
+    Access::Blood(game->Window()).trigger();
+    MeasureIdle(*game, "with music alone");
     const auto [rss, peak] = ResidentMiB();
     std::printf("  resident memory of this process %.1f MiB (peak %.1f MiB)\n", rss, peak);
-    form->close();
+    game->Window().close();
     // The window goes before the audio it was handed.
-    form.reset();
+    game.reset();
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Clock.h"
+#include "SteadyClock.h"
 
 #include <cstdint>
 
@@ -8,8 +8,9 @@ namespace morrow::test {
 
 // A clock that moves on by a fixed step every time it is read, so a spin,
 // its pauses and its count-up run through in a few milliseconds of real time
-// while the engine still plays every frame and every step.
-class FakeClock final : public Clock {
+// while the engine still plays every frame and every step. Its timers are
+// the event loop's.
+class FakeClock final : public SteadyClock {
 public:
     explicit FakeClock(std::int64_t stepMicroseconds) : step_(stepMicroseconds) {}
 

@@ -8,6 +8,7 @@
 #include "FakeClock.h"
 #include "FieldCanvas.h"
 #include "FieldLayout.h"
+#include "Game.h"
 #include "ModalAnswerer.h"
 #include "QtGameHost.h"
 #include "TForm1TestAccess.h"
@@ -66,14 +67,15 @@ struct Game {
     explicit Game(std::uint32_t seed, morrow::Clock* gameClock = nullptr,
                   RecordStart start = RecordStart::NewGameSaved)
         : clock(kClockStep), records(start),
-          form(TForm1::Collaborators{gameClock ? gameClock : &clock, seed,
-                                     qEnvironmentVariable("MORROW_PROGRAM_DIR"), &records.file, &sounds,
-                                     &music}) {
+          root(morrow::FormCollaborators{gameClock ? gameClock : &clock, seed,
+                                         qEnvironmentVariable("MORROW_PROGRAM_DIR"), &records.file, &sounds,
+                                         &music}),
+          form(root.Window()) {
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
     }
-    morrow::GameSession& Session() { return form.Session(); }
+    morrow::GameSession& Session() { return root.Session(); }
     // A key as the player types it: to whatever has the keyboard focus.
     void Key(Qt::Key key) {
         QTRY_VERIFY(QApplication::focusWidget() != nullptr);
@@ -88,7 +90,8 @@ struct Game {
     RecordFolder records;
     morrow::test::FakeSoundPlayer sounds;
     morrow::test::FakeMusicSequencer music;
-    TForm1 form;
+    morrow::Game root;
+    TForm1& form;
 };
 
 // A transcript as one line, so a failed comparison shows both in full.
@@ -196,7 +199,7 @@ private slots:
 
         const std::string dir = qEnvironmentVariable("MORROW_PROGRAM_DIR").toStdString() + "/";
         QCOMPARE(s.ProgramDir, dir);
-        QCOMPARE(game.form.HelpFile().toStdString(), dir + "Morrow.hlp");
+        QCOMPARE(game.root.Dialogs().HelpFile().toStdString(), dir + "Morrow.hlp");
         QCOMPARE(s.MusicFiles[7], dir + "Morro7.mid");
         QCOMPARE(s.LineBreak, std::string("\r\n"));
 
@@ -211,8 +214,8 @@ private slots:
         QCOMPARE(s.Borrowed, 1000);
         QCOMPARE(s.Nudges, 3);
         QVERIFY(s.SoundOn && s.MusicOn);
-        QVERIFY(game.form.TimerFor(morrow::GameTimer::Timer2).isActive());
-        QVERIFY(!game.form.TimerFor(morrow::GameTimer::Timer3).isActive());
+        QVERIFY(game.root.Engine().WildTimer().IsActive());
+        QVERIFY(!game.root.Engine().NudgeFlashTimer().IsActive());
         QCOMPARE(QApplication::focusWidget(), &game.form.Canvas());
     }
 
@@ -271,7 +274,7 @@ private slots:
         QCOMPARE(game.Session().Spins, 1);
         QCOMPARE(game.Session().Credits, 997);
         QVERIFY(!game.Session().Spinning);
-        QVERIFY(game.form.TimerFor(morrow::GameTimer::Timer3).isActive()); // the lost line offers a nudge
+        QVERIFY(game.root.Engine().NudgeFlashTimer().IsActive()); // the lost line offers a nudge
     }
 
     void MessageWaitEndsAtTheDeadline_data() {
@@ -475,7 +478,7 @@ private slots:
             if (entry == "MorWin7.wav wait") {
                 const QImage window = game.form.screen()->grabWindow(game.form.winId()).toImage();
                 const QPoint at = game.form.Canvas().mapTo(&game.form, QPoint(0, 0));
-                drawn = game.form.CanvasImage().convertToFormat(QImage::Format_RGB32);
+                drawn = game.root.Field().Image().convertToFormat(QImage::Format_RGB32);
                 shown = window.copy(QRect(at, drawn.size())).convertToFormat(QImage::Format_RGB32);
             }
         };
@@ -509,15 +512,16 @@ private slots:
         QVERIFY(!first.form.isVisible());
 
         FakeClock clock(kClockStep);
-        TForm1 next(TForm1::Collaborators{&clock, kLosingSeed, qEnvironmentVariable("MORROW_PROGRAM_DIR"),
-                                          &first.records.file, &first.sounds, &first.music});
+        morrow::Game next(morrow::FormCollaborators{&clock, kLosingSeed,
+                                                    qEnvironmentVariable("MORROW_PROGRAM_DIR"),
+                                                    &first.records.file, &first.sounds, &first.music});
         QCOMPARE(next.Session().Credits, 1000 - 3 + 9);
         // The window shows the game it read, not the new game before it:
         // drawing the counters again changes no pixel.
-        const QImage shown = next.CanvasImage().copy();
-        next.Painter().DrawCredits(next.Session().Credits);
-        next.Painter().DrawNudges(next.Session().Nudges);
-        QVERIFY2(next.CanvasImage() == shown, "the counters shown are not those of the game read at start");
+        const QImage shown = next.Field().Image().copy();
+        next.Field().Painter().DrawCredits(next.Session().Credits);
+        next.Field().Painter().DrawNudges(next.Session().Nudges);
+        QVERIFY2(next.Field().Image() == shown, "the counters shown are not those of the game read at start");
         QCOMPARE(next.Session().Spins, 1);
         QCOMPARE(next.Session().TotalBets, 3);
         QCOMPARE(next.Session().GameName, std::string("CurrentGame"));
@@ -548,8 +552,9 @@ private slots:
         morrow::test::FakeSoundPlayer sounds;
         morrow::test::FakeMusicSequencer sequencer;
         SlowReader reader(1500, sounds, sequencer);
-        TForm1 form(TForm1::Collaborators{&clock, kLosingSeed, folder.dir.path(), &records.file, &sounds,
-                                          &sequencer});
+        morrow::Game game(morrow::FormCollaborators{&clock, kLosingSeed, folder.dir.path(), &records.file,
+                                                    &sounds, &sequencer});
+        TForm1& form = game.Window();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QStringList shown;
@@ -562,8 +567,7 @@ private slots:
         for (qsizetype i = 0; i < boxes.size(); ++i) {
             QVERIFY2(shown[i].startsWith(boxes[i]), qPrintable(shown[i]));
         }
-        const QTimer& startUp = Access::StartUpTimer(form);
-        QVERIFY(!startUp.isActive() || startUp.remainingTime() > 0);
+        QVERIFY(game.Music().StartUpTimer().IsActive() || !sounds.plays.empty());
         if (music) {
             QTRY_COMPARE_WITH_TIMEOUT(sequencer.Playing(), std::string("Morro0.mid"), 3000);
             QTRY_COMPARE(sounds.plays.front(), std::string("Welcome.wav"));
@@ -582,8 +586,9 @@ private slots:
         FakeClock clock(kClockStep);
         morrow::test::FakeSoundPlayer sounds;
         morrow::test::FakeMusicSequencer music;
-        TForm1 form(TForm1::Collaborators{&clock, kLosingSeed, qEnvironmentVariable("MORROW_PROGRAM_DIR"),
-                                          &unwritable, &sounds, &music});
+        morrow::Game game(morrow::FormCollaborators{
+            &clock, kLosingSeed, qEnvironmentVariable("MORROW_PROGRAM_DIR"), &unwritable, &sounds, &music});
+        TForm1& form = game.Window();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         ModalAnswerer answerer;
@@ -591,7 +596,7 @@ private slots:
         QCOMPARE(answerer.Boxes().size(), std::size_t{1});
         QVERIFY(answerer.Boxes().front().text.startsWith(QStringLiteral("Unable to write to Morrow.ini")));
         QVERIFY(form.isVisible());
-        morrow::GameSession& s = form.Session();
+        morrow::GameSession& s = game.Session();
         QVERIFY(!s.StopRequested);
 
         // The lost line showed 5 and 5; the third reel is nudged onto the wild.

@@ -1,11 +1,10 @@
-// The window's menu items and timers, named, for the tests and benchmarks
-// that play the window: the game reaches them only through its handlers.
+// The window's menu items, named, for the tests and benchmarks that play
+// the window: the game reaches them only through its handlers.
 #pragma once
 
 #include "TForm1.h"
 
 #include <QAction>
-#include <QTimer>
 
 namespace morrow {
 
@@ -16,9 +15,6 @@ struct TForm1TestAccess {
     static QAction& Music(TForm1& form) { return *form.Music1; }
     static QAction& Blood(TForm1& form) { return *form.Blood1; }
     static QAction& Animations(TForm1& form) { return *form.Animations1; }
-
-    // The start-up tick; Timer2 and Timer3 are the engine's, through TimerFor.
-    static const QTimer& StartUpTimer(const TForm1& form) { return form.Timer1; }
 };
 
 } // namespace morrow

@@ -1,6 +1,7 @@
 #include "MixerSoundPlayer.h"
 #include "AudioDevice.h"
 #include "AudioTestFiles.h"
+#include "engine/FakeGameHost.h"
 
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
@@ -81,21 +82,21 @@ TEST_F(MixerSoundPlayerTest, ANewSoundCutsOffTheOnePlaying) {
 // ends at the sound's length and a second more, on the player's clock, and
 // the sound is cut off so that the game goes on in quiet.
 TEST_F(MixerSoundPlayerTest, AWaitedSoundOnAStalledOutputIsCutOffAfterItsBound) {
-    auto fakeNow = std::chrono::steady_clock::time_point{};
-    bool stalled = false;
-    WaitClock clock{[&fakeNow] { return fakeNow; },
-                    [&fakeNow, &stalled](milliseconds span) {
-                        if (!stalled) {
-                            Mix_Pause(-1); // the output stalls: the sound stays "playing"
-                            stalled = true;
-                        }
-                        fakeNow += span;
-                    }};
-    MixerSoundPlayer player(device_, clock);
+    struct StallingClock final : test::FakeTimers {
+        bool stalled = false;
+        void Sleep(std::chrono::microseconds span) override {
+            if (!stalled) {
+                Mix_Pause(-1); // the output stalls: the sound stays "playing"
+                stalled = true;
+            }
+            now += span.count();
+        }
+    } clock;
+    MixerSoundPlayer player(device_, &clock);
     player.PlayFile(dir_.File("short.wav"), SoundWait::WaitForEnd);
-    const auto waited = std::chrono::duration_cast<milliseconds>(fakeNow.time_since_epoch());
+    const auto waited = std::chrono::duration_cast<milliseconds>(std::chrono::microseconds(clock.now));
     Mix_Resume(-1);
-    ASSERT_TRUE(stalled);
+    ASSERT_TRUE(clock.stalled);
     EXPECT_GE(waited, milliseconds(300) + MixerSoundPlayer::kWaitedSoundSlack);
     EXPECT_LE(waited, milliseconds(310) + MixerSoundPlayer::kWaitedSoundSlack);
     EXPECT_FALSE(player.IsPlaying()) << "the stalled sound was left to play on";

@@ -1,5 +1,6 @@
 #include "MusicRotation.h"
 #include "FakeMusicSequencer.h"
+#include "engine/FakeGameHost.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ namespace morrow {
 namespace {
 
 using test::FakeMusicSequencer;
+using test::FakeTimers;
 
 std::vector<std::string> Pieces(std::initializer_list<int> numbers) {
     std::vector<std::string> names;
@@ -21,17 +23,18 @@ std::vector<std::string> Pieces(std::initializer_list<int> numbers) {
     return names;
 }
 
-// A rotation over a fake sequencer and a fake set of music files present.
-// The test is the main window: it forwards the ticks and the notifications.
+// A rotation over a fake sequencer, fake timers and a fake set of music
+// files present.
 struct RotationRig {
     explicit RotationRig(std::set<int> files)
-        : present(std::move(files)), rotation(session, sequencer, [this](const std::string& path) {
+        : present(std::move(files)), rotation(session, sequencer, timers, [this](const std::string& path) {
               return present.contains(path[path.size() - 5] - '0'); // ".../MorroN.mid"
           }) {
         for (int n = 0; n < kMusicFileCount; ++n) {
             session.MusicFiles[static_cast<std::size_t>(n)] = "/game/Morro" + std::to_string(n) + ".mid";
         }
-        sequencer.SetNotifyHandler([this](MusicNotify notify) { rotation.MediaPlayer1Notify(notify); });
+        rotation.SetErrorHandler([this](const std::string& error) { errors.push_back(error); });
+        rotation.SetStartUpTick([this] { ++startUpTicks; });
     }
 
     // "3", or "3 pending" while its change waits to be applied.
@@ -44,20 +47,26 @@ struct RotationRig {
             errors.push_back(*error);
         }
     }
+    // The one start-up tick, then the first second's.
     void StartUp() {
-        rotation.Timer1Timer();
-        Keep(rotation.Timer4Timer());
+        rotation.StartTimers();
+        timers.Tick(GameTimer::Timer1);
+        EXPECT_FALSE(rotation.StartUpTimer().IsActive());
+        EXPECT_EQ(startUpTicks, 1);
+        timers.Tick(GameTimer::Timer4);
     }
     // The piece playing ends; the next second's tick starts the next one.
     void NextPiece() {
         sequencer.EndPiece();
-        Keep(rotation.Timer4Timer());
+        timers.Tick(GameTimer::Timer4);
     }
 
     GameSession session;
     FakeMusicSequencer sequencer;
+    FakeTimers timers;
     std::set<int> present;
     MusicRotation rotation;
+    int startUpTicks = 0;
     std::vector<std::string> errors;
 };
 

@@ -38,7 +38,7 @@ struct Game {
     }
     GameSession session;
     morrow::test::FakeGameHost host;
-    morrow::GameEngine engine{session, host, 1};
+    morrow::GameEngine engine{session, host, host, 1};
 };
 
 QPushButton* Chip(TBorrowC& dialog, int amount) {

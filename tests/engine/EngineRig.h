@@ -54,7 +54,7 @@ inline std::uint32_t SeedForLosingLine() {
 struct EngineRig {
     GameSession session;
     FakeGameHost host;
-    GameEngine engine{session, host, 1};
+    GameEngine engine{session, host, host, 1};
 
     EngineRig() {
         host.soundOn = &session.SoundOn;

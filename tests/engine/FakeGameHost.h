@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Clock.h"
 #include "GameHost.h"
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,20 +20,69 @@ struct HostCall {
     std::string what;    // e.g. "DrawReel 0", "PlayWinSound 7 wait"
 };
 
-// A GameHost for tests: a fake clock in microseconds that moves only when the
-// engine waits for messages, a transcript of every call, and actions that
-// fire once the clock reaches their time (the player pressing a key in the
-// middle of a spin, the window closing...).
-class FakeGameHost : public GameHost {
+// A fake Clock: its time moves only when a test moves `now`, its timers tick
+// only when a test says so. Each start and stop is noted in `timerRunning`
+// and reported to `onChange` ("StartTimer Timer3").
+class FakeTimers : public Clock {
 public:
     std::int64_t now = 0;
+    std::map<GameTimer, bool> timerRunning;
+    std::map<GameTimer, std::function<void()>> ticks;
+    std::function<void(std::string)> onChange;
+
+    std::int64_t NowMicroseconds() override { return now; }
+    std::unique_ptr<Timer> MakeTimer(GameTimer timer, std::function<void()> tick) override {
+        ticks[timer] = std::move(tick);
+        return std::make_unique<FakeTimer>(*this, timer);
+    }
+    void Tick(GameTimer timer) { ticks.at(timer)(); }
+    std::set<GameTimer> Running() const {
+        std::set<GameTimer> running;
+        for (const auto& [timer, on] : timerRunning) {
+            if (on) {
+                running.insert(timer);
+            }
+        }
+        return running;
+    }
+
+private:
+    struct FakeTimer final : Timer {
+        FakeTimer(FakeTimers& timers, GameTimer timer) : timers_(timers), timer_(timer) {}
+        void Start() override { Switch("StartTimer ", true); }
+        void Stop() override { Switch("StopTimer ", false); }
+        bool IsActive() const override { return timers_.timerRunning[timer_]; }
+        void Switch(const char* what, bool on) {
+            timers_.timerRunning[timer_] = on;
+            if (timers_.onChange) {
+                timers_.onChange(what + std::string("Timer") + std::to_string(static_cast<int>(timer_) + 1));
+            }
+        }
+        FakeTimers& timers_;
+        GameTimer timer_;
+    };
+};
+
+// A GameHost for tests: a fake clock in microseconds that moves only when the
+// engine waits for messages, a transcript of every call (timers included),
+// and actions that fire once the clock reaches their time (the player
+// pressing a key in the middle of a spin, the window closing...).
+class FakeGameHost : public GameHost, public FakeTimers {
+public:
+    // As start-up leaves them: the wild moves, no nudge is offered.
+    FakeGameHost() {
+        timerRunning = {{GameTimer::Timer2, true}, {GameTimer::Timer3, false}};
+        onChange = [this](std::string what) { Log(std::move(what)); };
+    }
+    FakeGameHost(const FakeGameHost&) = delete;
+    FakeGameHost& operator=(const FakeGameHost&) = delete;
+
     // How long a sound played to its end keeps the game waiting.
     std::int64_t waitedSoundMicroseconds = 0;
     // The game's sound switch: like the real host, the fake plays (and
     // waits for) nothing while it is off.
     const bool* soundOn = nullptr;
     std::vector<HostCall> calls;
-    std::map<GameTimer, bool> timerRunning{{GameTimer::Timer2, true}, {GameTimer::Timer3, false}};
     std::vector<std::string> messages;
     // What the Trick or Treat window does while it is open.
     std::function<void()> onBonusGame;
@@ -60,7 +112,6 @@ public:
     }
     std::size_t Count(std::string_view prefix) const { return Matching(prefix).size(); }
 
-    std::int64_t NowMicroseconds() override { return now; }
     void HandleMessages(std::int64_t deadline) override {
         ++handleMessagesCalls;
         now = deadline > now ? deadline : now + 1000;
@@ -96,6 +147,7 @@ public:
                 : (colour == kNudgeGrey ? "DrawNudgeLabels grey" : "DrawNudgeLabels other"));
     }
     void DrawPayline() override { Log("DrawPayline"); }
+    void DrawWildFrame() override { Log("DrawWildFrame"); }
     void RepaintWindow() override { Log("RepaintWindow"); }
 
     void PlayReelStop() override { Sound("PlayReelStop"); }
@@ -116,15 +168,6 @@ public:
         }
         Log("PlayNoNudge");
         now += waitedSoundMicroseconds;
-    }
-
-    void StartTimer(GameTimer timer) override {
-        timerRunning[timer] = true;
-        Log(std::string("StartTimer ") + Name(timer));
-    }
-    void StopTimer(GameTimer timer) override {
-        timerRunning[timer] = false;
-        Log(std::string("StopTimer ") + Name(timer));
     }
 
     void ShowInformation(std::string_view text) override {
@@ -156,7 +199,6 @@ private:
         std::function<void()> action;
     };
 
-    static const char* Name(GameTimer timer) { return timer == GameTimer::Timer2 ? "Timer2" : "Timer3"; }
     void Log(std::string what) { calls.push_back({now, std::move(what)}); }
     void RunDue() {
         for (std::size_t i = 0; i < scheduled_.size();) {

@@ -152,17 +152,19 @@ TEST(NudgeTest, OfferWithNoNudgesLeftIsRefusedAndClosed) {
     EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5}));
 }
 
-// A full repaint leaves them grey, and the flashing goes on from there.
+// Timer3's ticks flash the captions; Timer2's move the wild. A full
+// repaint leaves the captions grey, and the flashing goes on from there.
 TEST(NudgeTest, NudgeCaptionsFlashBetweenGreyAndYellow) {
     EngineRig rig;
-    rig.engine.Timer3Timer();
-    rig.engine.Timer3Timer();
-    rig.engine.Timer3Timer();
+    rig.host.Tick(GameTimer::Timer3);
+    rig.host.Tick(GameTimer::Timer3);
+    rig.host.Tick(GameTimer::Timer2);
+    rig.host.Tick(GameTimer::Timer3);
     EXPECT_EQ(rig.session.NudgeColour, kNudgeYellow);
     rig.engine.FieldRepainted();
-    rig.engine.Timer3Timer();
+    rig.host.Tick(GameTimer::Timer3);
     EXPECT_EQ(rig.host.Texts(),
-              (std::vector<std::string>{"DrawNudgeLabels yellow", "DrawNudgeLabels grey",
+              (std::vector<std::string>{"DrawNudgeLabels yellow", "DrawNudgeLabels grey", "DrawWildFrame",
                                         "DrawNudgeLabels yellow", "DrawNudgeLabels yellow"}));
 }
 

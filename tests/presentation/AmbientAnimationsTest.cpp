@@ -1,6 +1,7 @@
 // The sprite procession round the window: its turns, its timers, its frames.
 #include "AmbientAnimations.h"
 #include "PresentationTestSupport.h"
+#include "engine/FakeGameHost.h"
 
 #include <algorithm>
 #include <array>
@@ -11,15 +12,6 @@
 
 namespace morrow::test {
 namespace {
-
-// Stands in for the window's timers and records which of them run.
-class RecordingTimers final : public AnimationTimers {
-public:
-    std::set<AnimationTimer> running;
-    void SetTimerEnabled(AnimationTimer timer, bool enabled) override {
-        enabled ? void(running.insert(timer)) : void(running.erase(timer));
-    }
-};
 
 // A straight stretch of the procession (a start has no steps) and its end.
 struct Leg {
@@ -56,22 +48,19 @@ TEST(AmbientAnimations, ProcessionTurnsAtItsLimits) {
         SCOPED_TRACE(testing::Message() << "screen " << c.width << " x " << c.height);
         Screen screen(c.width, c.height);
         ASSERT_TRUE(screen.loaded) << "pictures missing in " << ProgramDir();
-        RecordingTimers timers;
+        FakeTimers timers;
         AmbientAnimations animations(screen.canvas, screen.session, screen.bitmaps, timers);
-        using Tick = void (AmbientAnimations::*)();
-        const std::map<Sprite, std::pair<AnimationTimer, Tick>> movers{
-            {Bat, {AnimationTimer::Timer6, &AmbientAnimations::Timer6Timer}},
-            {Ghoul, {AnimationTimer::Timer8, &AmbientAnimations::Timer8Timer}},
-            {Skeleton, {AnimationTimer::Timer5, &AmbientAnimations::Timer5Timer}}};
+        const std::map<Sprite, GameTimer> movers{
+            {Bat, GameTimer::Timer6}, {Ghoul, GameTimer::Timer8}, {Skeleton, GameTimer::Timer5}};
         animations.StartBat();
         std::vector<Leg> legs{{Bat, 0, 0, 0, {animations.SpriteX(), animations.SpriteY()}}};
         for (int tick = 1; tick < 2000 && legs.size() < c.legs.size(); ++tick) {
             const Sprite before = animations.Moving();
             const QPoint from(animations.SpriteX(), animations.SpriteY());
-            (animations.*movers.at(before).second)();
+            timers.Tick(movers.at(before));
             const Sprite now = animations.Moving();
             const QPoint at(animations.SpriteX(), animations.SpriteY());
-            ASSERT_EQ(timers.running, std::set{movers.at(now).first})
+            ASSERT_EQ(timers.Running(), std::set{movers.at(now)})
                 << "tick " << tick << ": not one timer, its own";
             Leg& last = legs.back();
             if (now != before) {
@@ -122,7 +111,7 @@ TEST(AmbientAnimations, SpritesKeepOffTheField) {
         const QRect seen = field.intersected(screen.canvas.rect());
         const QImage before = screen.canvas.copy(seen);
 
-        RecordingTimers timers;
+        FakeTimers timers;
         AmbientAnimations animations(screen.canvas, screen.session, screen.bitmaps, timers);
         animations.StartBat();
         std::set<Sprite> walked;

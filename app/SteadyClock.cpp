@@ -1,0 +1,30 @@
+#include "SteadyClock.h"
+
+#include <QTimer>
+
+namespace morrow {
+
+namespace {
+
+class EventLoopTimer final : public Timer {
+public:
+    EventLoopTimer(GameTimer timer, std::function<void()> tick) {
+        timer_.setInterval(IntervalOf(timer));
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, std::move(tick));
+    }
+    void Start() override { timer_.start(); }
+    void Stop() override { timer_.stop(); }
+    bool IsActive() const override { return timer_.isActive(); }
+
+private:
+    QTimer timer_;
+};
+
+} // namespace
+
+std::unique_ptr<Timer> SteadyClock::MakeTimer(GameTimer timer, std::function<void()> tick) {
+    return std::make_unique<EventLoopTimer>(timer, std::move(tick));
+}
+
+} // namespace morrow
