@@ -513,7 +513,12 @@ bool GameRig::Dismiss(const std::string& window, const std::string& key,
                       std::chrono::milliseconds timeout) const {
     Focus(window);
     Key(key);
-    return WaitUntil([&] { return OtherWindows().empty(); }, timeout);
+    return WaitUntil(
+        [&] {
+            const std::vector<std::string> shown = OtherWindows();
+            return std::find(shown.begin(), shown.end(), window) == shown.end();
+        },
+        timeout);
 }
 
 bool GameRig::MenuKeys(const std::vector<std::string>& keys) const {

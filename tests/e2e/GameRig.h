@@ -172,7 +172,7 @@ public:
     // The first of them to show within `timeout` (titled `title`, when
     // given); empty when none does, or when the game ends first.
     std::string WaitForOtherWindow(std::chrono::milliseconds timeout, const std::string& title = {});
-    // `key` in `window`, then waits until the game's other windows are gone.
+    // `key` in `window`, then waits until that window is gone.
     bool Dismiss(const std::string& window, const std::string& key = "Return",
                  std::chrono::milliseconds timeout = 10s) const;
     // Gives `window` the keyboard focus. With no window manager the focus
