@@ -4,9 +4,7 @@
 // a player has put in the program directory (their own music, a cut-off
 // piece or sound, a picture whose header lies).
 
-#include "ArtResources.h"
-#include "ChildProcess.h"
-#include "VirtualScreen.h"
+#include "GameRig.h"
 
 #include <gtest/gtest.h>
 
@@ -14,38 +12,23 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <sstream>
 #include <thread>
 
 namespace morrow::e2e {
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kSlowdown = 3;
-#else
-constexpr int kSlowdown = 1;
-#endif
-
-std::string ReadText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void WriteBytes(const std::filesystem::path& file, const Bytes& bytes) {
     std::ofstream(file, std::ios::binary)
@@ -139,41 +122,24 @@ Bytes Text(const std::string& text) {
 class GameFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* programDir = std::getenv("MORROW_PROGRAM_DIR");
-        ASSERT_NE(programDir, nullptr) << "MORROW_PROGRAM_DIR names no program directory";
-        program_ = programDir;
-        std::string error;
-        screen_ = VirtualScreen::Start({800, 600, 24}, temp_.Path(), error);
-        ASSERT_TRUE(screen_) << error;
-        home_ = temp_.Path() / "home";
-        config_ = home_ / ".config" / "morrowmas-slots";
-        std::filesystem::create_directories(config_);
-        const std::filesystem::path runtime = temp_.Path() / "runtime";
-        std::filesystem::create_directories(runtime);
-        chmod(runtime.c_str(), 0700);
-        env_ = screen_->ClientEnvironment();
-        env_["QT_QPA_PLATFORM"] = "xcb";
-        env_["HOME"] = home_.string();
-        env_["XDG_CONFIG_HOME"] = (home_ / ".config").string();
-        env_["XDG_RUNTIME_DIR"] = runtime.string();
-        env_["SDL_AUDIODRIVER"] = "dummy";
-        gameLog_ = temp_.Path() / "game.log";
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(test->test_suite_name()) + "-" + test->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        ASSERT_EQ(rig_.Open({"Medium800x600x24", {800, 600, 24}}, name), "");
     }
 
     void TearDown() override {
         if (HasFailure()) {
-            std::cout << "Game output:\n" << ReadText(gameLog_) << '\n';
+            rig_.Report(std::cout, "failure");
         }
-        game_.Stop(500ms);
-        screen_.reset();
     }
 
     // A program directory of its own: the game's files, the named ones
     // replaced (an empty content leaves the file out).
     std::filesystem::path ProgramDirWith(const std::map<std::string, Bytes>& replaced) {
-        const std::filesystem::path dir = temp_.Path() / "program";
+        const std::filesystem::path dir = rig_.Temp() / "program";
         std::filesystem::create_directories(dir);
-        for (const auto& entry : std::filesystem::directory_iterator(program_)) {
+        for (const auto& entry : std::filesystem::directory_iterator(rig_.ProgramDir())) {
             const std::string name = entry.path().filename().string();
             if (replaced.contains(name)) {
                 continue;
@@ -193,106 +159,22 @@ protected:
         return dir;
     }
 
-    void Launch(const std::filesystem::path& programDir) {
-        std::string error;
-        std::optional<ChildProcess> game =
-            ChildProcess::Start({(programDir / "morrowmas-slots").string()}, env_, gameLog_, error);
-        ASSERT_TRUE(game) << error;
-        game_ = std::move(*game);
-        window_.clear();
-    }
-
     // Starts the game and waits for its main window.
     void StartGame(const std::filesystem::path& programDir) {
-        ASSERT_NO_FATAL_FAILURE(Launch(programDir));
-        ASSERT_NO_FATAL_FAILURE(WaitForMainWindow());
+        ASSERT_EQ(rig_.Launch(programDir), "");
+        ASSERT_EQ(rig_.WaitForMainWindow(), "");
     }
 
-    void WaitForMainWindow() {
-        window_ = screen_->WaitForWindow("^Morrowmas Slots", game_, 20s * kSlowdown);
-        ASSERT_TRUE(game_.Running()) << "the game ended at start";
-        ASSERT_FALSE(window_.empty()) << "no window named \"Morrowmas Slots\" appeared";
-    }
+    void Keep(const std::string& name) { rig_.Keep(rig_.Shot(), name); }
 
-    std::vector<std::string> OtherWindows() const {
-        std::vector<std::string> others;
-        for (const std::string& w : screen_->WindowsOfProcess(game_.Pid())) {
-            if (w != window_) {
-                others.push_back(w);
-            }
-        }
-        return others;
-    }
-
-    // The first window of the game's besides the main one within `timeout`.
-    std::string WaitForBox(std::chrono::milliseconds timeout) {
-        for (const auto deadline = Clock::now() + timeout * kSlowdown; Clock::now() < deadline;) {
-            const std::vector<std::string> others = OtherWindows();
-            if (!others.empty()) {
-                return others.front();
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        return {};
-    }
-
-    void Keep(const std::string& name) {
-        if (const char* shots = std::getenv("MORROW_E2E_SHOTS")) {
-            const std::filesystem::path dir = std::filesystem::path(shots) / "GameFiles";
-            std::filesystem::create_directories(dir);
-            screen_->Shot(dir / (name + ".png"));
-        }
-    }
-
-    void Answer(const std::string& box) {
-        screen_->Focus(box);
-        screen_->Key("Return");
-        for (const auto deadline = Clock::now() + 5s * kSlowdown; Clock::now() < deadline;) {
-            if (OtherWindows().empty()) {
-                return;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-    }
-
-    void ExitFromTheMenu() {
-        screen_->Focus(window_);
-        screen_->Key("alt+f");
-        std::this_thread::sleep_for(300ms * kSlowdown);
-        screen_->Key("x");
-    }
-
-    bool EndsWithin(std::chrono::milliseconds timeout) {
-        for (const auto deadline = Clock::now() + timeout * kSlowdown; Clock::now() < deadline;) {
-            if (!game_.Running()) {
-                return true;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        return !game_.Running();
-    }
-
-    std::filesystem::path program_;
-    TemporaryDirectory temp_;
-    std::unique_ptr<VirtualScreen> screen_;
-    std::filesystem::path home_, config_, gameLog_;
-    Environment env_;
-    ChildProcess game_;
-    std::string window_;
+    GameRig rig_;
 };
 
 enum class Refusal { DiskFull, ReadOnlyFileSystem, StoppedCopyHoldsTheLock };
 
 const char* Name(Refusal r) {
-    switch (r) {
-    case Refusal::DiskFull:
-        return "DiskFull";
-    case Refusal::ReadOnlyFileSystem:
-        return "ReadOnlyFileSystem";
-    case Refusal::StoppedCopyHoldsTheLock:
-        return "StoppedCopyHoldsTheLock";
-    }
-    return "";
+    return std::array{"DiskFull", "ReadOnlyFileSystem",
+                      "StoppedCopyHoldsTheLock"}[static_cast<std::size_t>(r)];
 }
 
 class RefusedSaveTest : public GameFilesTest, public ::testing::WithParamInterface<Refusal> {};
@@ -307,27 +189,27 @@ TEST_P(RefusedSaveTest, ClosingKeepsTheWindowAndTheOldFile) {
         if (::geteuid() != 0) {
             GTEST_SKIP() << "needs root to mount a small tmpfs (root ignores file modes)";
         }
-        if (::mount("morrow-e2e", config_.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        if (::mount("morrow-e2e", rig_.ConfigDir().c_str(), "tmpfs", 0, "size=64k") != 0) {
             GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
         }
-        unmount.action = [this] { ::umount2(config_.c_str(), MNT_DETACH); };
+        unmount.action = [this] { ::umount2(rig_.ConfigDir().c_str(), MNT_DETACH); };
     }
-    const std::filesystem::path record = config_ / "Morrow.ini";
+    const std::filesystem::path record = rig_.Record();
     const std::string before = "[CurrentGame]\nGameName=CurrentGame\nCredits=4321\nBorrowed=1000\n";
     std::ofstream(record) << before;
-    ASSERT_NO_FATAL_FAILURE(StartGame(program_));
+    ASSERT_NO_FATAL_FAILURE(StartGame(rig_.ProgramDir()));
     std::this_thread::sleep_for(1500ms * kSlowdown); // the start-up tick has run
 
     pid_t other = -1;
     Undo endOther;
     if (refusal == Refusal::DiskFull) {
-        std::ofstream filler(config_ / "filler", std::ios::binary);
+        std::ofstream filler(rig_.ConfigDir() / "filler", std::ios::binary);
         const std::string block(4096, 'x');
         for (int i = 0; i < 64 && filler.write(block.data(), static_cast<std::streamsize>(block.size()));
              ++i) {
         }
     } else if (refusal == Refusal::ReadOnlyFileSystem) {
-        ASSERT_EQ(::mount(nullptr, config_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0)
+        ASSERT_EQ(::mount(nullptr, rig_.ConfigDir().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0)
             << std::strerror(errno);
     } else {
         // Another copy takes the lock every writer takes, then stops dead.
@@ -357,27 +239,28 @@ TEST_P(RefusedSaveTest, ClosingKeepsTheWindowAndTheOldFile) {
         };
     }
 
-    ExitFromTheMenu();
-    const std::string box = WaitForBox(15s);
+    rig_.ExitFromTheMenu();
+    const std::string box = rig_.WaitForOtherWindow(15s);
     Keep(std::string(Name(refusal)) + "-refused");
     ASSERT_FALSE(box.empty()) << "no message came up when the save was refused"
-                              << (game_.Running() ? "" : " (the game ended)");
-    EXPECT_TRUE(game_.Running());
-    EXPECT_FALSE(screen_->FindWindows("^Morrowmas Slots").empty()) << "the main window is gone";
+                              << (rig_.Running() ? "" : " (the game ended)");
+    EXPECT_TRUE(rig_.Running());
+    EXPECT_FALSE(rig_.FindWindows("^Morrowmas Slots").empty()) << "the main window is gone";
     EXPECT_EQ(ReadText(record), before) << "the old file was changed";
-    Answer(box);
-    EXPECT_TRUE(game_.Running()) << "the game ended after the refused save";
+    rig_.Dismiss(box);
+    EXPECT_TRUE(rig_.Running()) << "the game ended after the refused save";
 
     // The cause gone, the next close saves.
     if (refusal == Refusal::DiskFull) {
-        std::filesystem::remove(config_ / "filler");
+        std::filesystem::remove(rig_.ConfigDir() / "filler");
     } else if (refusal == Refusal::ReadOnlyFileSystem) {
-        ASSERT_EQ(::mount(nullptr, config_.c_str(), nullptr, MS_REMOUNT, nullptr), 0) << std::strerror(errno);
+        ASSERT_EQ(::mount(nullptr, rig_.ConfigDir().c_str(), nullptr, MS_REMOUNT, nullptr), 0)
+            << std::strerror(errno);
     } else {
         endOther.action();
     }
-    ExitFromTheMenu();
-    ASSERT_TRUE(EndsWithin(15s)) << "the game did not end once the file could be written";
+    rig_.ExitFromTheMenu();
+    ASSERT_TRUE(rig_.EndsWithin(15s)) << "the game did not end once the file could be written";
     EXPECT_NE(ReadText(record).find("GameDate="), std::string::npos) << "the game was not saved:\n"
                                                                      << ReadText(record);
 }
@@ -407,12 +290,12 @@ TEST_P(PlayersMusicTest, PlaysOrIsReportedOnce) {
             files["Morro" + std::to_string(n) + ".mid"] = {};
         }
     }
-    const std::filesystem::path capture = temp_.Path() / "output.raw";
-    env_["SDL_AUDIODRIVER"] = "disk";
-    env_["SDL_DISKAUDIOFILE"] = capture.string();
+    const std::filesystem::path capture = rig_.Temp() / "output.raw";
+    rig_.GameEnvironment()["SDL_AUDIODRIVER"] = "disk";
+    rig_.GameEnvironment()["SDL_DISKAUDIOFILE"] = capture.string();
     ASSERT_NO_FATAL_FAILURE(StartGame(ProgramDirWith(files)));
 
-    const std::string box = WaitForBox(5s);
+    const std::string box = rig_.WaitForOtherWindow(5s);
     Keep(std::string(c.name) + "-first");
     if (c.plays) {
         EXPECT_TRUE(box.empty()) << "the player's own piece was reported";
@@ -421,11 +304,11 @@ TEST_P(PlayersMusicTest, PlaysOrIsReportedOnce) {
         return;
     }
     ASSERT_FALSE(box.empty()) << "the unplayable piece was not reported";
-    Answer(box);
-    const std::string again = WaitForBox(5s);
+    rig_.Dismiss(box);
+    const std::string again = rig_.WaitForOtherWindow(5s);
     Keep(std::string(c.name) + "-after");
     EXPECT_TRUE(again.empty()) << "the unplayable piece was reported again";
-    EXPECT_TRUE(game_.Running());
+    EXPECT_TRUE(rig_.Running());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -450,31 +333,23 @@ class DamagedFileTest : public GameFilesTest, public ::testing::WithParamInterfa
 TEST_P(DamagedFileTest, IsReportedAtStartAndTheGameGoesOn) {
     const DamagedFile& c = GetParam();
     const Bytes original = [&] {
-        const std::string text = ReadText(program_ / c.file);
+        const std::string text = ReadText(rig_.ProgramDir() / c.file);
         return Bytes(text.begin(), text.end());
     }();
     ASSERT_FALSE(original.empty());
-    ASSERT_NO_FATAL_FAILURE(Launch(ProgramDirWith({{c.file, c.damage(original)}})));
-    std::string box;
-    for (const auto deadline = Clock::now() + 20s * kSlowdown; box.empty() && Clock::now() < deadline;) {
-        ASSERT_TRUE(game_.Running()) << "the game ended at start";
-        const std::vector<std::string> shown = screen_->WindowsOfProcess(game_.Pid());
-        if (!shown.empty()) {
-            box = shown.front();
-        } else {
-            std::this_thread::sleep_for(100ms);
-        }
-    }
+    ASSERT_EQ(rig_.Launch(ProgramDirWith({{c.file, c.damage(original)}})), "");
+    // Before the main window, any window of the game's is the report.
+    const std::string box = rig_.WaitForOtherWindow(20s);
     Keep(std::string(c.name) + "-start");
-    ASSERT_FALSE(box.empty()) << "no window came up";
-    EXPECT_TRUE(screen_->FindWindows("^Morrowmas Slots").empty()) << c.file << " was not reported";
+    ASSERT_FALSE(box.empty()) << "no window came up" << (rig_.Running() ? "" : " (the game ended at start)");
+    EXPECT_TRUE(rig_.FindWindows("^Morrowmas Slots").empty()) << c.file << " was not reported";
     std::this_thread::sleep_for(1500ms); // the start-up tick is due meanwhile
-    Answer(box);
-    ASSERT_NO_FATAL_FAILURE(WaitForMainWindow());
-    EXPECT_TRUE(WaitForBox(3s).empty()) << "more than one message at start";
-    EXPECT_TRUE(game_.Running());
-    ExitFromTheMenu();
-    EXPECT_TRUE(EndsWithin(15s));
+    rig_.Dismiss(box);
+    ASSERT_EQ(rig_.WaitForMainWindow(), "");
+    EXPECT_TRUE(rig_.WaitForOtherWindow(3s).empty()) << "more than one message at start";
+    EXPECT_TRUE(rig_.Running());
+    rig_.ExitFromTheMenu();
+    EXPECT_TRUE(rig_.EndsWithin(15s));
 }
 
 // A BMP whose header claims a picture of 60000 x 60000.
