@@ -230,12 +230,14 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm1::FormKeyDown(const QKeyEvent& event) {
-    engine_.FormKeyDown(static_cast<int>(*GameKeyOf(event.key())));
+    engine_.Command(CommandOf(*GameKeyOf(event.key())), CommandSource::Key);
     FinishPendingClose();
 }
 
+// A click anywhere on the field, with any mouse button.
 void TForm1::FormMouseDown(QPoint position) {
-    engine_.FormMouseDown(position.x(), position.y());
+    engine_.Command(ControlAt(position.x() - session_.FieldLeft, position.y() - session_.FieldTop),
+                    CommandSource::Click);
     FinishPendingClose();
 }
 

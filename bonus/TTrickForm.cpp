@@ -167,13 +167,12 @@ void TTrickForm::Image1MouseDown(QPoint picturePoint) {
 void TTrickForm::keyPressEvent(QKeyEvent* event) {
     event->accept();
     if (const std::optional<GameKey> key = GameKeyOf(event->key())) {
-        FormKeyDown(static_cast<int>(*key));
+        FormKeyDown(*key);
     }
 }
 
-void TTrickForm::FormKeyDown(int keyCode) {
-    const bool pickKey =
-        keyCode == static_cast<int>(GameKey::Enter) || keyCode == static_cast<int>(GameKey::Space);
+void TTrickForm::FormKeyDown(GameKey key) {
+    const bool pickKey = key == GameKey::Enter || key == GameKey::Space;
     if (pickKey && state_ == TrickFormState::Picking) {
         RevealPumpkin(RandomPumpkin(collaborators_.random));
     }

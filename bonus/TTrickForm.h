@@ -3,6 +3,7 @@
 // The rules of the pick live in TrickOrTreatRound; this is their Qt face.
 #pragma once
 
+#include "GameKeys.h"
 #include "GameSession.h"
 #include "TrickOrTreatRound.h"
 
@@ -102,7 +103,7 @@ private:
     void PlacePictures();
     void FormMouseDown();
     void Image1MouseDown(QPoint picturePoint);
-    void FormKeyDown(int keyCode);
+    void FormKeyDown(GameKey key);
     void RevealPumpkin(int pumpkin);
     void WritePrize(const QString& text);
     void ShowMissMessage();

@@ -416,75 +416,37 @@ void GameEngine::ShakeReel(int reel) {
     }
 }
 
-namespace {
-
-// The column of the click at play-field x, or -1 between and beside them.
-int ColumnAt(int x) {
-    for (std::size_t c = 0; c < kColumns.size(); ++c) {
-        if (x >= kColumns[c].left && x <= kColumns[c].right) {
-            return static_cast<int>(c);
-        }
-    }
-    return -1;
-}
-
-bool InBand(const ClickBand& band, int y) {
-    return y >= band.top && y <= band.bottom;
-}
-
-} // namespace
-
-void GameEngine::FormMouseDown(int x, int y) {
-    const int fieldX = x - geometry_.FieldLeft;
-    const int fieldY = y - geometry_.FieldTop;
-    const int column = ColumnAt(fieldX);
-
-    if (InBand(kNudgeRow, fieldY)) {
+void GameEngine::Command(PlayerCommand command, CommandSource source) {
+    const bool nudgeRow = command == PlayerCommand::NudgeReel1 || command == PlayerCommand::NudgeReel2 ||
+                          command == PlayerCommand::NudgeReel3 || command == PlayerCommand::NudgeRowGap;
+    if (source == CommandSource::Click && nudgeRow) {
         if (play_.NudgeChance && saved_.Nudges > 0) {
-            if (column >= 0) {
-                NudgeReel(column);
+            if (command != PlayerCommand::NudgeRowGap) {
+                NudgeReel(NudgedReel(command));
             }
         } else {
             host_.PlayNoNudge();
         }
     }
-    if (InBand(kButtonRow, fieldY) && !Busy()) {
-        switch (column) {
-        case 0:
+    if (!Busy()) {
+        switch (command) {
+        case PlayerCommand::BetOne:
             BetOne();
             break;
-        case 1:
+        case PlayerCommand::BetMax:
             BetMax();
             break;
-        case 2:
+        case PlayerCommand::Spin:
             Spin();
             break;
         default:
             break;
         }
     }
-    if (saved_.Nudges <= 0) {
+    if (source == CommandSource::Click && saved_.Nudges <= 0) {
         play_.NudgeChance = false;
         Timer3->Stop();
         host_.DrawNudgeLabels(kNudgeGrey);
-    }
-}
-
-void GameEngine::FormKeyDown(int keyCode) {
-    if (Busy()) {
-        return;
-    }
-    switch (static_cast<GameKey>(keyCode)) {
-    case GameKey::Enter:
-    case GameKey::Space:
-        Spin();
-        break;
-    case GameKey::B:
-        BetOne();
-        break;
-    case GameKey::M:
-        BetMax();
-        break;
     }
 }
 

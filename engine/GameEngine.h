@@ -15,13 +15,31 @@ namespace morrow {
 inline constexpr std::string_view kNoBetText = "No bet was placed!";
 inline constexpr std::string_view kOutOfCreditsText = "You are out of credits...better borrow some!";
 
-// Keys of the main window, by virtual key code.
-enum class GameKey : int {
-    Enter = 13,
-    Space = 32,
-    B = 66,
-    M = 77,
+// What the player asks of the machine, whether by a click on the play field
+// or by a key: the three buttons, the "Nudge" caption above a reel, the
+// caption row between the reels, or a click that hit none of them.
+enum class PlayerCommand {
+    BetOne,
+    BetMax,
+    Spin,
+    NudgeReel1,
+    NudgeReel2,
+    NudgeReel3,
+    NudgeRowGap,
+    Nothing,
 };
+
+// The nudge of reel 0, 1 or 2, and back.
+constexpr PlayerCommand NudgeCommandFor(int reel) {
+    return static_cast<PlayerCommand>(static_cast<int>(PlayerCommand::NudgeReel1) + reel);
+}
+constexpr int NudgedReel(PlayerCommand command) {
+    return static_cast<int>(command) - static_cast<int>(PlayerCommand::NudgeReel1);
+}
+
+// How a command came. A key does only what its button does; a click on the
+// field also closes an offer with no nudges left to spend.
+enum class CommandSource { Click, Key };
 
 // Spin timing: one frame every 25 ms, 47 frames; reel r stops at frame
 // 21 + 9r and bounces for the eight frames after.
@@ -35,19 +53,6 @@ inline constexpr std::array<int, 8> kBounceShifts{1, 2, 1, 0, -1, -2, -1, 0};
 inline constexpr std::array<int, 8> kShakeShifts{2, 4, 2, 0, -2, -4, -2, 0};
 inline constexpr int kNudgeSlideStart = 96;
 inline constexpr int kNudgeSlideStep = 12;
-
-// Click areas on the play field, relative to its origin; bounds inclusive.
-struct ClickBand {
-    int top;
-    int bottom;
-};
-struct ClickColumn {
-    int left;
-    int right;
-};
-inline constexpr ClickBand kNudgeRow{34, 61};
-inline constexpr ClickBand kButtonRow{365, 395};
-inline constexpr std::array<ClickColumn, 3> kColumns{{{76, 172}, {201, 297}, {325, 421}}};
 
 // What became of a loan or a payment.
 enum class LoanAnswer {
@@ -94,9 +99,9 @@ public:
     LoanAnswer Borrow(std::int32_t amount);
     LoanAnswer PayBack(std::int32_t amount);
 
-    // Click at client position (x, y); any mouse button.
-    void FormMouseDown(int x, int y);
-    void FormKeyDown(int keyCode);
+    // A command of the player's. The window maps its clicks and keys to
+    // commands; the bet and spin buttons wait while a spin or nudge runs.
+    void Command(PlayerCommand command, CommandSource source);
 
     // One tick of the nudge-caption flashing.
     void Timer3Timer();

@@ -1,18 +1,23 @@
-// The game's keys as Qt reports them, for the main window and the bonus
-// window alike.
+// The player's controls on the play field: which command a click at a place
+// on the field or a key stands for. The main window and the bonus window
+// both read their keys here.
 #pragma once
 
 #include "GameEngine.h"
 
 #include <Qt>
 
+#include <array>
 #include <optional>
 
 namespace morrow {
 
+// The keys the game uses.
+enum class GameKey { Enter, Space, B, M };
+
 // The game key a Qt key stands for, whatever the shift state: Return and the
 // keypad's Enter are both Enter. Empty for a key the game does not use.
-inline std::optional<GameKey> GameKeyOf(int qtKey) {
+constexpr std::optional<GameKey> GameKeyOf(int qtKey) {
     switch (qtKey) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -26,6 +31,54 @@ inline std::optional<GameKey> GameKeyOf(int qtKey) {
     default:
         return std::nullopt;
     }
+}
+
+// At the machine: Enter and Space spin, B bets one coin, M bets the most.
+constexpr PlayerCommand CommandOf(GameKey key) {
+    switch (key) {
+    case GameKey::B:
+        return PlayerCommand::BetOne;
+    case GameKey::M:
+        return PlayerCommand::BetMax;
+    case GameKey::Enter:
+    case GameKey::Space:
+        break;
+    }
+    return PlayerCommand::Spin;
+}
+
+// The click areas on the play field, relative to its origin; bounds
+// inclusive. The buttons stand in a row under the reels, the "Nudge"
+// captions in a row above them, each in the column of its reel.
+struct ClickBand {
+    int top;
+    int bottom;
+};
+struct ClickColumn {
+    int left;
+    int right;
+};
+inline constexpr ClickBand kNudgeRow{34, 61};
+inline constexpr ClickBand kButtonRow{365, 395};
+inline constexpr std::array<ClickColumn, 3> kColumns{{{76, 172}, {201, 297}, {325, 421}}};
+
+// The command of a click at (fieldX, fieldY) from the play field's origin.
+constexpr PlayerCommand ControlAt(int fieldX, int fieldY) {
+    int column = -1;
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        if (fieldX >= kColumns[c].left && fieldX <= kColumns[c].right) {
+            column = static_cast<int>(c);
+        }
+    }
+    if (fieldY >= kNudgeRow.top && fieldY <= kNudgeRow.bottom) {
+        return column < 0 ? PlayerCommand::NudgeRowGap : NudgeCommandFor(column);
+    }
+    if (fieldY >= kButtonRow.top && fieldY <= kButtonRow.bottom && column >= 0) {
+        constexpr std::array<PlayerCommand, 3> buttons{PlayerCommand::BetOne, PlayerCommand::BetMax,
+                                                       PlayerCommand::Spin};
+        return buttons[static_cast<std::size_t>(column)];
+    }
+    return PlayerCommand::Nothing;
 }
 
 } // namespace morrow

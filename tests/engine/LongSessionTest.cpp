@@ -76,10 +76,10 @@ public:
         const bool repeat = coins == 0 && s.LastBet > 0;
         const std::int32_t placed = repeat ? s.LastBet : std::max(coins, 1);
         for (int i = 0; i < placed && !repeat; ++i) {
-            rig_.engine.FormKeyDown(static_cast<int>(GameKey::B)); // the third coin spins
+            rig_.engine.Command(PlayerCommand::BetOne, CommandSource::Key); // the third coin spins
         }
         if (s.Bet > 0 || repeat) {
-            rig_.engine.FormKeyDown(static_cast<int>(GameKey::Enter));
+            rig_.engine.Command(PlayerCommand::Spin, CommandSource::Key);
         }
         model_.spins += 1;
         model_.totalBets += placed;
@@ -96,9 +96,7 @@ public:
             return;
         }
         const int reel = Pick(kReelCount);
-        const ClickColumn column = kColumns[static_cast<std::size_t>(reel)];
-        rig_.engine.FormMouseDown(s.FieldLeft + (column.left + column.right) / 2,
-                                  s.FieldTop + kNudgeRow.top + 5);
+        rig_.engine.Command(NudgeCommandFor(reel), CommandSource::Click);
         model_.nudges -= 1;
         model_.nudgesUsed += 1;
         Evaluate(s.LastBet);

@@ -6,11 +6,10 @@ namespace morrow::test {
 namespace {
 
 constexpr std::int64_t kMs = 1000;
-// A click on the "Nudge" caption above reel r (play field at 0, 0).
-constexpr int NudgeX(int reel) {
-    return 80 + 124 * reel;
+// A click on the "Nudge" caption above reel r.
+void ClickNudge(EngineRig& rig, int reel) {
+    rig.engine.Command(NudgeCommandFor(reel), CommandSource::Click);
 }
-constexpr int kNudgeY = 40;
 
 // After a losing spin with `lastBet` coins: the offer is open.
 void OfferNudge(EngineRig& rig, int lastBet, std::array<std::int32_t, 3> positions) {
@@ -24,7 +23,7 @@ TEST(NudgeTest, ReelAtPositionOneWrapsToThirtyAndShowsTheOldTopRowOnThePayline) 
     EngineRig rig;
     OfferNudge(rig, 1, {1, 1, 1});
     const int oldTop = VisibleSymbol(rig.session, 0, 0);
-    rig.engine.FormMouseDown(NudgeX(0), kNudgeY);
+    ClickNudge(rig, 0);
     EXPECT_EQ(rig.session.ReelPos[0], 30);
     EXPECT_EQ(PaylineSymbol(rig.session, 0), oldTop);
     EXPECT_EQ(PaylineSymbol(rig.session, 0), 0);
@@ -67,7 +66,7 @@ TEST(NudgeTest, ThreeCoinNudgeOntoFiveFiveWildPays36AndGivesTheNudgeBack) {
     OfferNudge(rig, 3, {5, 2, 8});
     ASSERT_EQ(PaylineSymbol(rig.session, 0), 5);
     ASSERT_EQ(PaylineSymbol(rig.session, 1), 5);
-    rig.engine.FormMouseDown(NudgeX(2), kNudgeY);
+    ClickNudge(rig, 2);
     EXPECT_EQ(PaylineSymbol(rig.session, 2), kWildSymbol);
     EXPECT_EQ(rig.session.Credits, 1000 + 36);
     EXPECT_EQ(rig.session.Nudges, 1) << "the wild gives back the nudge just spent";
@@ -121,11 +120,11 @@ TEST(NudgeTest, BetAndSpinControlsWaitWhileANudgeRuns) {
     OfferNudge(rig, 1, {5, 5, 5});
     rig.host.At(60 * kMs, [&] {
         EXPECT_TRUE(rig.engine.Busy());
-        rig.engine.FormKeyDown(static_cast<int>(GameKey::B));
-        rig.engine.FormKeyDown(static_cast<int>(GameKey::M));
-        rig.engine.FormKeyDown(static_cast<int>(GameKey::Space));
-        rig.engine.FormMouseDown(100, 380); // bet one button
-        rig.engine.FormMouseDown(NudgeX(0), kNudgeY);
+        rig.engine.Command(PlayerCommand::BetOne, CommandSource::Key);
+        rig.engine.Command(PlayerCommand::BetMax, CommandSource::Key);
+        rig.engine.Command(PlayerCommand::Spin, CommandSource::Key);
+        rig.engine.Command(PlayerCommand::BetOne, CommandSource::Click);
+        ClickNudge(rig, 0);
     });
     rig.engine.NudgeReel(1);
     EXPECT_EQ(rig.session.Bet, 0);
@@ -136,7 +135,7 @@ TEST(NudgeTest, BetAndSpinControlsWaitWhileANudgeRuns) {
 
 TEST(NudgeTest, NoOfferMeansTheNudgeRowOnlyPlaysTheRefusal) {
     EngineRig rig;
-    rig.engine.FormMouseDown(NudgeX(1), kNudgeY);
+    ClickNudge(rig, 1);
     EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"PlayNoNudge"}));
     EXPECT_EQ(rig.session.Nudges, 3);
 }
@@ -145,7 +144,7 @@ TEST(NudgeTest, OfferWithNoNudgesLeftIsRefusedAndClosed) {
     EngineRig rig;
     rig.session.Nudges = 0;
     OfferNudge(rig, 1, {5, 5, 5});
-    rig.engine.FormMouseDown(NudgeX(1), kNudgeY);
+    ClickNudge(rig, 1);
     EXPECT_EQ(rig.host.Texts(),
               (std::vector<std::string>{"PlayNoNudge", "StopTimer Timer3", "DrawNudgeLabels grey"}));
     EXPECT_FALSE(rig.session.NudgeChance);

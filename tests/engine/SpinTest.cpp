@@ -313,10 +313,10 @@ TEST(SpinTest, ClicksAndKeysDuringTheCountDoNotStartASecondSpin) {
     // Well into the 250-credit count-up.
     const std::int64_t during = 47 * 25 * kMs + 500 * kMs;
     rig.host.At(during, [&] {
-        rig.engine.FormMouseDown(330, 370); // the spin button
-        rig.engine.FormKeyDown(static_cast<int>(GameKey::Space));
-        rig.engine.FormKeyDown(static_cast<int>(GameKey::B));
-        rig.engine.FormMouseDown(80, 370); // bet one
+        rig.engine.Command(PlayerCommand::Spin, CommandSource::Click);
+        rig.engine.Command(PlayerCommand::Spin, CommandSource::Key);
+        rig.engine.Command(PlayerCommand::BetOne, CommandSource::Key);
+        rig.engine.Command(PlayerCommand::BetOne, CommandSource::Click);
     });
     rig.engine.Spin();
     EXPECT_EQ(rig.session.Spins, 1);
@@ -331,7 +331,7 @@ TEST(SpinTest, NewGameDuringASpinWaitsForTheSpinToEnd) {
     rig.host.At(300 * kMs, [&] {
         rig.engine.RequestNewGame();
         EXPECT_TRUE(rig.session.Spinning) << "the running spin goes on";
-        rig.engine.FormKeyDown(static_cast<int>(GameKey::Enter));
+        rig.engine.Command(PlayerCommand::Spin, CommandSource::Key);
     });
     rig.engine.Spin();
     EXPECT_EQ(rig.session.Credits, 1000);

@@ -1,5 +1,6 @@
 // The play field's drawing operations, compared pixel for pixel with the
 // symbol tiles, the motion strip and the digit strips they copy from.
+#include "GameKeys.h"
 #include "PresentationTestSupport.h"
 
 #include <cstdlib>
@@ -231,6 +232,31 @@ TEST(PlayFieldPainter, ShakeLeavesUncoveredRowsAsTheyWere) {
         }
     }
     EXPECT_TRUE(Shows(screen.canvas, from, expected));
+}
+
+// The click areas' edges are inclusive and one pixel outside hits nothing;
+// only the game's own keys stand for a command.
+TEST(FieldControls, ClicksAndKeysMapToTheirCommands) {
+    using C = PlayerCommand;
+    const std::vector<std::tuple<int, int, C>> clicks{
+        {76, 365, C::BetOne},     {172, 395, C::BetOne},    {75, 380, C::Nothing},
+        {173, 380, C::Nothing},   {100, 364, C::Nothing},   {100, 396, C::Nothing},
+        {201, 365, C::BetMax},    {297, 395, C::BetMax},    {324, 365, C::Nothing},
+        {325, 365, C::Spin},      {421, 395, C::Spin},      {80, 34, C::NudgeReel1},
+        {201, 61, C::NudgeReel2}, {421, 40, C::NudgeReel3}, {180, 34, C::NudgeRowGap},
+        {180, 62, C::Nothing},
+    };
+    for (const auto& [x, y, command] : clicks) {
+        EXPECT_EQ(ControlAt(x, y), command) << "click at field (" << x << ", " << y << ")";
+    }
+    EXPECT_EQ(CommandOf(*GameKeyOf(Qt::Key_Return)), C::Spin);
+    EXPECT_EQ(CommandOf(*GameKeyOf(Qt::Key_Enter)), C::Spin);
+    EXPECT_EQ(CommandOf(*GameKeyOf(Qt::Key_Space)), C::Spin);
+    EXPECT_EQ(CommandOf(*GameKeyOf(Qt::Key_B)), C::BetOne);
+    EXPECT_EQ(CommandOf(*GameKeyOf(Qt::Key_M)), C::BetMax);
+    for (const int other : {0, int(Qt::Key_Escape), int(Qt::Key_A), int(Qt::Key_N)}) {
+        EXPECT_EQ(GameKeyOf(other), std::nullopt) << "Qt key " << other;
+    }
 }
 
 } // namespace
