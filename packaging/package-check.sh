@@ -23,22 +23,9 @@ here="$(cd "$(dirname "$0")" && pwd)"
 source_dir="$(dirname "$here")"
 build_dir="$(cd "${1:-$source_dir/build}" && pwd)"
 
-if [ "$(id -u)" -ne 0 ]; then
-  exec sudo -E bash "$0" "$build_dir"
-fi
-# Every mount below lives in a mount namespace of this script's own, so
-# nothing leaks to the machine even if the script is killed; the trap still
-# unmounts in order on every way out.
-if [ -z "${MORROW_PACKAGE_CHECK_NS:-}" ]; then
-  exec env MORROW_PACKAGE_CHECK_NS=1 unshare --mount --propagation private bash "$0" "$build_dir"
-fi
-
-started=$(date +%s)
-say() { printf '== %s (%ds)\n' "$*" "$(($(date +%s) - started))"; }
-fail() {
-  printf 'package-check: FAILED: %s\n' "$*" >&2
-  exit 1
-}
+# shellcheck source=scripts/debian-root.sh
+source "$source_dir/scripts/debian-root.sh"
+debian_root_enter package-check "$0" "$build_dir"
 
 version="$(sed -n 's/^project(MorrowmasSlots VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")"
 deb="$build_dir/morrowmas-slots_${version}_amd64.deb"
@@ -77,8 +64,6 @@ lintian_out="$(grep -v 'running with root privileges' <<<"$lintian_out" || true)
 echo "lintian: ${lintian_out:-no errors, no warnings}"
 
 # --- 2. A fresh Debian 12 root -----------------------------------------------
-# shellcheck source=scripts/debian-root.sh
-source "$source_dir/scripts/debian-root.sh"
 trap debian_root_cleanup EXIT
 trap 'exit 130' INT TERM HUP
 check_tools=(xvfb xauth xdotool imagemagick timgm6mb-soundfont)

@@ -9,6 +9,29 @@
 # makes no downloads. The cache lives outside the source tree, so a fresh
 # clone finds it: $MORROW_ROOT_CACHE, else ~/.cache/morrowmas-slots/roots.
 
+# debian_root_enter NAME SCRIPT ARG...
+# Runs SCRIPT again as root (sudo when not) inside a mount namespace of its
+# own, so that no mount of the root leaks to the machine even if the script
+# is killed (its trap still unmounts in order on every way out). Returns in
+# that second run; defines say and fail for the check called NAME.
+debian_root_enter() {
+  local name="$1" script="$2"
+  shift 2
+  if [ "$(id -u)" -ne 0 ]; then
+    exec sudo -E bash "$script" "$@"
+  fi
+  if [ -z "${MORROW_DEBIAN_ROOT_NS:-}" ]; then
+    exec env MORROW_DEBIAN_ROOT_NS=1 unshare --mount --propagation private bash "$script" "$@"
+  fi
+  debian_root_check="$name"
+  debian_root_started=$(date +%s)
+}
+say() { printf '== %s (%ds)\n' "$*" "$(($(date +%s) - debian_root_started))"; }
+fail() {
+  printf '%s: FAILED: %s\n' "$debian_root_check" "$*" >&2
+  exit 1
+}
+
 debian_root_cache="${MORROW_ROOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/morrowmas-slots/roots}"
 debian_root_suite=bookworm
 debian_root_mounts=()

@@ -22,22 +22,9 @@ here="$(cd "$(dirname "$0")" && pwd)"
 source_dir="$(dirname "$here")"
 mode="${1:-small}"
 
-if [ "$(id -u)" -ne 0 ]; then
-  exec sudo -E bash "$0" "$@"
-fi
-if [ -z "${MORROW_FRESH_CHECK_NS:-}" ]; then
-  exec env MORROW_FRESH_CHECK_NS=1 unshare --mount --propagation private bash "$0" "$@"
-fi
-
-started=$(date +%s)
-say() { printf '== %s (%ds)\n' "$*" "$(($(date +%s) - started))"; }
-fail() {
-  printf 'fresh-check: FAILED: %s\n' "$*" >&2
-  exit 1
-}
-
 # shellcheck source=scripts/debian-root.sh
 source "$here/debian-root.sh"
+debian_root_enter fresh-check "$0" "$@"
 logs="$source_dir/build/fresh-check"
 mkdir -p "$logs"
 trap debian_root_cleanup EXIT
