@@ -14,10 +14,14 @@
 
 namespace morrow::test {
 
-// One call the engine made on its host, stamped with the fake time.
+// One call the engine made on its host, stamped with the fake time: the
+// operation, its number arguments, and the whole call as text for
+// transcripts ("DrawReelMotion 1 488", "PlayWinSound 7 wait").
 struct HostCall {
     std::int64_t at = 0; // microseconds
-    std::string what;    // e.g. "DrawReel 0", "PlayWinSound 7 wait"
+    std::string op;      // "DrawReelMotion"
+    std::vector<std::int64_t> args;
+    std::string what;
 };
 
 // A fake Clock: its time moves only when a test moves `now`, its timers tick
@@ -118,33 +122,24 @@ public:
         RunDue();
     }
 
-    void DrawReel(int reel) override { Log("DrawReel " + std::to_string(reel)); }
-    void DrawReelMotion(int reel, int offset) override {
-        Log("DrawReelMotion " + std::to_string(reel) + " " + std::to_string(offset));
-    }
-    void BeginReelBounce(int reel) override { Log("BeginReelBounce " + std::to_string(reel)); }
-    void DrawReelBounce(int reel, int shift) override {
-        Log("DrawReelBounce " + std::to_string(reel) + " " + std::to_string(shift));
-    }
+    void DrawReel(int reel) override { Log("DrawReel", {reel}); }
+    void DrawReelMotion(int reel, int offset) override { Log("DrawReelMotion", {reel, offset}); }
+    void BeginReelBounce(int reel) override { Log("BeginReelBounce", {reel}); }
+    void DrawReelBounce(int reel, int shift) override { Log("DrawReelBounce", {reel, shift}); }
     void BeginNudgeSlide(int reel, std::int32_t position) override {
-        Log("BeginNudgeSlide " + std::to_string(reel) + " " + std::to_string(position));
+        Log("BeginNudgeSlide", {reel, position});
     }
-    void DrawNudgeSlide(int reel, int top) override {
-        Log("DrawNudgeSlide " + std::to_string(reel) + " " + std::to_string(top));
-    }
-    void BeginShakeReel(int reel) override { Log("BeginShakeReel " + std::to_string(reel)); }
-    void DrawShakeReel(int reel, int shift) override {
-        Log("DrawShakeReel " + std::to_string(reel) + " " + std::to_string(shift));
-    }
-    void DrawCredits(std::int32_t credits) override { Log("DrawCredits " + std::to_string(credits)); }
-    void DrawNudges(std::int32_t nudges) override { Log("DrawNudges " + std::to_string(nudges)); }
-    void DrawBet(std::int32_t bet) override { Log("DrawBet " + std::to_string(bet)); }
-    void DrawWinnings(std::int32_t amount) override { Log("DrawWinnings " + std::to_string(amount)); }
+    void DrawNudgeSlide(int reel, int top) override { Log("DrawNudgeSlide", {reel, top}); }
+    void BeginShakeReel(int reel) override { Log("BeginShakeReel", {reel}); }
+    void DrawShakeReel(int reel, int shift) override { Log("DrawShakeReel", {reel, shift}); }
+    void DrawCredits(std::int32_t credits) override { Log("DrawCredits", {credits}); }
+    void DrawNudges(std::int32_t nudges) override { Log("DrawNudges", {nudges}); }
+    void DrawBet(std::int32_t bet) override { Log("DrawBet", {bet}); }
+    void DrawWinnings(std::int32_t amount) override { Log("DrawWinnings", {amount}); }
     void DrawWinningsLabel() override { Log("DrawWinningsLabel"); }
     void DrawNudgeLabels(Rgb colour) override {
-        Log(colour == kNudgeYellow
-                ? "DrawNudgeLabels yellow"
-                : (colour == kNudgeGrey ? "DrawNudgeLabels grey" : "DrawNudgeLabels other"));
+        Log("DrawNudgeLabels", {},
+            colour == kNudgeYellow ? "yellow" : (colour == kNudgeGrey ? "grey" : "other"));
     }
     void DrawPayline() override { Log("DrawPayline"); }
     void DrawWildFrame() override { Log("DrawWildFrame"); }
@@ -156,7 +151,7 @@ public:
         if (!SoundIsOn()) {
             return;
         }
-        Log("PlayWinSound " + std::to_string(sound) + (wait == SoundWait::WaitForEnd ? " wait" : " nowait"));
+        Log("PlayWinSound", {sound}, wait == SoundWait::WaitForEnd ? "wait" : "nowait");
         if (wait == SoundWait::WaitForEnd) {
             now += waitedSoundMicroseconds;
         }
@@ -172,7 +167,7 @@ public:
 
     void ShowInformation(std::string_view text) override {
         messages.emplace_back(text);
-        Log("ShowInformation " + std::string(text));
+        Log("ShowInformation", {}, std::string(text));
     }
     void RunBonusGame() override {
         Log("RunBonusGame");
@@ -199,7 +194,16 @@ private:
         std::function<void()> action;
     };
 
-    void Log(std::string what) { calls.push_back({now, std::move(what)}); }
+    void Log(std::string op, std::vector<std::int64_t> args = {}, const std::string& tail = "") {
+        std::string what = op;
+        for (const std::int64_t arg : args) {
+            what += " " + std::to_string(arg);
+        }
+        if (!tail.empty()) {
+            what += " " + tail;
+        }
+        calls.push_back({now, std::move(op), std::move(args), std::move(what)});
+    }
     void RunDue() {
         for (std::size_t i = 0; i < scheduled_.size();) {
             if (scheduled_[i].at <= now) {

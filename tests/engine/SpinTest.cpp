@@ -62,13 +62,13 @@ TEST(SpinTest, MotionStripRunsDownwardBy61RowsAFrameAndWraps) {
     rig.engine.Spin();
     const std::vector<HostCall> motion = rig.host.Matching("DrawReelMotion 1 ");
     ASSERT_GE(motion.size(), 2U);
-    int previous = std::stoi(motion.front().what.substr(17));
+    auto previous = motion.front().args.at(1);
     bool wrapped = false;
     for (std::size_t i = 1; i < motion.size(); ++i) {
-        const int offset = std::stoi(motion[i].what.substr(17));
+        const auto offset = motion[i].args.at(1);
         ASSERT_GE(offset, 0);
         ASSERT_LT(offset, 576);
-        const int expected = previous - 61 < 0 ? previous - 61 + 576 : previous - 61;
+        const std::int64_t expected = previous - 61 < 0 ? previous - 61 + 576 : previous - 61;
         wrapped = wrapped || previous - 61 < 0;
         ASSERT_EQ(offset, expected) << "frame " << i;
         previous = offset;
