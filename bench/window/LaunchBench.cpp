@@ -3,10 +3,13 @@
 // launch to each one's main window being mapped is taken from outside, as
 // the display server sees it. Run by hand:
 //
-//   xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
-//       build/bench/window/morrow-launch-bench [rounds]
+//   xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp"
+//       build/bench/window/morrow-launch-bench [rounds] [other game programs]
 //
-// or `cmake --build build --target bench-launch`. Each launch has a fresh,
+// (one command, on one line) or `cmake --build build --target bench-launch`.
+// Other builds of the game's program, copied beside it so that they find
+// its files, join the turns: a change is measured against the program
+// before it in one run. Each launch has a fresh,
 // empty home, so the game starts as on a first run and reads or writes no
 // saved game of the player's; it is ended once its window is mapped.
 #include <xcb/xcb.h>
@@ -85,8 +88,8 @@ private:
 // Launches `program` with a home of its own; milliseconds to its window
 // being mapped, or -1.
 double LaunchOnce(MapWatcher& watcher, const std::string& program) {
-    const std::filesystem::path home = std::filesystem::temp_directory_path() /
-                                       ("morrow-launch-" + std::to_string(getpid()));
+    const std::filesystem::path home =
+        std::filesystem::temp_directory_path() / ("morrow-launch-" + std::to_string(getpid()));
     std::filesystem::remove_all(home);
     std::filesystem::create_directories(home);
     watcher.Drain();
@@ -95,6 +98,7 @@ double LaunchOnce(MapWatcher& watcher, const std::string& program) {
     if (child == 0) {
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -115,32 +119,36 @@ int main(int argc, char* argv[]) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     MapWatcher watcher;
-    const std::string game = MORROW_LAUNCH_GAME;
-    const std::string empty = MORROW_LAUNCH_EMPTY;
+    // The empty window first, then the game and any other builds of it.
+    std::vector<std::string> programs{MORROW_LAUNCH_EMPTY, MORROW_LAUNCH_GAME};
+    for (int a = 2; a < argc; ++a) {
+        programs.emplace_back(argv[a]);
+    }
     // One of each first, left out: it brings the programs' files into the
     // page cache.
-    LaunchOnce(watcher, empty);
-    LaunchOnce(watcher, game);
-    std::vector<double> emptyMs;
-    std::vector<double> gameMs;
+    for (const std::string& program : programs) {
+        LaunchOnce(watcher, program);
+    }
+    std::vector<std::vector<double>> times(programs.size());
     for (int round = 0; round < rounds; ++round) {
-        for (const auto& [program, times] : {std::pair{&empty, &emptyMs}, std::pair{&game, &gameMs}}) {
-            const double ms = LaunchOnce(watcher, *program);
+        for (std::size_t p = 0; p < programs.size(); ++p) {
+            const double ms = LaunchOnce(watcher, programs[p]);
             if (ms < 0) {
-                std::fprintf(stderr, "%s: no window within 20 s\n", program->c_str());
+                std::fprintf(stderr, "%s: no window within 20 s\n", programs[p].c_str());
                 return 1;
             }
-            times->push_back(ms);
+            times[p].push_back(ms);
             usleep(200 * 1000); // the display server settles
         }
     }
-    const double e = Median(emptyMs);
-    const double g = Median(gameMs);
-    std::printf("Launch to window mapped, median of %d launches each:\n", rounds);
-    std::printf("  empty Qt window  %7.1f ms (min %.1f, max %.1f)\n", e,
-                *std::min_element(emptyMs.begin(), emptyMs.end()), *std::max_element(emptyMs.begin(), emptyMs.end()));
-    std::printf("  game             %7.1f ms (min %.1f, max %.1f)\n", g,
-                *std::min_element(gameMs.begin(), gameMs.end()), *std::max_element(gameMs.begin(), gameMs.end()));
-    std::printf("  ratio            %7.2f\n", g / e);
+    const double empty = Median(times[0]);
+    std::printf("Launch to window mapped, median of %d launches each (ratio to the empty window):\n", rounds);
+    for (std::size_t p = 0; p < programs.size(); ++p) {
+        const double median = Median(times[p]);
+        std::printf("  %7.1f ms (min %6.1f, max %6.1f)  %5.2f  %s\n", median,
+                    *std::min_element(times[p].begin(), times[p].end()),
+                    *std::max_element(times[p].begin(), times[p].end()), median / empty,
+                    std::filesystem::path(programs[p]).filename().c_str());
+    }
     return 0;
 }
