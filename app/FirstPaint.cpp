@@ -18,9 +18,9 @@ FirstPaint::~FirstPaint() {
     Open();
 }
 
-void FirstPaint::Wait(std::chrono::milliseconds limit) {
+bool FirstPaint::Wait(std::chrono::milliseconds limit) {
     std::unique_lock lock(mutex_);
-    opened_.wait_for(lock, limit, [this] { return open_; });
+    return opened_.wait_for(lock, limit, [this] { return open_; });
 }
 
 void FirstPaint::Open() {

@@ -22,8 +22,9 @@ public:
     FirstPaint& operator=(const FirstPaint&) = delete;
 
     // From any thread: until the first paint, or at most `limit` (a window
-    // that never shows must not hold the music back for ever).
-    void Wait(std::chrono::milliseconds limit);
+    // that never shows must not hold the music back for ever). True once
+    // the first paint is over.
+    bool Wait(std::chrono::milliseconds limit);
     // Opens it now, as the first paint would; later calls do nothing.
     void Open();
 
