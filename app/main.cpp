@@ -1,5 +1,6 @@
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
+#include "FirstPaint.h"
 #include "FluidMusicSequencer.h"
 #include "Game.h"
 #include "MixerSoundPlayer.h"
@@ -17,6 +18,9 @@ namespace {
 // Long enough for the goodbye to be heard out, short enough that a stuck
 // output never keeps the program from ending.
 constexpr std::chrono::milliseconds kGoodbyeWait{5000};
+// The first piece starts a second after the window opens; the SoundFont
+// waits for the first frame at most this long before it is read anyway.
+constexpr std::chrono::milliseconds kFirstPaintWait{1000};
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -25,12 +29,15 @@ int main(int argc, char* argv[]) {
     morrow::ApplyApplicationTitle();
 
     // The sound output and the synthesiser live for the whole run; they open
-    // on threads of their own, so the window appears without waiting.
+    // on threads of their own, so the window appears without waiting. The
+    // SoundFont, a large read, starts once the window has first painted.
     // One clock for the whole game, the waits for a sound's end included.
     morrow::SteadyClock clock;
     morrow::AudioDevice audio;
     morrow::MixerSoundPlayer soundPlayer(audio, &clock);
-    morrow::FluidMusicSequencer music(audio);
+    morrow::FirstPaint firstPaint;
+    morrow::FluidMusicSequencer music(audio, morrow::DefaultSoundFonts(),
+                                      [&firstPaint] { firstPaint.Wait(kFirstPaintWait); });
     // Without any SoundFont there is no sequencer to play the music with:
     // the player is told, and the game does not start.
     if (const std::optional<std::string> error = music.DeviceError()) {

@@ -8,6 +8,7 @@
 #include "FakeClock.h"
 #include "FieldCanvas.h"
 #include "FieldLayout.h"
+#include "FirstPaint.h"
 #include "Game.h"
 #include "ModalAnswerer.h"
 #include "QtGameHost.h"
@@ -179,6 +180,16 @@ private slots:
         // Closing a window must not end the test run.
         QApplication::setQuitOnLastWindowClosed(false);
         morrow::ApplyApplicationTitle();
+    }
+
+    // What waits for the first frame (the SoundFont) goes on once a window
+    // has painted, and not before.
+    void FirstPaintOpensAfterAWindowHasPainted() {
+        morrow::FirstPaint firstPaint;
+        QWidget window;
+        QVERIFY(!firstPaint.Wait(std::chrono::milliseconds(0)));
+        window.show();
+        QTRY_VERIFY(firstPaint.Wait(std::chrono::milliseconds(0)));
     }
 
     void StartsUpAsANewGameInTheMediumLayout() {
