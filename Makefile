@@ -48,14 +48,17 @@ bench: build
 	./build/bench/morrow-bench
 	QT_QPA_PLATFORM=offscreen ./build/bench/morrow-draw-bench
 
-# The Debian package, build/morrowmas-slots_<version>_amd64.deb.
-package: build
-	cd build && cpack --config CPackConfig.cmake
+# The Debian package, build-package/morrowmas-slots_<version>_amd64.deb,
+# built with Debian's flags in a folder of its own.
+package: setup
+	bash packaging/build-deb.sh build-package
 
-# The package checked as a player meets it: validators, then install, play,
-# remove and purge in a throw-away Debian 12 root (needs root; uses sudo).
+# The package checked as a reviewer and a player meet it: built a second time
+# in another folder and compared byte for byte, hardening and validators,
+# then install, play, remove and purge in a throw-away Debian 12 root (needs
+# root; uses sudo).
 package-check: package
-	bash packaging/package-check.sh build
+	bash packaging/package-check.sh build-package
 
 # scripts/setup.sh checked on a Debian 12 root with only make and git: every
 # preset configures, and one small test of each builds and runs (needs root;

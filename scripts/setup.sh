@@ -28,7 +28,7 @@ packages=(
   # a speech recogniser standing in for a listener of the spoken lines
   pocketsphinx pocketsphinx-en-us
   # the Debian package and its checks
-  dpkg-dev file lintian appstream desktop-file-utils mmdebstrap man-db
+  dpkg-dev file lintian appstream desktop-file-utils mmdebstrap man-db devscripts
   # the window tests on real desktops: a window manager, a Wayland compositor
   openbox x11-utils weston qt6-wayland
   # fuzzing the readers of outside bytes (clang's sanitizer runtimes are in
