@@ -48,8 +48,9 @@ bench: build
 	./build/bench/morrow-bench
 	QT_QPA_PLATFORM=offscreen ./build/bench/morrow-draw-bench
 
-# The Debian package, build-package/morrowmas-slots_<version>_amd64.deb,
-# built with Debian's flags in a folder of its own.
+# The Debian packages, build-package/morrowmas-slots_<version>_amd64.deb and
+# morrowmas-slots-data_<version>_all.deb, built with Debian's flags in a
+# folder of its own.
 package: setup
 	bash packaging/build-deb.sh build-package
 

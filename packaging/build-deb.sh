@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package morrowmas-slots_<version>_amd64.deb in a build
-# folder of its own, the way Debian's own tools would:
+# Builds the Debian packages morrowmas-slots_<version>_amd64.deb and
+# morrowmas-slots-data_<version>_all.deb in a build folder of its own, the
+# way Debian's own tools would:
 #   - compiled with Debian's flags (dpkg-buildflags, every hardening feature):
 #     stack protector, fortified functions, stack clash and control-flow
 #     protection, position independence, full RELRO and immediate binding;
@@ -84,20 +85,30 @@ while IFS= read -r -d '' file; do
   esac
 done < <(find "$stage" -type f -print0 | sort -z)
 
+# The pictures, sounds, music and manual are the same on every machine:
+# they go in a package of their own, morrowmas-slots-data (Architecture:
+# all), which the game's package depends on at its exact version.
+data_stage="$build_dir/deb/data"
+mkdir -p "$data_stage/usr/share/doc/morrowmas-slots-data"
+mv "$stage/usr/share/morrowmas-slots" "$data_stage/usr/share/"
+cp "$stage/usr/share/doc/morrowmas-slots/"* "$data_stage/usr/share/doc/morrowmas-slots-data/"
+
 # The control files: dpkg-shlibdeps and dpkg-gencontrol read a source
 # package's debian/ folder, made here from packaging/control and changelog.
 debian_src="$build_dir/deb/source"
-mkdir -p "$debian_src/debian" "$stage/DEBIAN"
+mkdir -p "$debian_src/debian"
 cp "$here/control" "$here/changelog" "$debian_src/debian/"
-(
-  cd "$debian_src"
-  dpkg-shlibdeps -Tdebian/substvars "${elf_files[@]}"
-  dpkg-gencontrol -pmorrowmas-slots -P"$stage" -Tdebian/substvars -fdebian/files
-)
-(cd "$stage" && find usr -type f -print0 | sort -z | xargs -0 md5sum >DEBIAN/md5sums)
-chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"
-
+(cd "$debian_src" && dpkg-shlibdeps -Tdebian/morrowmas-slots.substvars "${elf_files[@]}")
 version="$(dpkg-parsechangelog -l "$here/changelog" -S Version)"
-deb="$build_dir/morrowmas-slots_${version}_$(dpkg-architecture -qDEB_HOST_ARCH).deb"
-dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null
-echo "$deb"
+for package in morrowmas-slots morrowmas-slots-data; do
+  root="$stage"
+  [ "$package" = morrowmas-slots ] || root="$data_stage"
+  mkdir -p "$root/DEBIAN"
+  (cd "$debian_src" && dpkg-gencontrol -p"$package" -P"$root" -Tdebian/"$package".substvars -fdebian/files)
+  (cd "$root" && find usr -type f -print0 | sort -z | xargs -0 md5sum >DEBIAN/md5sums)
+  chmod 0644 "$root/DEBIAN/control" "$root/DEBIAN/md5sums"
+  arch="$(sed -n 's/^Architecture: //p' "$root/DEBIAN/control")"
+  deb="$build_dir/${package}_${version}_$arch.deb"
+  dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null
+  echo "$deb"
+done

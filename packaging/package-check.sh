@@ -5,7 +5,7 @@
 #   1. desktop-file-validate, appstreamcli and lintian (pedantic) on what the
 #      build made;
 #   2. a throw-away Debian 12 root (mmdebstrap, minbase: no compilers, no
-#      development packages), into which apt-get installs the .deb;
+#      development packages), into which apt-get installs the two .deb files;
 #   3. there, under Xvfb: morrowmas-slots started from the PATH shows the
 #      machine with its start reels, spins once on the M key, closes from its
 #      File menu and leaves the game in ~/.config/morrowmas-slots/Morrow.ini;
@@ -28,28 +28,34 @@ build_dir="$(cd "${1:-$source_dir/build}" && pwd)"
 
 version="$(dpkg-parsechangelog -l "$here/changelog" -S Version)"
 deb="$build_dir/morrowmas-slots_${version}_amd64.deb"
+data_deb="$build_dir/morrowmas-slots-data_${version}_all.deb"
+debs=("$deb" "$data_deb")
 
 # --- 0. Reproducible and hardened ----------------------------------------------
 # Run as the user who built the package, before the check becomes root: a
 # clean second build in a folder of another name and length, reusing only the
 # compiler's cache. Any difference is shown by diffoscope when it is there.
 if [ -z "${MORROW_PACKAGE_REBUILT:-}" ]; then
-  [ -f "$deb" ] || { echo "package-check: no package at $deb (make package builds it)" >&2; exit 1; }
+  for file in "${debs[@]}"; do
+    [ -f "$file" ] || { echo "package-check: no package at $file (make package builds it)" >&2; exit 1; }
+  done
   again="$build_dir-second-build"
   rm -rf "$again"
   echo "== the package built again in $again"
   bash "$here/build-deb.sh" "$again" >"$build_dir/second-build.log" 2>&1 ||
     { echo "package-check: FAILED: the second build: $(tail -n20 "$build_dir/second-build.log")" >&2; exit 1; }
-  if ! cmp "$deb" "$again/$(basename "$deb")"; then
-    if command -v diffoscope >/dev/null; then
-      diffoscope --text - "$deb" "$again/$(basename "$deb")" | head -n 200 >&2 || true
-    fi
-    echo "package-check: FAILED: two builds of the same source differ" >&2
-    exit 1
-  fi
-  echo "the two builds are the same: $(sha256sum <"$deb" | cut -c1-16)"
   leaks="$(mktemp -d)"
-  dpkg-deb -x "$deb" "$leaks"
+  for file in "${debs[@]}"; do
+    if ! cmp "$file" "$again/$(basename "$file")"; then
+      if command -v diffoscope >/dev/null; then
+        diffoscope --text - "$file" "$again/$(basename "$file")" | head -n 200 >&2 || true
+      fi
+      echo "package-check: FAILED: two builds of the same source differ" >&2
+      exit 1
+    fi
+    echo "the two builds of $(basename "$file") are the same: $(sha256sum <"$file" | cut -c1-16)"
+    dpkg-deb -x "$file" "$leaks"
+  done
   for folder in "$source_dir" "$build_dir" "$again"; do
     if grep -rlF "$folder" "$leaks"; then
       rm -rf "$leaks"
@@ -82,7 +88,9 @@ mkdir -p "$work"
 say "validators"
 unpacked="$work/unpacked"
 rm -rf "$unpacked"
-dpkg-deb -x "$deb" "$unpacked"
+for file in "${debs[@]}"; do
+  dpkg-deb -x "$file" "$unpacked"
+done
 desktop_out="$(desktop-file-validate "$unpacked/usr/share/applications/$app_id.desktop" 2>&1)" ||
   fail "desktop-file-validate: $desktop_out"
 [ -z "$desktop_out" ] || fail "desktop-file-validate: $desktop_out"
@@ -106,7 +114,7 @@ man_out="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$unpacked/usr/share/man
 [ -z "$man_out" ] || fail "man -l: $man_out"
 echo "man -l morrowmas-slots.6: no warnings"
 # Nothing is overridden: any tag, down to the pedantic ones, fails the check.
-lintian_out="$(lintian -I --pedantic --fail-on error,warning,info,pedantic "$deb" 2>&1)" ||
+lintian_out="$(lintian -I --pedantic --fail-on error,warning,info,pedantic "${debs[@]}" 2>&1)" ||
   fail "lintian: $lintian_out"
 lintian_out="$(grep -v 'running with root privileges' <<<"$lintian_out" || true)"
 [ -z "$lintian_out" ] || fail "lintian: $lintian_out"
@@ -131,10 +139,10 @@ done
 in_root() { debian_root_run "$@"; }
 
 # --- 3. Install and play -----------------------------------------------------
-say "apt-get install ./$(basename "$deb")"
-cp "$deb" "$root/tmp/"
+say "apt-get install ./$(basename "$deb") ./$(basename "$data_deb")"
+cp "${debs[@]}" "$root/tmp/"
 install_package() {
-  in_root apt-get install -y -q --no-install-recommends "/tmp/$(basename "$deb")" >"$work/install.log" 2>&1
+  in_root apt-get install -y -q --no-install-recommends "/tmp/$(basename "$deb")" "/tmp/$(basename "$data_deb")" >"$work/install.log" 2>&1
 }
 if ! install_package; then
   in_root apt-get update -q >"$work/update.log" 2>&1 || fail "apt-get update: $(tail -n5 "$work/update.log")"
@@ -170,10 +178,11 @@ for action in remove purge; do
   if [ "$action" = purge ]; then
     install_package || fail "apt-get install again: $(tail -n20 "$work/install.log")"
   fi
-  say "apt-get $action morrowmas-slots"
-  in_root apt-get "$action" -y -q morrowmas-slots >"$work/$action.log" 2>&1 ||
+  say "apt-get $action morrowmas-slots morrowmas-slots-data"
+  in_root apt-get "$action" -y -q morrowmas-slots morrowmas-slots-data >"$work/$action.log" 2>&1 ||
     fail "apt-get $action: $(tail -n5 "$work/$action.log")"
-  [ ! -e "$root/usr/games/morrowmas-slots" ] && [ ! -e "$root/usr/lib/morrowmas-slots" ] ||
+  [ ! -e "$root/usr/games/morrowmas-slots" ] && [ ! -e "$root/usr/lib/morrowmas-slots" ] &&
+    [ ! -e "$root/usr/share/morrowmas-slots" ] ||
     fail "apt-get $action left the game installed"
   [ "$(sha256sum <"$save" 2>/dev/null)" = "$sum_before" ] ||
     fail "apt-get $action touched the saved game"
