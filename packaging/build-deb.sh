@@ -63,6 +63,14 @@ cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE
   -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" \
   -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS" \
   -DMORROW_BUILD_TESTS=OFF -DMORROW_BUILD_BENCH=OFF >"$build_dir/configure.log"
+# Qt's resource compiler and help generator write SOURCE_DATE_EPOCH into
+# what they make; once it moves (a new commit), what they made before goes,
+# so that a build folder used again gives what a fresh one gives.
+date_stamp="$build_dir/source-date-epoch"
+if [ "$(cat "$date_stamp" 2>/dev/null)" != "$SOURCE_DATE_EPOCH" ]; then
+  find "$build_dir" \( -name 'qrc_*.cpp' -o -name '*.hlp' \) -delete
+  echo "$SOURCE_DATE_EPOCH" >"$date_stamp"
+fi
 cmake --build "$build_dir" -j"${MORROW_JOBS:-2}"
 
 # The installed tree, then dh_fixperms' and dh_strip's work on it.
