@@ -7,8 +7,8 @@
 #     protection, position independence, full RELRO and immediate binding;
 #   - reproducible: the same commit gives the same bytes from any folder at
 #     any time. SOURCE_DATE_EPOCH (the last commit's time unless set) stands
-#     for every date, the folders are mapped out of the binaries, and
-#     dpkg-deb clamps the file times and sorts the archive;
+#     for every date and every file's time, the folders are mapped out of
+#     the binaries, and dpkg-deb sorts the archive;
 #   - stripped as dh_strip does (symbols and the compiler's .comment note);
 #   - the control file made by dpkg-shlibdeps and dpkg-gencontrol, so the
 #     library dependencies and Installed-Size are what dpkg itself counts.
@@ -117,6 +117,9 @@ for package in morrowmas-slots morrowmas-slots-data; do
   chmod 0644 "$root/DEBIAN/control" "$root/DEBIAN/md5sums"
   arch="$(sed -n 's/^Architecture: //p' "$root/DEBIAN/control")"
   deb="$build_dir/${package}_${version}_$arch.deb"
+  # Every file dated SOURCE_DATE_EPOCH: dpkg-deb only clamps later times,
+  # and an older file of a build folder used again would keep its own.
+  find "$root" -exec touch --no-dereference --date="@$SOURCE_DATE_EPOCH" {} +
   dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null
   echo "$deb"
 done
