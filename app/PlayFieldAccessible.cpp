@@ -10,7 +10,7 @@
 
 #include <QAccessibleApplication>
 #include <QAccessibleWidget>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTimer>
 
 #include <array>
@@ -257,13 +257,17 @@ QPoint PlayFieldAccess::FieldOrigin() const {
 
 void PlayFieldAccess::Press(PlayerCommand command) {
     QTimer::singleShot(0, this, [this, command] {
-        press_(command);
+        // A box or dialog open over the window keeps its clicks out, and so
+        // its presses: a spin must never start inside a message box.
+        if (QApplication::activeModalWidget() == nullptr) {
+            press_(command);
+        }
         Refresh();
     });
 }
 
 bool PlayFieldAccess::Available(PlayerCommand command) const {
-    if (engine_.Busy()) {
+    if (engine_.Busy() || QApplication::activeModalWidget() != nullptr) {
         return false;
     }
     switch (command) {
@@ -324,6 +328,7 @@ void PlayFieldAccess::ReelsMoving() {
         winningsShown_ = false;
         Tell(FieldReading::Winnings, QAccessible::ObjectHide);
     }
+    Refresh();
 }
 
 void PlayFieldAccess::ReelsAtRest() {

@@ -309,6 +309,18 @@ private slots:
         };
         QCOMPARE(QAccessible::queryAccessibleInterface(qApp)->text(QAccessible::Name), "Morrowmas Slots");
         QVERIFY(part["Nudge reel 1"]->state().disabled);
+        {
+            // A box open over the window keeps presses out as it keeps clicks.
+            ModalAnswerer answerer({[&](QMessageBox& box) {
+                QVERIFY(part["Bet Max"]->state().disabled);
+                part["Bet Max"]->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+                QTest::qWait(50);
+                QTest::keyClick(&box, Qt::Key_Escape);
+            }});
+            game.Key(Qt::Key_Space); // "No bet was placed!"
+            QCOMPARE(answerer.Boxes().size(), std::size_t{1});
+            QCOMPARE(game.Session().Spins, 0);
+        }
         press("Bet Max");
         QTRY_COMPARE(game.Session().Spins, 1);
         QAccessibleInterface* reels = field->child(3);
