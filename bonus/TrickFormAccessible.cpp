@@ -3,7 +3,7 @@
 #include "TTrickForm.h"
 
 #include <QAccessibleWidget>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
@@ -65,7 +65,8 @@ public:
     }
     QAccessible::State state() const override {
         QAccessible::State state;
-        state.disabled = pumpkin_ > 0 && (form_.isNull() || form_->State() != TrickFormState::Picking);
+        state.disabled = pumpkin_ > 0 && (form_.isNull() || form_->State() != TrickFormState::Picking ||
+                                          QApplication::activeModalWidget() != form_);
         state.invisible = pumpkin_ == 0 && text(QAccessible::Name).isEmpty();
         return state;
     }
@@ -85,6 +86,10 @@ public:
         const QPointer<TTrickForm> form = form_;
         const QPoint at = form_->PictureOffset() + PumpkinCentre(pumpkin_);
         QTimer::singleShot(0, form, [form, at] {
+            // The miss box keeps clicks out of the window, and so this one.
+            if (QApplication::activeModalWidget() != form) {
+                return;
+            }
             QMouseEvent press(QEvent::MouseButtonPress, at, form->mapToGlobal(at), Qt::LeftButton,
                               Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(form, &press);
