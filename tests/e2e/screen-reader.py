@@ -1,12 +1,7 @@
 #!/usr/bin/python3
-"""The game through the accessibility bus alone, as a screen reader sees it.
-
-Finds the running game by its name, its buttons and counters by theirs,
-presses Bet Max by its action and reads the spin's result back from the
-counters and the reels' line; the bonus window is played by its pumpkin
-buttons. With --play it goes on until it has seen a win and taken a nudge.
-Everything goes to standard output; exit 0 passed, 1 failed, 77 no bus.
-"""
+"""The game through the accessibility bus alone, as a screen reader sees it: a
+spin by Bet Max's action, read back (the bonus by its pumpkins); with --play
+until it has seen a win and taken a nudge. Exit 0 passed, 1 failed, 77 no bus."""
 import re
 import sys
 import time
