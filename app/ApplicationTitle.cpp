@@ -1,6 +1,7 @@
 #include "ApplicationTitle.h"
 
 #include "ArtResources.h"
+#include "PlayFieldAccessible.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,6 +17,7 @@ void ApplyApplicationTitle() {
     QCoreApplication::setApplicationName(QString::fromLatin1(kDesktopId));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
     QGuiApplication::setWindowIcon(GameIcon());
+    InstallGameAccessibility();
 }
 
 QIcon GameIcon() {

@@ -7,6 +7,9 @@ namespace morrow {
 // The game's name for the player (task bar, window list, the start-up and
 // error boxes). The desktop reads it from the game's desktop entry.
 inline constexpr char kApplicationTitle[] = "3D Morrowmas Slots";
+// The game's name where the desktop lists running programs by name, as a
+// screen reader does.
+inline constexpr char kGameName[] = "Morrowmas Slots";
 // The id of the game's desktop entry (our home page's host, reversed, and
 // the game): the Wayland app id, the X11 window class and the icon's name,
 // so the desktop matches the running windows to the entry.

@@ -4,6 +4,7 @@
 #include "GameSounds.h"
 #include "MusicRotation.h"
 #include "PlayField.h"
+#include "PlayFieldAccessible.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -68,9 +69,15 @@ void QtGameHost::HandleMessages(std::int64_t deadlineMicroseconds) {
 
 void QtGameHost::DrawReel(int reel) {
     field_.Painter().DrawReel(reel);
+    if (PlayFieldAccess* access = PlayFieldAccess::Of(field_.View()); access && reel == kReelCount - 1) {
+        access->ReelsAtRest(); // the last reel has stopped
+    }
 }
 void QtGameHost::DrawReelMotion(int reel, int stripOffset) {
     field_.Painter().DrawReelMotion(reel, stripOffset);
+    if (PlayFieldAccess* access = PlayFieldAccess::Of(field_.View())) {
+        access->ReelsMoving();
+    }
 }
 void QtGameHost::BeginReelBounce(int reel) {
     field_.Painter().BeginReelBounce(reel);
@@ -80,6 +87,9 @@ void QtGameHost::DrawReelBounce(int reel, int shift) {
 }
 void QtGameHost::BeginNudgeSlide(int reel, std::int32_t newPosition) {
     field_.Painter().BeginNudgeSlide(reel, newPosition);
+    if (PlayFieldAccess* access = PlayFieldAccess::Of(field_.View())) {
+        access->ReelsMoving();
+    }
 }
 void QtGameHost::DrawNudgeSlide(int reel, int top) {
     field_.Painter().DrawNudgeSlide(reel, top);
@@ -92,21 +102,36 @@ void QtGameHost::DrawShakeReel(int reel, int shift) {
 }
 void QtGameHost::DrawCredits(std::int32_t credits) {
     field_.Painter().DrawCredits(credits);
+    if (PlayFieldAccess* access = PlayFieldAccess::Of(field_.View())) {
+        access->CounterDrawn(FieldReading::Credits, credits);
+    }
 }
 void QtGameHost::DrawNudges(std::int32_t nudges) {
     field_.Painter().DrawNudges(nudges);
+    if (PlayFieldAccess* access = PlayFieldAccess::Of(field_.View())) {
+        access->CounterDrawn(FieldReading::Nudges, nudges);
+    }
 }
 void QtGameHost::DrawBet(std::int32_t bet) {
     field_.Painter().DrawBet(bet);
+    if (PlayFieldAccess* access = PlayFieldAccess::Of(field_.View())) {
+        access->CounterDrawn(FieldReading::Coins, bet);
+    }
 }
 void QtGameHost::DrawWinnings(std::int32_t amount) {
     field_.Painter().DrawWinnings(amount);
+    if (PlayFieldAccess* access = PlayFieldAccess::Of(field_.View())) {
+        access->CounterDrawn(FieldReading::Winnings, amount);
+    }
 }
 void QtGameHost::DrawWinningsLabel() {
     field_.Painter().DrawWinningsLabel();
 }
 void QtGameHost::DrawNudgeLabels(Rgb colour) {
     field_.Painter().DrawNudgeLabels(colour);
+    if (PlayFieldAccess* access = PlayFieldAccess::Of(field_.View())) {
+        access->Refresh();
+    }
 }
 void QtGameHost::DrawPayline() {
     field_.Painter().DrawPayline();
@@ -120,6 +145,10 @@ void QtGameHost::RepaintWindow() {
 
 void QtGameHost::PlayReelStop() {
     sounds_.PlayReelStop();
+    // A nudged reel is read once it rests; a spin's reels when the last has.
+    if (PlayFieldAccess* access = PlayFieldAccess::Of(field_.View()); access && !access->Spinning()) {
+        access->ReelsAtRest();
+    }
 }
 void QtGameHost::PlayCountTick() {
     sounds_.PlayCountTick();

@@ -10,6 +10,7 @@
 #include "HelpSystem.h"
 #include "MusicRotation.h"
 #include "PlayField.h"
+#include "PlayFieldAccessible.h"
 #include "Reels.h"
 #include "TLoadSave.h"
 #include "WindowPlacement.h"
@@ -51,6 +52,8 @@ TForm1::TForm1(FormParts parts, QWidget* parent)
     fieldCanvas_ = new FieldCanvas(field_.Image(), this);
     setCentralWidget(fieldCanvas_);
     field_.ShowIn(*fieldCanvas_);
+    new PlayFieldAccess(*fieldCanvas_, session_, engine_,
+                        [this](PlayerCommand command) { PressControl(command); });
     connect(fieldCanvas_, &FieldCanvas::MouseDown, this, &TForm1::FormMouseDown);
     connect(
         fieldCanvas_, &FieldCanvas::DeviceRatioChanged, this,
@@ -236,8 +239,11 @@ void TForm1::FormKeyDown(const QKeyEvent& event) {
 
 // A click anywhere on the field, with any mouse button.
 void TForm1::FormMouseDown(QPoint position) {
-    engine_.Command(ControlAt(position.x() - session_.FieldLeft, position.y() - session_.FieldTop),
-                    CommandSource::Click);
+    PressControl(ControlAt(position.x() - session_.FieldLeft, position.y() - session_.FieldTop));
+}
+
+void TForm1::PressControl(PlayerCommand command) {
+    engine_.Command(command, CommandSource::Click);
     FinishPendingClose();
 }
 

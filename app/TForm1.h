@@ -20,6 +20,7 @@ class MusicRotation;
 class PlayField;
 class WindowPlacement;
 struct GameSession;
+enum class PlayerCommand;
 
 // What the window works with, built by the composition root (Game) and
 // owned there; every part outlives the window.
@@ -87,6 +88,8 @@ private:
     void FormCreate();
     void FormKeyDown(const QKeyEvent& event);
     void FormMouseDown(QPoint position);
+    // A control of the field pressed, by a click or a screen reader.
+    void PressControl(PlayerCommand command);
     // The window is closing: true when the game in play has been saved and
     // the window may go.
     bool FormClose();

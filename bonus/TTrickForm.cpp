@@ -5,6 +5,7 @@
 #include "FieldLayout.h"
 #include "GameEngine.h"
 #include "GameKeys.h"
+#include "TrickFormAccessible.h"
 
 #include <QColor>
 #include <QFont>
@@ -190,9 +191,11 @@ void TTrickForm::RevealPumpkin(int pumpkin) {
     }
     Timer1.start();
     if (treat) {
-        WritePrize(QString::fromStdString(reveal->text));
+        prizeText_ = QString::fromStdString(reveal->text);
+        WritePrize(prizeText_);
     }
     update();
+    TellPumpkinOpened(*this);
 }
 
 // Writes the prize on the treat picture, centred on its dark patch, over

@@ -81,6 +81,8 @@ public:
     // with the prize written on it).
     const QImage& ShownPicture() const;
     std::int32_t PickedPrize() const { return round_.PickedPrize(); }
+    // What the treat picture says of the prize ("200 Credits!"); empty before a treat.
+    const QString& PrizeText() const { return prizeText_; }
 
     // Ends the round (FormClose) on every way the window can close. A window
     // closed before any pick picks a pumpkin at random for the player, so a
@@ -119,6 +121,7 @@ private:
     QImage image2_; // the trick picture
     QImage image3_; // the treat picture; the prize is written on this copy
     QPoint pictureOffset_;
+    QString prizeText_;
 };
 
 // Runs the bonus window modally over `parent` (may be null) and returns when

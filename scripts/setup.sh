@@ -31,6 +31,8 @@ packages=(
   dpkg-dev file lintian appstream desktop-file-utils mmdebstrap man-db devscripts
   # the window tests on real desktops: a window manager, a Wayland compositor
   openbox x11-utils weston qt6-wayland
+  # the accessibility bus, read as a screen reader reads it
+  at-spi2-core dbus-daemon python3-pyatspi
   # fuzzing the readers of outside bytes (clang's sanitizer runtimes are in
   # libclang-rt-14-dev, which clang only recommends)
   clang libfuzzer-14-dev libclang-rt-14-dev

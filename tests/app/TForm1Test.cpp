@@ -17,6 +17,7 @@
 #include "audio/FakeMusicSequencer.h"
 #include "audio/FakeSoundPlayer.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
@@ -29,6 +30,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 
 using morrow::DisplayMode;
@@ -288,6 +290,48 @@ private slots:
         QVERIFY(game.root.Engine().NudgeFlashTimer().IsActive()); // the lost line offers a nudge
     }
 
+    // A screen reader finds the field's parts by name, sees which buttons a
+    // click would move, presses them and reads the line and the counters.
+    void AScreenReaderPlaysTheField() {
+        Game game(kLosingSeed);
+        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(&game.form.Canvas());
+        QVERIFY(field != nullptr);
+        std::map<QString, QAccessibleInterface*> part;
+        for (int i = 0; i < field->childCount(); ++i) {
+            part[field->child(i)->text(QAccessible::Name)] = field->child(i);
+        }
+        const auto read = [&](const char* name) {
+            return part[name]->valueInterface()->currentValue().toInt();
+        };
+        const auto press = [&](const char* name) {
+            QVERIFY(!part[name]->state().disabled);
+            part[name]->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        };
+        QCOMPARE(QAccessible::queryAccessibleInterface(qApp)->text(QAccessible::Name), "Morrowmas Slots");
+        QVERIFY(part["Nudge reel 1"]->state().disabled);
+        {
+            // A box open over the window keeps presses out as it keeps clicks.
+            ModalAnswerer answerer({[&](QMessageBox& box) {
+                QVERIFY(part["Bet Max"]->state().disabled);
+                part["Bet Max"]->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+                QTest::qWait(50);
+                QTest::keyClick(&box, Qt::Key_Escape);
+            }});
+            game.Key(Qt::Key_Space); // "No bet was placed!"
+            QCOMPARE(answerer.Boxes().size(), std::size_t{1});
+            QCOMPARE(game.Session().Spins, 0);
+        }
+        press("Bet Max");
+        QTRY_COMPARE(game.Session().Spins, 1);
+        QAccessibleInterface* reels = field->child(3);
+        QCOMPARE(reels->text(QAccessible::Name), "Jack-o'-lantern, Bonus pail, Ghost: no win");
+        QCOMPARE(read("Credits"), 997);
+        press("Nudge reel 1"); // the lost line offers a nudge
+        QTRY_COMPARE(game.Session().NudgesUsed, 1);
+        QCOMPARE(read("Nudges"), 2);
+        QCOMPARE(reels->text(QAccessible::Name).left(19), "Sweet, Bonus pail, ");
+    }
+
     void MessageWaitEndsAtTheDeadline_data() {
         QTest::addColumn<qint64>("now");
         QTest::addColumn<qint64>("deadline");
@@ -373,18 +417,22 @@ private slots:
         QTest::addColumn<int>("credits");
         QTest::addColumn<int>("nudges");
         QTest::addColumn<int>("tricksWon");
-        // Every row has the wild's nudge on reel 3.
-        QTest::newRow("credits") << 1 << 997 + 150 << 4 << 150;
-        QTest::newRow("nudges") << 2 << 997 << 4 + 6 << 0;
-        QTest::newRow("trick") << 4 << 997 << 4 << 0;
-        QTest::newRow("picked for the player") << 0 << 997 << 4 + 6 << 0;
+        QTest::addColumn<QString>("said"); // the prize, as a screen reader reads it
+        // Every row has the wild's nudge on reel 3. Pumpkin 1 is picked by a
+        // screen reader, through its button.
+        QTest::newRow("credits") << 1 << 997 + 150 << 4 << 150 << "150 Credits!";
+        QTest::newRow("nudges") << 2 << 997 << 4 + 6 << 0 << "6 Nudges!";
+        QTest::newRow("trick") << 4 << 997 << 4 << 0 << "A trick! The pumpkin was empty.";
+        QTest::newRow("picked for the player") << 0 << 997 << 4 + 6 << 0 << "6 Nudges!";
     }
     void TrickOrTreatPaysThePickedPumpkin() {
         QFETCH(int, pumpkin);
         QFETCH(int, credits);
         QFETCH(int, nudges);
         QFETCH(int, tricksWon);
+        QFETCH(QString, said);
         Game game(kBonusSeed);
+        QString prize;
         // When the bonus window is up: pick, then click beside the picture,
         // which closes it at once.
         bool bonusShown = false;
@@ -396,13 +444,19 @@ private slots:
             }
             if (bonus->State() == morrow::TrickFormState::Picking) {
                 bonusShown = true;
+                QAccessibleInterface* window = QAccessible::queryAccessibleInterface(bonus);
                 if (pumpkin == 0) {
                     QTest::keyClick(bonus, Qt::Key_Return);
+                } else if (pumpkin == 1) {
+                    window->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
                 } else {
                     const QPoint tile = bonus->PictureOffset() + QPoint(60 + 100 * (pumpkin - 1), 370);
                     QTest::mouseClick(bonus, Qt::LeftButton, {}, tile);
                 }
             } else {
+                prize = QAccessible::queryAccessibleInterface(bonus)
+                            ->child(morrow::kPumpkinCount)
+                            ->text(QAccessible::Name);
                 QTest::mouseClick(bonus, Qt::LeftButton, {}, QPoint(1, 1));
             }
         });
@@ -414,6 +468,7 @@ private slots:
         QCOMPARE(s.Credits, credits);
         QCOMPARE(s.Nudges, nudges);
         QCOMPARE(s.TricksWon, tricksWon);
+        QCOMPARE(prize, said);
         QCOMPARE(s.WinAmount, 0);
         QVERIFY(!s.Spinning);
         QTRY_COMPARE(QApplication::focusWidget(), &game.form.Canvas());

@@ -10,6 +10,9 @@
 
 #include <QImage>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -569,6 +572,69 @@ TEST(WaylandWindowTest, StartsDrawsAndSavesUnderWeston) {
     EXPECT_TRUE(rig.SavedGame().contains("TotalBets")) << "Morrow.ini was not written on SIGTERM:\n"
                                                        << ReadText(rig.Record()) << "\nGame output:\n"
                                                        << rig.Output();
+}
+
+// The game as a screen reader sees it, on a session and accessibility bus
+// of the test's own: screen-reader.py finds the buttons and counters by
+// name, plays a spin by Bet Max's action and reads it back.
+class ScreenReaderTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (HasFailure()) {
+            rig_.Report(std::cout, "failure");
+        }
+    }
+    ChildProcess sessionBus_; // made first, ended last
+    ChildProcess atSpi_;
+    GameRig rig_;
+};
+
+TEST_F(ScreenReaderTest, PlaysBetMaxByItsActionAndReadsTheSpin) {
+    constexpr char kBusLauncher[] = "/usr/libexec/at-spi-bus-launcher";
+    const Stage stage{"Medium800x600x24", {800, 600, 24}};
+    std::string why = GameRig::Missing(stage.desktop);
+    for (const char* tool : {"/usr/bin/dbus-daemon", kBusLauncher, "/usr/bin/python3"}) {
+        why += access(tool, X_OK) == 0 ? "" : std::string(tool) + " is missing; ";
+    }
+    if (!why.empty()) {
+        GTEST_SKIP() << "no accessibility bus: " << why;
+    }
+    ASSERT_EQ(rig_.Open(stage, "Medium800x600x24-ScreenReader"), "");
+    int fds[2];
+    ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
+    std::string error, address;
+    std::optional<ChildProcess> bus = ChildProcess::Start(
+        {"dbus-daemon", "--session", "--nofork", "--print-address=" + std::to_string(fds[1])}, {},
+        rig_.Temp() / "dbus.log", error, fds[1]);
+    close(fds[1]);
+    if (bus) {
+        sessionBus_ = std::move(*bus);
+        ReadPipeUntil(fds[0], Clock::now() + 10s, address,
+                      [](const std::string& text) { return text.find('\n') != std::string::npos; });
+    }
+    close(fds[0]);
+    if (address.find('\n') == std::string::npos) {
+        GTEST_SKIP() << "the session bus did not start: " << error << ReadText(rig_.Temp() / "dbus.log");
+    }
+    address.erase(address.find('\n'));
+    rig_.GameEnvironment()["DBUS_SESSION_BUS_ADDRESS"] = address;
+    const Environment env = rig_.GameEnvironment();
+    std::optional<ChildProcess> launcher =
+        ChildProcess::Start({kBusLauncher, "--launch-immediately"}, env, rig_.Temp() / "at-spi.log", error);
+    if (!launcher) {
+        GTEST_SKIP() << "the accessibility bus did not start: " << error;
+    }
+    atSpi_ = std::move(*launcher);
+    rig_.GameEnvironment()["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1";
+    ASSERT_EQ(rig_.Start(), "");
+    const CommandResult reader = RunCommand({"/usr/bin/python3", MORROW_SCREEN_READER_SCRIPT}, env,
+                                            std::chrono::seconds(90 * kSlowdown));
+    std::cout << reader.output;
+    if (reader.exitCode == 77) {
+        GTEST_SKIP() << "the accessibility bus cannot be read: " << reader.output
+                     << ReadText(rig_.Temp() / "at-spi.log");
+    }
+    EXPECT_EQ(reader.exitCode, 0) << (reader.timedOut ? "the reader timed out\n" : "") << reader.output;
 }
 
 } // namespace

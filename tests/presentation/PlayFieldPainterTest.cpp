@@ -2,6 +2,7 @@
 // symbol tiles, the motion strip and the digit strips they copy from.
 #include "GameKeys.h"
 #include "PresentationTestSupport.h"
+#include "ReelsReadout.h"
 
 #include <cstdlib>
 #include <string>
@@ -257,6 +258,21 @@ TEST(FieldControls, ClicksAndKeysMapToTheirCommands) {
     for (const int other : {0, int(Qt::Key_Escape), int(Qt::Key_A), int(Qt::Key_N)}) {
         EXPECT_EQ(GameKeyOf(other), std::nullopt) << "Qt key " << other;
     }
+}
+
+// The reels read aloud: every kind of line, the wild's nudge, the coins.
+TEST(ReelsReadout, SaysTheLineAndWhatItPays) {
+    const std::vector<std::tuple<int, int, int, int, std::string>> lines{
+        {5, 5, 9, 3, "Spider, Spider, Wild: you win 36 and a nudge"},
+        {1, 4, 9, 2, "Ghoul, Ghost, Wild: you win 2 and a nudge"},
+        {0, 0, 0, 1, "Jack-o'-lantern, Jack-o'-lantern, Jack-o'-lantern: you win 250"},
+        {8, 8, 9, 1, "Bonus pail, Bonus pail, Wild: Trick or Treat and a nudge"},
+        {2, 3, 7, 2, "Bat, Skull, Sweet: no win"},
+    };
+    for (const auto& [a, b, c, coins, said] : lines) {
+        EXPECT_EQ(ReelsReadout(a, b, c, coins), said);
+    }
+    EXPECT_EQ(ReelsReadout(6, 6, 6, 3, false), "Black cat, Black cat, Black cat");
 }
 
 } // namespace
