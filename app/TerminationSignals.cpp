@@ -36,8 +36,12 @@ extern "C" void NoteSignal(int) {
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QWidget& window, std::function<void()> close)
-    : window_(&window), close_(std::move(close)) {
+TerminationSignals::TerminationSignals(QWidget& window, std::function<void()> close,
+                                       std::function<void()> save)
+    : window_(&window), close_(std::move(close)), save_(std::move(save)) {
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TerminationSignals::CommitDataRequest,
+            Qt::DirectConnection);
+    qApp->installEventFilter(this);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds_) != 0) {
         fds_[0] = fds_[1] = -1;
         return; // the signals keep their default effect
@@ -74,12 +78,25 @@ void TerminationSignals::OnSignal() {
     char bytes[16];
     while (::read(fds_[0], bytes, sizeof bytes) > 0) {
     }
-    CloseWhenNoDialogIsOpen(kDialogTries);
+    WhenNoDialogIsOpen(kDialogTries, close_);
+}
+
+void TerminationSignals::CommitDataRequest() {
+    WhenNoDialogIsOpen(kDialogTries, save_);
+}
+
+bool TerminationSignals::eventFilter(QObject* watched, QEvent* event) {
+    // Once the window has gone, the quit that follows ends the program.
+    if (watched == qApp && event->type() == QEvent::Quit && window_ && window_->isVisible()) {
+        WhenNoDialogIsOpen(kDialogTries, close_);
+        return true;
+    }
+    return false;
 }
 
 // A dialog runs a message loop of its own inside the window's code; the
-// window closes only once that code has returned.
-void TerminationSignals::CloseWhenNoDialogIsOpen(int triesLeft) {
+// window closes, or the game is saved, only once that code has returned.
+void TerminationSignals::WhenNoDialogIsOpen(int triesLeft, const std::function<void()>& then) {
     if (!window_) {
         return;
     }
@@ -90,10 +107,10 @@ void TerminationSignals::CloseWhenNoDialogIsOpen(int triesLeft) {
             modal->close();
         }
         QTimer::singleShot(kDialogRetryMilliseconds, this,
-                           [this, triesLeft] { CloseWhenNoDialogIsOpen(triesLeft - 1); });
+                           [this, triesLeft, then] { WhenNoDialogIsOpen(triesLeft - 1, then); });
         return;
     }
-    close_();
+    then();
 }
 
 } // namespace morrow
