@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QSemaphore>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
 #include <sys/socket.h>
@@ -11,6 +13,8 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <memory>
+#include <utility>
 
 namespace morrow {
 
@@ -34,6 +38,35 @@ extern "C" void NoteSignal(int) {
     }
 }
 
+// When a Wayland session ends by its compositor going first, Qt's thread
+// that reads from the compositor says so and ends the program at once. The
+// game is saved first, on the GUI thread as always; should that thread not
+// come round within a moment, the program ends unsaved as before.
+constexpr int kSaveBeforeQtEndsMilliseconds = 2000;
+std::function<void()> gSaveBeforeQtEnds;
+QtMessageHandler gQtMessages = nullptr;
+
+void NoteQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("The Wayland connection")) &&
+        gSaveBeforeQtEnds) {
+        const std::function<void()> save = std::exchange(gSaveBeforeQtEnds, nullptr);
+        if (QThread::currentThread() == qApp->thread()) {
+            save();
+        } else {
+            const auto saved = std::make_shared<QSemaphore>();
+            QMetaObject::invokeMethod(
+                qApp,
+                [save, saved] {
+                    save();
+                    saved->release();
+                },
+                Qt::QueuedConnection);
+            saved->tryAcquire(1, kSaveBeforeQtEndsMilliseconds);
+        }
+    }
+    gQtMessages(type, context, message);
+}
+
 } // namespace
 
 TerminationSignals::TerminationSignals(QWidget& window, std::function<void()> close,
@@ -42,6 +75,8 @@ TerminationSignals::TerminationSignals(QWidget& window, std::function<void()> cl
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TerminationSignals::CommitDataRequest,
             Qt::DirectConnection);
     qApp->installEventFilter(this);
+    gSaveBeforeQtEnds = save_;
+    gQtMessages = qInstallMessageHandler(&NoteQtMessage);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds_) != 0) {
         fds_[0] = fds_[1] = -1;
         return; // the signals keep their default effect
@@ -59,6 +94,8 @@ TerminationSignals::TerminationSignals(QWidget& window, std::function<void()> cl
 }
 
 TerminationSignals::~TerminationSignals() {
+    qInstallMessageHandler(gQtMessages);
+    gSaveBeforeQtEnds = nullptr;
     if (fds_[0] < 0) {
         return;
     }

@@ -22,7 +22,9 @@ namespace morrow {
 // manager asks first that the game be saved. The same dialogs are dismissed
 // (a dialog may hold other games than the one in play), then `save` saves
 // it; it must not wait for anybody either, since the logout waits for it.
-// The game plays on: the logout may yet be cancelled.
+// The game plays on: the logout may yet be cancelled. `save` also runs when a
+// Wayland compositor goes before the game, which Qt answers by ending the
+// program at once.
 class TerminationSignals final : public QObject {
 public:
     // Catches the signals and the session manager's requests for as long as
