@@ -1,5 +1,6 @@
 #include "ProcessSettings.h"
 
+#include "ApplicationTitle.h"
 #include "TGoToWeb.h"
 
 #include <QByteArray>
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <utility>
 
 namespace morrow {
 
@@ -42,6 +44,36 @@ void SendFramesOverTheDisplayConnection() {
     KeepPlayerValueOf(kNoSharedMemory);
     if (!qEnvironmentVariableIsSet(kNoSharedMemory)) {
         qputenv(kNoSharedMemory, QByteArrayLiteral("1"));
+    }
+}
+
+// How the game's sound stream reads in the desktop's volume mixer
+// (PipeWire, or PulseAudio through pipewire-pulse): the name in the title
+// bar, the icon of the desktop entry, what plays, and the role "game" that a
+// desktop's sound policy knows. SDL takes its hints from the environment as
+// well: the name and the stream's name on either back end, the role on
+// PipeWire's alone. The rest only the sound libraries read: libpulse takes
+// the client's properties from PULSE_PROP_<key> (the server hands them to
+// each stream), libpipewire a stream's from PIPEWIRE_PROPS.
+//
+// Set in the environment rather than as hints in the code, they hold however
+// and whenever the sound output is opened. A value the player has set
+// stands, and none of them reaches the programs the game starts.
+void NameTheSoundStream() {
+    const QByteArray iconProperty = QByteArrayLiteral("application.icon-name=") + kDesktopId;
+    const std::pair<const char*, QByteArray> values[] = {
+        {"SDL_AUDIO_DEVICE_APP_NAME", QByteArrayLiteral("Morrowmas Slots")},
+        {"SDL_AUDIO_DEVICE_STREAM_NAME", QByteArrayLiteral("Sound effects and music")},
+        {"SDL_AUDIO_DEVICE_STREAM_ROLE", QByteArrayLiteral("game")},
+        {"PULSE_PROP_application.icon_name", QByteArray(kDesktopId)},
+        {"PULSE_PROP_media.role", QByteArrayLiteral("game")},
+        {"PIPEWIRE_PROPS", "{ " + iconProperty + " }"},
+    };
+    for (const auto& [name, value] : values) {
+        KeepPlayerValueOf(name);
+        if (!qEnvironmentVariableIsSet(name)) {
+            qputenv(name, value);
+        }
     }
 }
 
@@ -115,6 +147,7 @@ void ApplyProcessSettings() {
     static std::once_flag once;
     std::call_once(once, [] {
         SendFramesOverTheDisplayConnection();
+        NameTheSoundStream();
         AskForShortTimeSlices();
         GiveLargeBlocksMemoryOfTheirOwn();
         SilenceFluidSynth();

@@ -1,6 +1,7 @@
 // The settings the game makes for its whole process: how its frames reach
-// an X11 display, how long the scheduler's time slices are, how the
-// allocator hands out large blocks, and where the libraries' logs go.
+// an X11 display, how its sound stream shows in the mixer, how long the
+// scheduler's time slices are, how the allocator hands out large blocks, and
+// where the libraries' logs go.
 #pragma once
 
 namespace morrow {

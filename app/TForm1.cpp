@@ -26,6 +26,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace morrow {
 
@@ -275,17 +276,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // the player is told and the window stays open, so nothing is lost.
 bool TForm1::FormClose() {
     session_.StopRequested = true;
-    parts_.sounds.PlayGoodbye();
-    if (!gameLoaded_) {
-        return true;
+    if (!unattendedClose_) {
+        parts_.sounds.PlayGoodbye();
     }
-    if (const std::optional<RecordWriteError> error =
-            parts_.records.WriteGameRecord(session_, kCurrentGameSlot, kCurrentGameName)) {
+    if (const std::optional<RecordWriteError> error = SaveGameInPlay()) {
         if (unattendedClose_) {
-            // Nobody is there to read a box: the old file stays as it was,
-            // the reason goes to standard error, and the program ends.
-            std::fprintf(stderr, "morrowmas-slots: %s\n", error->message.c_str());
-            return true;
+            return true; // the program ends; the old file stays as it was
         }
         // The window stays and play goes on as before the close.
         session_.StopRequested = false;
@@ -295,9 +291,29 @@ bool TForm1::FormClose() {
     return true;
 }
 
+std::optional<RecordWriteError> TForm1::SaveGameInPlay() {
+    if (!gameLoaded_) {
+        return std::nullopt;
+    }
+    std::optional<RecordWriteError> error =
+        parts_.records.WriteGameRecord(session_, kCurrentGameSlot, kCurrentGameName);
+    if (error && unattendedClose_) {
+        // Nobody is there to read a box: the old file stays as it was, and
+        // the reason goes to standard error.
+        std::fprintf(stderr, "morrowmas-slots: %s\n", error->message.c_str());
+    }
+    return error;
+}
+
 void TForm1::CloseUnattended() {
     unattendedClose_ = true;
     close();
+}
+
+void TForm1::SaveUnattended() {
+    const bool unattended = std::exchange(unattendedClose_, true);
+    SaveGameInPlay();
+    unattendedClose_ = unattended;
 }
 
 void TForm1::NewGame1Click() {

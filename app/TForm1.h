@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -21,6 +22,7 @@ class PlayField;
 class WindowPlacement;
 struct GameSession;
 enum class PlayerCommand;
+struct RecordWriteError;
 
 // What the window works with, built by the composition root (Game) and
 // owned there; every part outlives the window.
@@ -55,8 +57,12 @@ public:
 
     // Closes the window with nobody to answer: the game is saved if it can
     // be, a refused write goes to standard error, and the window goes anyway.
-    // For requests to end that come from outside (signals).
+    // For requests to end that come from outside (signals, the session's
+    // end). Nobody hears a goodbye either, so none is played.
     void CloseUnattended();
+    // Saves the game in play with nobody to answer, as the close above does,
+    // and plays on: for the session manager's request to save.
+    void SaveUnattended();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -93,6 +99,9 @@ private:
     // The window is closing: true when the game in play has been saved and
     // the window may go.
     bool FormClose();
+    // Writes the game in play as "CurrentGame"; the error when the file
+    // refused it (told on standard error when nobody is there).
+    std::optional<RecordWriteError> SaveGameInPlay();
     // A close that arrived while a spin or nudge ran is carried out once it
     // has ended.
     void FinishPendingClose();

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QSemaphore>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
 #include <sys/socket.h>
@@ -11,6 +13,8 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <memory>
+#include <utility>
 
 namespace morrow {
 
@@ -34,10 +38,45 @@ extern "C" void NoteSignal(int) {
     }
 }
 
+// When a Wayland session ends by its compositor going first, Qt's thread
+// that reads from the compositor says so and ends the program at once. The
+// game is saved first, on the GUI thread as always; should that thread not
+// come round within a moment, the program ends unsaved as before.
+constexpr int kSaveBeforeQtEndsMilliseconds = 2000;
+std::function<void()> gSaveBeforeQtEnds;
+QtMessageHandler gQtMessages = nullptr;
+
+void NoteQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("The Wayland connection")) &&
+        gSaveBeforeQtEnds) {
+        const std::function<void()> save = std::exchange(gSaveBeforeQtEnds, nullptr);
+        if (QThread::currentThread() == qApp->thread()) {
+            save();
+        } else {
+            const auto saved = std::make_shared<QSemaphore>();
+            QMetaObject::invokeMethod(
+                qApp,
+                [save, saved] {
+                    save();
+                    saved->release();
+                },
+                Qt::QueuedConnection);
+            saved->tryAcquire(1, kSaveBeforeQtEndsMilliseconds);
+        }
+    }
+    gQtMessages(type, context, message);
+}
+
 } // namespace
 
-TerminationSignals::TerminationSignals(QWidget& window, std::function<void()> close)
-    : window_(&window), close_(std::move(close)) {
+TerminationSignals::TerminationSignals(QWidget& window, std::function<void()> close,
+                                       std::function<void()> save)
+    : window_(&window), close_(std::move(close)), save_(std::move(save)) {
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TerminationSignals::CommitDataRequest,
+            Qt::DirectConnection);
+    qApp->installEventFilter(this);
+    gSaveBeforeQtEnds = save_;
+    gQtMessages = qInstallMessageHandler(&NoteQtMessage);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds_) != 0) {
         fds_[0] = fds_[1] = -1;
         return; // the signals keep their default effect
@@ -55,6 +94,8 @@ TerminationSignals::TerminationSignals(QWidget& window, std::function<void()> cl
 }
 
 TerminationSignals::~TerminationSignals() {
+    qInstallMessageHandler(gQtMessages);
+    gSaveBeforeQtEnds = nullptr;
     if (fds_[0] < 0) {
         return;
     }
@@ -74,12 +115,25 @@ void TerminationSignals::OnSignal() {
     char bytes[16];
     while (::read(fds_[0], bytes, sizeof bytes) > 0) {
     }
-    CloseWhenNoDialogIsOpen(kDialogTries);
+    WhenNoDialogIsOpen(kDialogTries, close_);
+}
+
+void TerminationSignals::CommitDataRequest() {
+    WhenNoDialogIsOpen(kDialogTries, save_);
+}
+
+bool TerminationSignals::eventFilter(QObject* watched, QEvent* event) {
+    // Once the window has gone, the quit that follows ends the program.
+    if (watched == qApp && event->type() == QEvent::Quit && window_ && window_->isVisible()) {
+        WhenNoDialogIsOpen(kDialogTries, close_);
+        return true;
+    }
+    return false;
 }
 
 // A dialog runs a message loop of its own inside the window's code; the
-// window closes only once that code has returned.
-void TerminationSignals::CloseWhenNoDialogIsOpen(int triesLeft) {
+// window closes, or the game is saved, only once that code has returned.
+void TerminationSignals::WhenNoDialogIsOpen(int triesLeft, const std::function<void()>& then) {
     if (!window_) {
         return;
     }
@@ -90,10 +144,10 @@ void TerminationSignals::CloseWhenNoDialogIsOpen(int triesLeft) {
             modal->close();
         }
         QTimer::singleShot(kDialogRetryMilliseconds, this,
-                           [this, triesLeft] { CloseWhenNoDialogIsOpen(triesLeft - 1); });
+                           [this, triesLeft, then] { WhenNoDialogIsOpen(triesLeft - 1, then); });
         return;
     }
-    close_();
+    then();
 }
 
 } // namespace morrow

@@ -59,11 +59,12 @@ int main(int argc, char* argv[]) {
         // Ended from outside (the session closing, kill), the game is saved
         // as when the player closes the window, and the program ends even
         // when it cannot be.
-        morrow::TerminationSignals endRequests(form, [&form] { form.CloseUnattended(); });
+        morrow::TerminationSignals endRequests(
+            form, [&form] { form.CloseUnattended(); }, [&form] { form.SaveUnattended(); });
         form.show();
         result = QApplication::exec();
     }
-    // The goodbye started as the window closed; let it finish.
+    // The goodbye started as the player closed the window; let it finish.
     soundPlayer.WaitUntilQuiet(kGoodbyeWait);
     return result;
 }

@@ -25,6 +25,8 @@ packages=(
   libsimpleini-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick linux-perf
+  # a sound server of the test's own, read back for the game's stream
+  pipewire wireplumber pipewire-pulse pulseaudio-utils dbus
   # a speech recogniser standing in for a listener of the spoken lines
   pocketsphinx pocketsphinx-en-us
   # the Debian package and its checks
@@ -33,6 +35,8 @@ packages=(
   openbox x11-utils weston qt6-wayland
   # the accessibility bus, read as a screen reader reads it
   at-spi2-core dbus-daemon python3-pyatspi
+  # ... and KDE Plasma's KWin (Wayland, headless) and Xfce's xfwm4 (X11)
+  kwin-wayland xfwm4
   # fuzzing the readers of outside bytes (clang's sanitizer runtimes are in
   # libclang-rt-14-dev, which clang only recommends)
   clang libfuzzer-14-dev libclang-rt-14-dev

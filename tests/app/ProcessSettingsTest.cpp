@@ -29,16 +29,22 @@ class ProcessSettingsTest : public QObject {
 private slots:
     void settingsStayInTheGame() {
         qunsetenv("QT_XCB_NO_MITSHM");
+        qputenv("SDL_AUDIO_DEVICE_STREAM_ROLE", "music"); // the player's own
         morrow::ApplyProcessSettings();
         QVERIFY2(qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"), "frames would go through shared memory");
+        QCOMPARE(qgetenv("SDL_AUDIO_DEVICE_STREAM_ROLE"), QByteArray("music"));
 
         // A program started from the GUI thread, as the browser is.
         QProcess program;
         program.setProcessEnvironment(morrow::PlayerEnvironment());
-        program.start("/bin/sh", {"-c", "cat /proc/self/sched; echo \"X11 ${QT_XCB_NO_MITSHM-unset}\""});
+        program.start("/bin/sh",
+                      {"-c",
+                       "cat /proc/self/sched; echo \"X11 ${QT_XCB_NO_MITSHM-unset} ${PIPEWIRE_PROPS-unset} "
+                       "${SDL_AUDIO_DEVICE_STREAM_ROLE}\""});
         QVERIFY(program.waitForFinished());
         const QByteArray figures = program.readAllStandardOutput();
-        QVERIFY2(figures.contains("X11 unset"), "the game's X11 setting reached a program it started");
+        QVERIFY2(figures.contains("X11 unset unset music"),
+                 "the game's settings reached a program it started");
 
         if (QVersionNumber::fromString(QSysInfo::kernelVersion()) < QVersionNumber(6, 12)) {
             QSKIP("time slices of one's own come with Linux 6.12");

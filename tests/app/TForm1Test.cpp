@@ -14,6 +14,7 @@
 #include "QtGameHost.h"
 #include "TForm1TestAccess.h"
 #include "TTrickForm.h"
+#include "TerminationSignals.h"
 #include "audio/FakeMusicSequencer.h"
 #include "audio/FakeSoundPlayer.h"
 
@@ -639,6 +640,44 @@ private slots:
             QTRY_COMPARE(sounds.plays.front(), std::string("Welcome.wav"));
         }
         QVERIFY(form.isVisible());
+    }
+
+    // The session manager's request to save (before a logout) saves the game
+    // at once and play goes on, as does the compositor's end; the session's
+    // end closes the window. None waits on a box or a goodbye, even when the
+    // file cannot be written.
+    void ALogoutSavesWithoutAsking() {
+        for (const bool writable : {true, false}) {
+            Game game(kLosingSeed);
+            if (!writable) { // a folder in its place: the file cannot be written
+                QVERIFY(QDir(game.records.dir.path()).remove(QStringLiteral("Morrow.ini")));
+                QVERIFY(QDir(game.records.dir.path()).mkdir(QStringLiteral("Morrow.ini")));
+            }
+            morrow::TerminationSignals endRequests(
+                game.form, [&] { game.form.CloseUnattended(); }, [&] { game.form.SaveUnattended(); });
+            ModalAnswerer answerer;
+            game.Session().Credits = 777;
+            endRequests.CommitDataRequest();
+            morrow::GameSession saved;
+            game.records.file.ReadGameRecord(saved, morrow::kCurrentGameSlot);
+            QCOMPARE(saved.Credits, writable ? 777 : 1000);
+            // A Wayland session whose compositor goes first: Qt says so, then ends.
+            game.Session().Credits = 555;
+            const char* broken = "The Wayland connection broke. Did the Wayland compositor die?";
+            QTest::ignoreMessage(QtWarningMsg, broken);
+            qWarning("%s", broken);
+            game.records.file.ReadGameRecord(saved, morrow::kCurrentGameSlot);
+            QCOMPARE(saved.Credits, writable ? 555 : 1000);
+            QVERIFY(game.form.isVisible());
+
+            QEvent quit(QEvent::Quit); // what Qt makes of the session's end
+            QCoreApplication::sendEvent(qApp, &quit);
+            QTRY_VERIFY(!game.form.isVisible());
+            QVERIFY(answerer.Boxes().empty());
+            QVERIFY2(std::none_of(game.sounds.plays.begin(), game.sounds.plays.end(),
+                                  [](const std::string& play) { return play.starts_with("Goodbye"); }),
+                     qPrintable(Joined(game.sounds.plays)));
+        }
     }
 
     // A close the game could not save refuses to close, and play goes on

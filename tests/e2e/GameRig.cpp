@@ -42,16 +42,20 @@ bool AllOf(const QImage& shot, const QRect& area, QRgb colour, const PixelMatche
     return true;
 }
 
-// Whether a program of this name is on the PATH.
-bool OnPath(const std::string& tool) {
+// The program of this name on the PATH; empty when there is none.
+std::filesystem::path FindOnPath(const std::string& tool) {
     const char* path = std::getenv("PATH");
     std::istringstream dirs(path ? path : "");
     for (std::string dir; std::getline(dirs, dir, ':');) {
         if (!dir.empty() && ::access((std::filesystem::path(dir) / tool).c_str(), X_OK) == 0) {
-            return true;
+            return std::filesystem::path(dir) / tool;
         }
     }
-    return false;
+    return {};
+}
+
+bool OnPath(const std::string& tool) {
+    return !FindOnPath(tool).empty();
 }
 
 constexpr std::chrono::milliseconds kToolTimeout{10000};
@@ -168,16 +172,31 @@ GameRig::~GameRig() {
     game_.Stop(500ms);
     windowManager_.Stop(500ms);
     xServer_.Stop(500ms);
-    weston_.Stop(2s);
+    compositor_.Stop(2s);
+    bus_.Stop(500ms);
+    while (!soundServer_.empty()) {
+        soundServer_.back().Stop(1s);
+        soundServer_.pop_back();
+    }
 }
 
 std::string GameRig::Missing(Desktop desktop) {
     if (desktop == Desktop::Openbox && (!OnPath("openbox") || !OnPath("xprop"))) {
         return "openbox or xprop is not installed (packages openbox, x11-utils)";
     }
+    if (desktop == Desktop::Xfwm4 && (!OnPath("xfwm4") || !OnPath("xprop") || !OnPath("dbus-daemon"))) {
+        return "xfwm4, xprop or D-Bus is not installed (packages xfwm4, x11-utils, dbus)";
+    }
+    if (desktop == Desktop::Kwin &&
+        (!OnPath("kwin_wayland") || !OnPath("dbus-daemon") || !OnPath("dbus-send"))) {
+        return "kwin_wayland or D-Bus is not installed (packages kwin-wayland, dbus)";
+    }
     const std::filesystem::path plugin =
         std::filesystem::path(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString()) / "platforms" /
         "libqwayland-generic.so";
+    if ((desktop == Desktop::Weston || desktop == Desktop::Kwin) && !std::filesystem::exists(plugin)) {
+        return "Qt's Wayland platform is not installed (package qt6-wayland)";
+    }
     if (desktop == Desktop::Weston &&
         (!OnPath("weston") || !OnPath("weston-screenshooter") || !std::filesystem::exists(plugin))) {
         return "weston, weston-screenshooter or Qt's Wayland platform is not installed (packages weston, "
@@ -258,29 +277,169 @@ std::string GameRig::Open(const Stage& stage, const std::string& shotsName) {
         if (!weston) {
             return error;
         }
-        weston_ = std::move(*weston);
+        compositor_ = std::move(*weston);
         env_["WAYLAND_DISPLAY"] = socket;
         env_["QT_QPA_PLATFORM"] = "wayland";
-        return WaitForServer(weston_, "weston", log,
+        return WaitForServer(compositor_, "weston", log,
                              [&] { return std::filesystem::exists(runtime / socket); });
     }
 
-    if (error = StartX(); !error.empty() || stage.desktop != Desktop::Openbox) {
+    if (stage.desktop == Desktop::Kwin) {
+        return StartKwin(runtime);
+    }
+
+    const bool openbox = stage.desktop == Desktop::Openbox;
+    if (error = StartX(); !error.empty() || (!openbox && stage.desktop != Desktop::Xfwm4)) {
         return error;
     }
-    // openbox with its own settings folder; ready once it names itself on
-    // the root window.
-    const std::filesystem::path log = temp_.Path() / "openbox.log";
-    std::optional<ChildProcess> wm = ChildProcess::Start(
-        {"openbox", "--sm-disable"}, {{"DISPLAY", display_}, {"HOME", (temp_.Path() / "wm-home").string()}},
-        log, error);
+    // xfwm4 reads its settings from xfconfd, which the session bus starts.
+    if (error = openbox ? std::string() : StartSessionBus(runtime); !error.empty()) {
+        return error;
+    }
+    // The window manager with its own settings folder; ready once it names
+    // itself on the root window. xfwm4 composites nothing, as on Xvfb's
+    // screen it would only slow the screenshots.
+    const std::string name = openbox ? "openbox" : "xfwm4";
+    const std::filesystem::path log = temp_.Path() / (name + ".log");
+    std::optional<ChildProcess> wm =
+        ChildProcess::Start({name, openbox ? "--sm-disable" : "--compositor=off"},
+                            {{"DISPLAY", display_},
+                             {"HOME", (temp_.Path() / "wm-home").string()},
+                             {"DBUS_SESSION_BUS_ADDRESS", openbox ? "" : env_["DBUS_SESSION_BUS_ADDRESS"]}},
+                            log, error);
     if (!wm) {
         return error;
     }
     windowManager_ = std::move(*wm);
-    return WaitForServer(windowManager_, "openbox", log, [&] {
+    return WaitForServer(windowManager_, name, log, [&] {
         return Property("", "_NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
     });
+}
+
+// KWin on its virtual screen, on a session bus of its own, through which
+// its scripting reads the windows. The installed binary carries file
+// capabilities, which a sandbox may refuse to run: a copy has none.
+std::string GameRig::StartKwin(const std::filesystem::path& runtime) {
+    std::string error = StartSessionBus(runtime);
+    if (!error.empty()) {
+        return error;
+    }
+    const std::filesystem::path kwin = temp_.Path() / "kwin_wayland";
+    std::filesystem::copy_file(FindOnPath("kwin_wayland"), kwin);
+    const std::string bus = env_["DBUS_SESSION_BUS_ADDRESS"];
+    const std::string socket = "morrow-e2e-" + std::to_string(::getpid());
+    const std::filesystem::path log = temp_.Path() / "kwin.log";
+    std::optional<ChildProcess> started = ChildProcess::Start(
+        {kwin.string(), "--virtual", "--width", std::to_string(stage_.mode.width), "--height",
+         std::to_string(stage_.mode.height), "--socket", socket, "--no-lockscreen", "--no-global-shortcuts"},
+        {{"XDG_RUNTIME_DIR", runtime.string()},
+         {"HOME", (temp_.Path() / "wm-home").string()},
+         {"DBUS_SESSION_BUS_ADDRESS", bus},
+         {"KWIN_COMPOSE", "Q"}, // drawn by the processor: no OpenGL needed
+         {"QT_LOGGING_RULES", "kwin_scripting.debug=true"}},
+        log, error);
+    if (!started) {
+        return error;
+    }
+    compositor_ = std::move(*started);
+    env_["WAYLAND_DISPLAY"] = socket;
+    env_["QT_QPA_PLATFORM"] = "wayland";
+    return WaitForServer(compositor_, "kwin_wayland", log, [&] {
+        return std::filesystem::exists(runtime / socket) &&
+               RunCommand({"dbus-send", "--session", "--print-reply", "--dest=org.kde.KWin", "/Scripting",
+                           "org.freedesktop.DBus.Peer.Ping"},
+                          {{"DBUS_SESSION_BUS_ADDRESS", bus}}, kToolTimeout)
+                       .exitCode == 0;
+    });
+}
+
+// A session bus of the desktop's own, for the desktop and the game.
+std::string GameRig::StartSessionBus(const std::filesystem::path& runtime) {
+    std::string error;
+    const std::string bus = "unix:path=" + (runtime / "bus").string();
+    std::optional<ChildProcess> daemon =
+        ChildProcess::Start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + bus}, {},
+                            temp_.Path() / "bus.log", error);
+    if (!daemon) {
+        return error;
+    }
+    bus_ = std::move(*daemon);
+    env_["DBUS_SESSION_BUS_ADDRESS"] = bus;
+    return WaitForServer(bus_, "dbus-daemon", temp_.Path() / "bus.log",
+                         [&] { return std::filesystem::exists(runtime / "bus"); });
+}
+
+std::string GameRig::KwinScript(const std::string& script) {
+    const std::filesystem::path file = temp_.Path() / ("script" + std::to_string(++kwinScripts_) + ".js");
+    std::ofstream(file) << script;
+    const Environment bus{{"DBUS_SESSION_BUS_ADDRESS", env_["DBUS_SESSION_BUS_ADDRESS"]}};
+    const std::string loaded = RunCommand({"dbus-send", "--session", "--print-reply", "--dest=org.kde.KWin",
+                                           "/Scripting", "org.kde.kwin.Scripting.loadScript",
+                                           "string:" + file.string(), "string:" + file.stem().string()},
+                                          bus, kToolTimeout)
+                                   .output;
+    if (loaded.find("int32 ") == std::string::npos) {
+        return "KWin loaded no script: " + loaded;
+    }
+    const std::filesystem::path log = temp_.Path() / "kwin.log";
+    const std::size_t before = ReadText(log).size();
+    RunCommand({"dbus-send", "--session", "--print-reply", "--dest=org.kde.KWin", "/Scripting",
+                "org.kde.kwin.Scripting.start"},
+               bus, kToolTimeout);
+    // print() lines reach KWin's log as "js: ..." a moment later.
+    std::string printed;
+    WaitUntil(
+        [&] {
+            std::istringstream lines(ReadText(log).substr(before));
+            printed.clear();
+            for (std::string line; std::getline(lines, line);) {
+                if (const std::size_t js = line.find("js: "); js != std::string::npos) {
+                    printed += line.substr(js + 4) + "\n";
+                }
+            }
+            return printed.find("end\n") != std::string::npos;
+        },
+        5s);
+    return printed;
+}
+
+// PipeWire with its session manager and its PulseAudio service, in the
+// game's runtime folder, where the game and pactl find them. They need no
+// session bus (they say so in their logs, and play on).
+std::string GameRig::StartSoundServer() {
+    for (const char* tool : {"pipewire", "wireplumber", "pipewire-pulse", "pactl"}) {
+        if (!OnPath(tool)) {
+            return std::string(tool) + " is not installed (packages pipewire, wireplumber, pipewire-pulse, "
+                                       "pulseaudio-utils)";
+        }
+    }
+    const Environment env{{"XDG_RUNTIME_DIR", env_["XDG_RUNTIME_DIR"]}, {"HOME", env_["HOME"]}};
+    for (const char* server : {"pipewire", "wireplumber", "pipewire-pulse"}) {
+        std::string error;
+        std::optional<ChildProcess> started =
+            ChildProcess::Start({server}, env, temp_.Path() / (std::string(server) + ".log"), error);
+        if (!started) {
+            return error;
+        }
+        soundServer_.push_back(std::move(*started));
+    }
+    env_["SDL_AUDIODRIVER"] = ""; // the driver SDL picks itself
+    // Ready once the PulseAudio service lists the null output wireplumber
+    // makes when there is no sound card.
+    std::string sinks;
+    const bool ready = WaitUntil(
+        [&] {
+            sinks = Pactl({"list", "short", "sinks"});
+            return !sinks.empty();
+        },
+        10s, 200ms);
+    return ready ? std::string() : "the sound server never listed an output";
+}
+
+std::string GameRig::Pactl(const std::vector<std::string>& arguments) const {
+    std::vector<std::string> argv{"pactl"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return RunCommand(argv, {{"XDG_RUNTIME_DIR", env_.at("XDG_RUNTIME_DIR")}}, kToolTimeout).output;
 }
 
 // An Xvfb server of our own on a free display, which it picks itself and
@@ -396,7 +555,7 @@ std::string GameRig::WaitForMainWindow() {
     }
     // A window manager maximises the window as it maps it; its place is read
     // once that has settled.
-    const bool managed = stage_.desktop == Desktop::Openbox;
+    const bool managed = stage_.desktop == Desktop::Openbox || stage_.desktop == Desktop::Xfwm4;
     if (managed) {
         WaitUntil([&] { return Maximised(); }, 5s);
     }

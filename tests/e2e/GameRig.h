@@ -47,7 +47,9 @@ inline constexpr std::array<int, 3> kNudgeCaptionX{125, 250, 375};
 enum class Desktop {
     BareX,   // Xvfb alone: windows have no frames and keep the place the game gives them
     Openbox, // Xvfb managed by openbox, which frames and maximises the window
+    Xfwm4,   // the same managed by Xfce's xfwm4
     Weston,  // the Weston compositor, headless, on Wayland: screenshots only, no input
+    Kwin,    // KDE Plasma's KWin, virtual, on Wayland: read through its scripting, no input
 };
 
 struct ScreenMode {
@@ -140,6 +142,15 @@ public:
     // The game's environment, to change before Launch.
     Environment& GameEnvironment() { return env_; }
 
+    // A sound server of the game's own (PipeWire, wireplumber and its
+    // PulseAudio service) in place of the silent driver; call after Open.
+    // Empty, or why it could not start.
+    std::string StartSoundServer();
+    // What `pactl` says of the sound server.
+    std::string Pactl(const std::vector<std::string>& arguments) const;
+    // What a script run inside KWin prints (its print() lines).
+    std::string KwinScript(const std::string& script);
+
     // Starts the game from `programDir` (the build's by default).
     std::string Launch(const std::filesystem::path& programDir = {});
     // Waits for the main window and notes its place on the screen.
@@ -228,6 +239,8 @@ public:
 
 private:
     std::string StartX();
+    std::string StartKwin(const std::filesystem::path& runtime);
+    std::string StartSessionBus(const std::filesystem::path& runtime);
     // Waits until the main window shows the field picture at its layout's
     // place, whole but for what the game draws over it.
     std::string WaitForField();
@@ -245,7 +258,10 @@ private:
     ChildProcess xServer_;
     std::string display_; // DISPLAY of the X desktop
     ChildProcess windowManager_;
-    ChildProcess weston_;
+    ChildProcess compositor_; // Weston or KWin
+    ChildProcess bus_;        // the session bus of KWin or xfwm4
+    std::vector<ChildProcess> soundServer_;
+    int kwinScripts_ = 0;
     ChildProcess game_;
     Environment env_;
     std::filesystem::path gameLog_;

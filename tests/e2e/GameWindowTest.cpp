@@ -499,11 +499,40 @@ TEST_P(DesktopWindowTest, FitsTheDesktopAndPlays) {
         ASSERT_EQ(mismatches, 0) << "a sprite drew over the field, its buttons or its blood strip";
     }
     EXPECT_GT(shots, 1);
+
+    rig_.Stop(5s * kSlowdown);
+    EXPECT_EQ(rig_.SavedGame()["Credits"], std::to_string(credits)) << "SIGTERM did not save the game:\n"
+                                                                    << ReadText(rig_.Record());
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, DesktopWindowTest,
-                         ::testing::Values(Stage{"Openbox1280x720x24", {1280, 720, 24}, Desktop::Openbox}),
+                         ::testing::Values(Stage{"Openbox1280x720x24", {1280, 720, 24}, Desktop::Openbox},
+                                           Stage{"Xfwm41280x720x24", {1280, 720, 24}, Desktop::Xfwm4}),
                          ScreenName);
+
+// The game's sound stream as the desktop's volume mixer lists it, read from
+// a sound server of the test's own while the game plays its music.
+TEST(SoundStreamTest, CarriesTheGamesNameIconAndRole) {
+    GameRig rig;
+    ASSERT_EQ(rig.Open(kScreens[0], "SoundStream"), "");
+    if (const std::string why = rig.StartSoundServer(); !why.empty()) {
+        GTEST_SKIP() << "no sound server: " << why;
+    }
+    rig.WriteRecord(kSavedGame);
+    ASSERT_EQ(rig.Start(), "");
+    std::string streams;
+    for (const auto until = Clock::now() + 10s * kSlowdown;
+         streams.find("Morrowmas") == std::string::npos && Clock::now() < until;) {
+        std::this_thread::sleep_for(200ms);
+        streams = rig.Pactl({"list", "sink-inputs"});
+    }
+    for (const std::string& property :
+         std::vector<std::string>{"application.name = \"Morrowmas Slots\"",
+                                  "application.icon_name = \"" + std::string(kDesktopId) + "\"",
+                                  "media.name = \"Sound effects and music\"", "media.role = \"game\""}) {
+        EXPECT_NE(streams.find(property), std::string::npos) << property << " is not in:\n" << streams;
+    }
+}
 
 // The game under a Wayland compositor: Weston, headless, with its desktop
 // shell. The compositor places and sizes the window, and takes no input
@@ -635,6 +664,48 @@ TEST_F(ScreenReaderTest, PlaysBetMaxByItsActionAndReadsTheSpin) {
                      << ReadText(rig_.Temp() / "at-spi.log");
     }
     EXPECT_EQ(reader.exitCode, 0) << (reader.timedOut ? "the reader timed out\n" : "") << reader.output;
+}
+
+// The game under KDE Plasma's compositor, KWin, on its virtual screen: the
+// title, the maximised window within the screen as KWin has it, and the game
+// saved on SIGTERM. KWin takes no keys from outside.
+TEST(WaylandWindowTest, StartsMaximisedAndSavesUnderKwin) {
+    if (const std::string missing = GameRig::Missing(Desktop::Kwin); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
+    GameRig rig;
+    if (const std::string why = rig.Open({"Kwin", {1280, 720, 24}, Desktop::Kwin}, "Kwin"); !why.empty()) {
+        GTEST_SKIP() << "KWin did not start: " << why;
+    }
+    rig.WriteRecord(kSavedGame);
+    ASSERT_EQ(rig.Launch(), "");
+    // One line per window: its caption, then whether it fills the area a
+    // maximised window gets, and whether it lies on the screen.
+    const std::string script = R"(
+        const screen = workspace.clientArea(KWin.ScreenArea, 0, 0);
+        for (const w of workspace.clientList()) {
+            const g = w.frameGeometry;
+            const area = workspace.clientArea(KWin.MaximizeArea, w);
+            const inside = g.x >= screen.x && g.y >= screen.y &&
+                g.x + g.width <= screen.x + screen.width && g.y + g.height <= screen.y + screen.height;
+            print("[" + w.caption + "] " + (g.width == area.width && g.height == area.height) + " " + inside);
+        }
+        print("end");)";
+    std::string windows;
+    for (const auto until = Clock::now() + 20s * kSlowdown;
+         windows.find("[Morrowmas Slots] true") == std::string::npos && Clock::now() < until;) {
+        ASSERT_TRUE(rig.Running()) << "the game ended:\n" << rig.Output();
+        std::this_thread::sleep_for(500ms);
+        windows = rig.KwinScript(script);
+    }
+    EXPECT_NE(windows.find("[Morrowmas Slots] true true\n"), std::string::npos) << windows;
+
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(rig.Running()) << "the game ended:\n" << rig.Output();
+    rig.Stop(5s * kSlowdown);
+    EXPECT_TRUE(rig.SavedGame().contains("TotalBets")) << "Morrow.ini was not written on SIGTERM:\n"
+                                                       << ReadText(rig.Record()) << "\nGame output:\n"
+                                                       << rig.Output();
 }
 
 } // namespace
