@@ -12,8 +12,9 @@
 
 namespace morrow {
 
-// The keys the game uses.
-enum class GameKey { Enter, Space, B, M };
+// The keys the game uses. Reel1..Reel3 are the digits 1 to 3, on the top
+// row or the keypad.
+enum class GameKey { Enter, Space, B, M, Reel1, Reel2, Reel3 };
 
 // The game key a Qt key stands for, whatever the shift state: Return and the
 // keypad's Enter are both Enter. Empty for a key the game does not use.
@@ -28,18 +29,29 @@ constexpr std::optional<GameKey> GameKeyOf(int qtKey) {
         return GameKey::B;
     case Qt::Key_M:
         return GameKey::M;
+    case Qt::Key_1:
+        return GameKey::Reel1;
+    case Qt::Key_2:
+        return GameKey::Reel2;
+    case Qt::Key_3:
+        return GameKey::Reel3;
     default:
         return std::nullopt;
     }
 }
 
-// At the machine: Enter and Space spin, B bets one coin, M bets the most.
+// At the machine: Enter and Space spin, B bets one coin, M bets the most,
+// 1, 2 and 3 nudge reel 1, 2 or 3 as a click on its "Nudge" caption does.
 constexpr PlayerCommand CommandOf(GameKey key) {
     switch (key) {
     case GameKey::B:
         return PlayerCommand::BetOne;
     case GameKey::M:
         return PlayerCommand::BetMax;
+    case GameKey::Reel1:
+    case GameKey::Reel2:
+    case GameKey::Reel3:
+        return NudgeCommandFor(static_cast<int>(key) - static_cast<int>(GameKey::Reel1));
     case GameKey::Enter:
     case GameKey::Space:
         break;

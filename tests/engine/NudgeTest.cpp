@@ -133,22 +133,44 @@ TEST(NudgeTest, BetAndSpinControlsWaitWhileANudgeRuns) {
     EXPECT_EQ(rig.session.NudgesUsed, 1) << "only one nudge ran";
 }
 
-TEST(NudgeTest, NoOfferMeansTheNudgeRowOnlyPlaysTheRefusal) {
-    EngineRig rig;
-    ClickNudge(rig, 1);
-    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"PlayNoNudge"}));
-    EXPECT_EQ(rig.session.Nudges, 3);
+// Keys 1 to 3 go by the rules of a click on the reel's caption: after a
+// losing spin, key 2 moves reel 2 down one exactly as the click does.
+TEST(NudgeTest, NudgeKeyMovesItsReelAsTheClickDoes) {
+    std::vector<std::vector<std::string>> transcripts;
+    for (const CommandSource source : {CommandSource::Click, CommandSource::Key}) {
+        EngineRig rig;
+        rig.engine.Reseed(SeedForLosingLine());
+        rig.engine.Command(PlayerCommand::BetOne, CommandSource::Key);
+        rig.engine.Command(PlayerCommand::Spin, CommandSource::Key);
+        ASSERT_TRUE(rig.host.timerRunning[GameTimer::Timer3]) << "the losing spin offers a nudge";
+        const std::int32_t before = rig.session.ReelPos[1];
+        rig.host.calls.clear();
+        rig.engine.Command(PlayerCommand::NudgeReel2, source);
+        EXPECT_EQ(rig.session.ReelPos[1], before > 1 ? before - 1 : 30);
+        EXPECT_EQ(rig.session.NudgesUsed, 1);
+        transcripts.push_back(rig.host.Texts());
+    }
+    EXPECT_EQ(transcripts[0], transcripts[1]);
 }
 
-TEST(NudgeTest, OfferWithNoNudgesLeftIsRefusedAndClosed) {
-    EngineRig rig;
-    rig.session.Nudges = 0;
-    OfferNudge(rig, 1, {5, 5, 5});
-    ClickNudge(rig, 1);
-    EXPECT_EQ(rig.host.Texts(),
-              (std::vector<std::string>{"PlayNoNudge", "StopTimer Timer3", "DrawNudgeLabels grey"}));
-    EXPECT_FALSE(rig.session.NudgeChance);
-    EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5}));
+// With no offer, or an offer and no nudges left, the caption's click and the
+// reel's key are both refused; an offer with none left is closed too.
+TEST(NudgeTest, RefusedNudgeByKeyIsRefusedAsTheClick) {
+    for (const std::int32_t nudges : {3, 0}) {
+        for (const CommandSource source : {CommandSource::Click, CommandSource::Key}) {
+            EngineRig rig;
+            rig.session.Nudges = nudges;
+            if (nudges == 0) {
+                OfferNudge(rig, 1, {5, 5, 5});
+            }
+            rig.engine.Command(PlayerCommand::NudgeReel2, source);
+            const std::vector<std::string> refused{"PlayNoNudge", "StopTimer Timer3", "DrawNudgeLabels grey"};
+            EXPECT_EQ(rig.host.Texts(),
+                      (std::vector<std::string>(refused.begin(), refused.begin() + (nudges > 0 ? 1 : 3))));
+            EXPECT_FALSE(rig.session.NudgeChance);
+            EXPECT_EQ(rig.session.NudgesUsed, 0);
+        }
+    }
 }
 
 // Timer3's ticks flash the captions; Timer2's move the wild. A full
