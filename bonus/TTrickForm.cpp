@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QRect>
 #include <QScreen>
 
@@ -44,6 +45,28 @@ int PictureScale(const QWidget* parent) {
     }
     const QScreen* screen = QGuiApplication::primaryScreen();
     return ArtScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
+}
+
+// The keyboard's choice: an ember glow around the pumpkin's tile with a
+// candle-yellow line on its edge, bright on the dark house front. It lies
+// over the picture on the screen only; the pictures stay as painted.
+void DrawPumpkinFocus(QPainter& painter, QPoint pictureOffset, int pumpkin) {
+    const PumpkinTile tile = PumpkinTileOf(pumpkin);
+    const QRectF edge = QRectF(QPointF(tile.left, tile.top), QPointF(tile.right + 1, tile.bottom + 1))
+                            .translated(pictureOffset)
+                            .adjusted(2, 2, -2, -2);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    const struct {
+        qreal width;
+        QColor colour;
+    } strokes[] = {{9, QColor(255, 80, 0, 70)}, {6, QColor(255, 110, 0, 150)}, {3, QColor(255, 214, 90)}};
+    for (const auto& stroke : strokes) {
+        painter.setPen(QPen(stroke.colour, stroke.width, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin));
+        painter.drawRoundedRect(edge, 6, 6);
+    }
+    painter.restore();
 }
 
 } // namespace
@@ -112,6 +135,9 @@ void TTrickForm::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     painter.drawImage(pictureOffset_, ShownPicture());
+    if (state_ == TrickFormState::Picking && chosenPumpkin_ > 0) {
+        DrawPumpkinFocus(painter, pictureOffset_, chosenPumpkin_);
+    }
 }
 
 // The keys go to this window as soon as it shows, with or without a window
@@ -166,16 +192,23 @@ void TTrickForm::Image1MouseDown(QPoint picturePoint) {
 // Every key is taken here, so Escape does not close the window.
 void TTrickForm::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    if (const std::optional<GameKey> key = GameKeyOf(event->key())) {
+    if (const std::optional<PumpkinKey> key = PumpkinKeyOf(event->key())) {
         FormKeyDown(*key);
     }
 }
 
-void TTrickForm::FormKeyDown(GameKey key) {
-    const bool pickKey = key == GameKey::Enter || key == GameKey::Space;
-    if (pickKey && state_ == TrickFormState::Picking) {
-        RevealPumpkin(RandomPumpkin(collaborators_.random));
+// The arrows choose a pumpkin; Enter or Space picks the one chosen, or one at
+// random while none is. Only while the pick picture shows.
+void TTrickForm::FormKeyDown(PumpkinKey key) {
+    if (state_ != TrickFormState::Picking) {
+        return;
     }
+    if (key == PumpkinKey::Pick) {
+        RevealPumpkin(chosenPumpkin_ > 0 ? chosenPumpkin_ : RandomPumpkin(collaborators_.random));
+        return;
+    }
+    chosenPumpkin_ = ChosenPumpkinAfter(chosenPumpkin_, key);
+    update();
 }
 
 void TTrickForm::RevealPumpkin(int pumpkin) {

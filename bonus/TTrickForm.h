@@ -81,6 +81,9 @@ public:
     // with the prize written on it).
     const QImage& ShownPicture() const;
     std::int32_t PickedPrize() const { return round_.PickedPrize(); }
+    // The pumpkin (1..6) the keys have chosen, outlined on the pick picture;
+    // 0 until an arrow key chooses one, and Enter or Space then picks at random.
+    int ChosenPumpkin() const { return chosenPumpkin_; }
 
     // Ends the round (FormClose) on every way the window can close. A window
     // closed before any pick picks a pumpkin at random for the player, so a
@@ -103,7 +106,7 @@ private:
     void PlacePictures();
     void FormMouseDown();
     void Image1MouseDown(QPoint picturePoint);
-    void FormKeyDown(GameKey key);
+    void FormKeyDown(PumpkinKey key);
     void RevealPumpkin(int pumpkin);
     void WritePrize(const QString& text);
     void ShowMissMessage();
@@ -119,6 +122,7 @@ private:
     QImage image2_; // the trick picture
     QImage image3_; // the treat picture; the prize is written on this copy
     QPoint pictureOffset_;
+    int chosenPumpkin_ = 0;
 };
 
 // Runs the bonus window modally over `parent` (may be null) and returns when

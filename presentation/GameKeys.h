@@ -59,6 +59,52 @@ constexpr PlayerCommand CommandOf(GameKey key) {
     return PlayerCommand::Spin;
 }
 
+// In the bonus window the keys choose a pumpkin and pick it: Left and Up go
+// one pumpkin to the left, Right and Down one to the right, Home and End to
+// the ends of the row; Enter and Space pick.
+enum class PumpkinKey { Left, Right, First, Last, Pick };
+
+constexpr std::optional<PumpkinKey> PumpkinKeyOf(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        return PumpkinKey::Left;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        return PumpkinKey::Right;
+    case Qt::Key_Home:
+        return PumpkinKey::First;
+    case Qt::Key_End:
+        return PumpkinKey::Last;
+    default:
+        break;
+    }
+    const std::optional<GameKey> key = GameKeyOf(qtKey);
+    if (key == GameKey::Enter || key == GameKey::Space) {
+        return PumpkinKey::Pick;
+    }
+    return std::nullopt;
+}
+
+// The pumpkin (1..6) chosen after a move from `chosen`, 0 while none is: the
+// first move chooses the end of the row it heads from, pumpkin 1 going right
+// and 6 going left; a move stops at the row's ends.
+constexpr int ChosenPumpkinAfter(int chosen, PumpkinKey key) {
+    switch (key) {
+    case PumpkinKey::First:
+        return 1;
+    case PumpkinKey::Last:
+        return kPumpkinCount;
+    case PumpkinKey::Left:
+        return chosen == 0 ? kPumpkinCount : (chosen > 1 ? chosen - 1 : 1);
+    case PumpkinKey::Right:
+        return chosen == 0 ? 1 : (chosen < kPumpkinCount ? chosen + 1 : kPumpkinCount);
+    case PumpkinKey::Pick:
+        break;
+    }
+    return chosen;
+}
+
 // The click areas on the play field, relative to its origin; bounds
 // inclusive. The buttons stand in a row under the reels, the "Nudge"
 // captions in a row above them, each in the column of its reel.

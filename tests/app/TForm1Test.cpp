@@ -369,7 +369,7 @@ private slots:
 
     void TrickOrTreatPaysThePickedPumpkin_data() {
         // With this seed the pumpkins hold 150, 1 (nudges), 75, 0, 0, 300.
-        QTest::addColumn<int>("pumpkin"); // 0: Enter, the game's generator picks
+        QTest::addColumn<int>("pumpkin"); // 0: Enter, the game's generator picks; -k: k times Right, Enter
         QTest::addColumn<int>("credits");
         QTest::addColumn<int>("nudges");
         QTest::addColumn<int>("tricksWon");
@@ -378,6 +378,7 @@ private slots:
         QTest::newRow("nudges") << 2 << 997 << 4 + 6 << 0;
         QTest::newRow("trick") << 4 << 997 << 4 << 0;
         QTest::newRow("picked for the player") << 0 << 997 << 4 + 6 << 0;
+        QTest::newRow("chosen with the arrows") << -3 << 997 + 75 << 4 << 75;
     }
     void TrickOrTreatPaysThePickedPumpkin() {
         QFETCH(int, pumpkin);
@@ -396,7 +397,10 @@ private slots:
             }
             if (bonus->State() == morrow::TrickFormState::Picking) {
                 bonusShown = true;
-                if (pumpkin == 0) {
+                if (pumpkin <= 0) {
+                    for (int right = 0; right < -pumpkin; ++right) {
+                        QTest::keyClick(bonus, Qt::Key_Right);
+                    }
                     QTest::keyClick(bonus, Qt::Key_Return);
                 } else {
                     const QPoint tile = bonus->PictureOffset() + QPoint(60 + 100 * (pumpkin - 1), 370);
