@@ -10,6 +10,7 @@
 #include "FieldLayout.h"
 #include "FirstPaint.h"
 #include "Game.h"
+#include "GamepadInput.h"
 #include "ModalAnswerer.h"
 #include "QtGameHost.h"
 #include "TForm1TestAccess.h"
@@ -27,6 +28,8 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <SDL.h>
 
 #include <algorithm>
 #include <memory>
@@ -132,6 +135,35 @@ struct ProgramFolder {
         }
     }
     QTemporaryDir dir;
+};
+
+// A controller with every button, plugged in through SDL's virtual joystick.
+struct VirtualPad {
+    VirtualPad() {
+        SDL_VirtualJoystickDesc pad{};
+        pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        pad.button_mask = (1U << SDL_CONTROLLER_BUTTON_MAX) - 1;
+        index = SDL_JoystickAttachVirtualEx(&pad);
+        joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+    }
+    ~VirtualPad() { Unplug(); }
+    void Press(morrow::GamepadInput& pads, SDL_GameControllerButton button) {
+        for (const Uint8 state : {Uint8{1}, Uint8{0}}) {
+            SDL_JoystickSetVirtualButton(joystick, button, state);
+            pads.Poll();
+        }
+    }
+    void Unplug() {
+        if (joystick != nullptr) {
+            SDL_JoystickClose(joystick);
+            SDL_JoystickDetachVirtual(index); // the only controller there is
+            joystick = nullptr;
+        }
+    }
+    int index = -1;
+    SDL_Joystick* joystick = nullptr;
 };
 
 // Answers each message box only after it has been open `delay` ms, as a
@@ -421,6 +453,58 @@ private slots:
         QCOMPARE(s.WinAmount, 0);
         QVERIFY(!s.Spinning);
         QTRY_COMPARE(QApplication::focusWidget(), &game.form.Canvas());
+    }
+
+    // A controller plays as the keys do, through SDL's virtual joystick: south
+    // answers the box of a spin with no bet, north bets the most, d-pad left
+    // nudges reel 1, south spins again and the controller is pulled out in
+    // the middle of that spin, which plays on as it would have.
+    void ControllerPlaysAsTheKeysDo() {
+        morrow::GamepadInput pads;
+        if (!pads.Available()) {
+            QSKIP("SDL's game controllers do not start here");
+        }
+        std::vector<std::int32_t> byKeys;
+        {
+            Game game(kLosingSeed);
+            ModalAnswerer answerer;
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_M, Qt::Key_1, Qt::Key_Return}) {
+                game.Key(key);
+            }
+            const morrow::GameSession& s = game.Session();
+            byKeys = {s.Credits, s.Spins, s.Nudges, s.NudgesUsed, s.ReelPos[0], s.ReelPos[1], s.ReelPos[2]};
+        }
+        Game game(kLosingSeed);
+        VirtualPad pad;
+        QVERIFY2(pad.joystick != nullptr, SDL_GetError());
+        pads.Poll();
+        QCOMPARE(pads.ControllerCount(), 1);
+        ModalAnswerer answerer({[&](QMessageBox&) { pad.Press(pads, SDL_CONTROLLER_BUTTON_A); }});
+        pad.Press(pads, SDL_CONTROLLER_BUTTON_A);
+        QTRY_COMPARE(answerer.Boxes().size(), std::size_t{1});
+        QTRY_VERIFY(game.form.isActiveWindow()); // the controller plays where the focus is
+        const morrow::GameSession& s = game.Session();
+        pad.Press(pads, SDL_CONTROLLER_BUTTON_Y);
+        QTRY_COMPARE(s.Spins, 1);
+        pad.Press(pads, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        QTRY_COMPARE(s.NudgesUsed, 1);
+        bool unpluggedMidSpin = false;
+        QTimer unplug;
+        connect(&unplug, &QTimer::timeout, [&] {
+            if (s.Spinning && pad.joystick != nullptr) {
+                unpluggedMidSpin = true;
+                pad.Unplug();
+                pads.Poll();
+            }
+        });
+        unplug.start(0);
+        pad.Press(pads, SDL_CONTROLLER_BUTTON_A);
+        QTRY_COMPARE(s.Spins, 2);
+        QVERIFY(unpluggedMidSpin);
+        QCOMPARE(pads.ControllerCount(), 0);
+        QCOMPARE(std::vector<std::int32_t>(
+                     {s.Credits, s.Spins, s.Nudges, s.NudgesUsed, s.ReelPos[0], s.ReelPos[1], s.ReelPos[2]}),
+                 byKeys);
     }
 
     // Closing mid-spin stops the reels at once, lets the spin pay and saves
