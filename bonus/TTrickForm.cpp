@@ -47,21 +47,25 @@ int PictureScale(const QWidget* parent) {
     return ArtScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
 }
 
-// The keyboard's choice: an ember glow around the pumpkin's tile with a
-// candle-yellow line on its edge, bright on the dark house front. It lies
-// over the picture on the screen only; the pictures stay as painted.
+// The keyboard's choice: a will-o'-the-wisp glow, ghostly green against the
+// gold frames and the orange pumpkins, around the tile and faintly inside it.
+// It lies over the picture on the screen only; the pictures stay as painted.
 void DrawPumpkinFocus(QPainter& painter, QPoint pictureOffset, int pumpkin) {
     const PumpkinTile tile = PumpkinTileOf(pumpkin);
     const QRectF edge = QRectF(QPointF(tile.left, tile.top), QPointF(tile.right + 1, tile.bottom + 1))
                             .translated(pictureOffset)
-                            .adjusted(2, 2, -2, -2);
+                            .adjusted(2.5, 2.5, -2.5, -2.5);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(120, 255, 140, 40));
+    painter.drawRoundedRect(edge, 6, 6);
     painter.setBrush(Qt::NoBrush);
     const struct {
         qreal width;
         QColor colour;
-    } strokes[] = {{9, QColor(255, 80, 0, 70)}, {6, QColor(255, 110, 0, 150)}, {3, QColor(255, 214, 90)}};
+    } strokes[] = {
+        {10, QColor(60, 255, 110, 90)}, {6, QColor(90, 255, 130, 180)}, {2.5, QColor(225, 255, 215)}};
     for (const auto& stroke : strokes) {
         painter.setPen(QPen(stroke.colour, stroke.width, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin));
         painter.drawRoundedRect(edge, 6, 6);
