@@ -164,7 +164,12 @@ void GamepadInput::Press(PadButton button) const {
     if (QApplication::activePopupWidget() != nullptr) {
         return; // a menu is open
     }
+    // A modal window that has just opened takes the input even before the
+    // desktop has given it the focus; the window under it never does.
     QWidget* window = QApplication::activeWindow();
+    if (QWidget* modal = QApplication::activeModalWidget(); window != nullptr && modal != nullptr) {
+        window = modal;
+    }
     const std::optional<PadWindow> kind = PadWindowOf(window);
     if (!kind) {
         return;
