@@ -234,7 +234,14 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm1::FormKeyDown(const QKeyEvent& event) {
-    engine_.Command(CommandOf(*GameKeyOf(event.key())), CommandSource::Key);
+    const PlayerCommand command = CommandOf(*GameKeyOf(event.key()));
+    // A nudge key held down is one press, as a click is: its repeats would
+    // only meet the nudge it started.
+    const int reel = NudgedReel(command);
+    if (event.isAutoRepeat() && reel >= 0 && reel < kReelCount) {
+        return;
+    }
+    engine_.Command(command, CommandSource::Key);
     FinishPendingClose();
 }
 

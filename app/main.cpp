@@ -3,6 +3,7 @@
 #include "FirstPaint.h"
 #include "FluidMusicSequencer.h"
 #include "Game.h"
+#include "GamepadInput.h"
 #include "MixerSoundPlayer.h"
 #include "ProcessSettings.h"
 #include "SteadyClock.h"
@@ -33,6 +34,8 @@ int main(int argc, char* argv[]) {
     // SoundFont, a large read, starts once the window has first painted.
     // One clock for the whole game, the waits for a sound's end included.
     morrow::SteadyClock clock;
+    // Game controllers start here, before the sound output's thread starts SDL.
+    morrow::GamepadInput gamepads;
     morrow::AudioDevice audio;
     morrow::MixerSoundPlayer soundPlayer(audio, &clock);
     morrow::FirstPaint firstPaint;

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QRect>
 #include <QScreen>
 
@@ -45,6 +46,32 @@ int PictureScale(const QWidget* parent) {
     }
     const QScreen* screen = QGuiApplication::primaryScreen();
     return ArtScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
+}
+
+// The keyboard's choice: a will-o'-the-wisp glow, ghostly green against the
+// gold frames and the orange pumpkins, around the tile and faintly inside it.
+// It lies over the picture on the screen only; the pictures stay as painted.
+void DrawPumpkinFocus(QPainter& painter, QPoint pictureOffset, int pumpkin) {
+    const PumpkinTile tile = PumpkinTileOf(pumpkin);
+    const QRectF edge = QRectF(QPointF(tile.left, tile.top), QPointF(tile.right + 1, tile.bottom + 1))
+                            .translated(pictureOffset)
+                            .adjusted(2.5, 2.5, -2.5, -2.5);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(120, 255, 140, 40));
+    painter.drawRoundedRect(edge, 6, 6);
+    painter.setBrush(Qt::NoBrush);
+    const struct {
+        qreal width;
+        QColor colour;
+    } strokes[] = {
+        {10, QColor(60, 255, 110, 90)}, {6, QColor(90, 255, 130, 180)}, {2.5, QColor(225, 255, 215)}};
+    for (const auto& stroke : strokes) {
+        painter.setPen(QPen(stroke.colour, stroke.width, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin));
+        painter.drawRoundedRect(edge, 6, 6);
+    }
+    painter.restore();
 }
 
 } // namespace
@@ -113,6 +140,9 @@ void TTrickForm::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     painter.drawImage(pictureOffset_, ShownPicture());
+    if (state_ == TrickFormState::Picking && chosenPumpkin_ > 0) {
+        DrawPumpkinFocus(painter, pictureOffset_, chosenPumpkin_);
+    }
 }
 
 // The keys go to this window as soon as it shows, with or without a window
@@ -167,16 +197,23 @@ void TTrickForm::Image1MouseDown(QPoint picturePoint) {
 // Every key is taken here, so Escape does not close the window.
 void TTrickForm::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    if (const std::optional<GameKey> key = GameKeyOf(event->key())) {
+    if (const std::optional<PumpkinKey> key = PumpkinKeyOf(event->key())) {
         FormKeyDown(*key);
     }
 }
 
-void TTrickForm::FormKeyDown(GameKey key) {
-    const bool pickKey = key == GameKey::Enter || key == GameKey::Space;
-    if (pickKey && state_ == TrickFormState::Picking) {
-        RevealPumpkin(RandomPumpkin(collaborators_.random));
+// The arrows choose a pumpkin; Enter or Space picks the one chosen, or one at
+// random while none is. Only while the pick picture shows.
+void TTrickForm::FormKeyDown(PumpkinKey key) {
+    if (state_ != TrickFormState::Picking) {
+        return;
     }
+    if (key == PumpkinKey::Pick) {
+        RevealPumpkin(chosenPumpkin_ > 0 ? chosenPumpkin_ : RandomPumpkin(collaborators_.random));
+        return;
+    }
+    chosenPumpkin_ = ChosenPumpkinAfter(chosenPumpkin_, key);
+    update();
 }
 
 void TTrickForm::RevealPumpkin(int pumpkin) {

@@ -83,6 +83,9 @@ public:
     std::int32_t PickedPrize() const { return round_.PickedPrize(); }
     // What the treat picture says of the prize ("200 Credits!"); empty before a treat.
     const QString& PrizeText() const { return prizeText_; }
+    // The pumpkin (1..6) the keys have chosen, outlined on the pick picture;
+    // 0 until an arrow key chooses one, and Enter or Space then picks at random.
+    int ChosenPumpkin() const { return chosenPumpkin_; }
 
     // Ends the round (FormClose) on every way the window can close. A window
     // closed before any pick picks a pumpkin at random for the player, so a
@@ -105,7 +108,7 @@ private:
     void PlacePictures();
     void FormMouseDown();
     void Image1MouseDown(QPoint picturePoint);
-    void FormKeyDown(GameKey key);
+    void FormKeyDown(PumpkinKey key);
     void RevealPumpkin(int pumpkin);
     void WritePrize(const QString& text);
     void ShowMissMessage();
@@ -122,6 +125,7 @@ private:
     QImage image3_; // the treat picture; the prize is written on this copy
     QPoint pictureOffset_;
     QString prizeText_;
+    int chosenPumpkin_ = 0;
 };
 
 // Runs the bonus window modally over `parent` (may be null) and returns when

@@ -25,6 +25,11 @@ std::optional<int> PumpkinAt(int x, int y) {
     return std::nullopt;
 }
 
+PumpkinTile PumpkinTileOf(int pumpkin) {
+    const int left = kFirstTileLeft + kTilePitch * (pumpkin - 1);
+    return {left, kTileTop, left + kTileWidth - 1, kTileBottom};
+}
+
 std::optional<PumpkinReveal> TrickOrTreatRound::RevealPumpkin(int pumpkin) {
     if (picked_ || pumpkin < 1 || pumpkin > kPumpkinCount) {
         return std::nullopt;

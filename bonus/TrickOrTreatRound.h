@@ -17,6 +17,15 @@ inline constexpr std::string_view kMissedPumpkinText = "Click on one of the Pumk
 // under a point of the picture, if any.
 std::optional<int> PumpkinAt(int x, int y);
 
+// The tile of pumpkin k (1..6) on the pick picture, bounds inclusive.
+struct PumpkinTile {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+PumpkinTile PumpkinTileOf(int pumpkin);
+
 enum class PumpkinPrize {
     Empty,   // a trick: nothing won
     Nudges,  // 2 nudges per coin

@@ -417,9 +417,10 @@ void GameEngine::ShakeReel(int reel) {
 }
 
 void GameEngine::Command(PlayerCommand command, CommandSource source) {
-    const bool nudgeRow = command == PlayerCommand::NudgeReel1 || command == PlayerCommand::NudgeReel2 ||
-                          command == PlayerCommand::NudgeReel3 || command == PlayerCommand::NudgeRowGap;
-    if (source == CommandSource::Click && nudgeRow) {
+    const bool nudgeReel = command == PlayerCommand::NudgeReel1 || command == PlayerCommand::NudgeReel2 ||
+                           command == PlayerCommand::NudgeReel3;
+    const bool asClick = source == CommandSource::Click || nudgeReel;
+    if (asClick && (nudgeReel || command == PlayerCommand::NudgeRowGap)) {
         if (play_.NudgeChance && saved_.Nudges > 0) {
             if (command != PlayerCommand::NudgeRowGap) {
                 NudgeReel(NudgedReel(command));
@@ -443,7 +444,7 @@ void GameEngine::Command(PlayerCommand command, CommandSource source) {
             break;
         }
     }
-    if (source == CommandSource::Click && saved_.Nudges <= 0) {
+    if (asClick && saved_.Nudges <= 0) {
         play_.NudgeChance = false;
         Timer3->Stop();
         host_.DrawNudgeLabels(kNudgeGrey);

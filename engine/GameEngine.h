@@ -38,7 +38,8 @@ constexpr int NudgedReel(PlayerCommand command) {
 }
 
 // How a command came. A key does only what its button does; a click on the
-// field also closes an offer with no nudges left to spend.
+// field also closes an offer with no nudges left to spend. A nudge key goes
+// by the rules of a click on its reel's "Nudge" caption, refusal included.
 enum class CommandSource { Click, Key };
 
 // Spin timing: one frame every 25 ms, 47 frames; reel r stops at frame

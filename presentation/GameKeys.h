@@ -12,8 +12,9 @@
 
 namespace morrow {
 
-// The keys the game uses.
-enum class GameKey { Enter, Space, B, M };
+// The keys the game uses. Reel1..Reel3 are the digits 1 to 3, on the top
+// row or the keypad.
+enum class GameKey { Enter, Space, B, M, Reel1, Reel2, Reel3 };
 
 // The game key a Qt key stands for, whatever the shift state: Return and the
 // keypad's Enter are both Enter. Empty for a key the game does not use.
@@ -28,23 +29,80 @@ constexpr std::optional<GameKey> GameKeyOf(int qtKey) {
         return GameKey::B;
     case Qt::Key_M:
         return GameKey::M;
+    case Qt::Key_1:
+        return GameKey::Reel1;
+    case Qt::Key_2:
+        return GameKey::Reel2;
+    case Qt::Key_3:
+        return GameKey::Reel3;
     default:
         return std::nullopt;
     }
 }
 
-// At the machine: Enter and Space spin, B bets one coin, M bets the most.
+// At the machine: Enter and Space spin, B bets one coin, M bets the most,
+// 1, 2 and 3 nudge reel 1, 2 or 3 as a click on its "Nudge" caption does.
 constexpr PlayerCommand CommandOf(GameKey key) {
     switch (key) {
     case GameKey::B:
         return PlayerCommand::BetOne;
     case GameKey::M:
         return PlayerCommand::BetMax;
+    case GameKey::Reel1:
+    case GameKey::Reel2:
+    case GameKey::Reel3:
+        return NudgeCommandFor(static_cast<int>(key) - static_cast<int>(GameKey::Reel1));
     case GameKey::Enter:
     case GameKey::Space:
         break;
     }
     return PlayerCommand::Spin;
+}
+
+// In the bonus window the keys choose a pumpkin and pick it: Left and Up go
+// one pumpkin to the left, Right and Down one to the right, Home and End to
+// the ends of the row; Enter and Space pick.
+enum class PumpkinKey { Left, Right, First, Last, Pick };
+
+constexpr std::optional<PumpkinKey> PumpkinKeyOf(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        return PumpkinKey::Left;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        return PumpkinKey::Right;
+    case Qt::Key_Home:
+        return PumpkinKey::First;
+    case Qt::Key_End:
+        return PumpkinKey::Last;
+    default:
+        break;
+    }
+    const std::optional<GameKey> key = GameKeyOf(qtKey);
+    if (key == GameKey::Enter || key == GameKey::Space) {
+        return PumpkinKey::Pick;
+    }
+    return std::nullopt;
+}
+
+// The pumpkin (1..6) chosen after a move from `chosen`, 0 while none is: the
+// first move chooses the end of the row it heads from, pumpkin 1 going right
+// and 6 going left; a move stops at the row's ends.
+constexpr int ChosenPumpkinAfter(int chosen, PumpkinKey key) {
+    switch (key) {
+    case PumpkinKey::First:
+        return 1;
+    case PumpkinKey::Last:
+        return kPumpkinCount;
+    case PumpkinKey::Left:
+        return chosen == 0 ? kPumpkinCount : (chosen > 1 ? chosen - 1 : 1);
+    case PumpkinKey::Right:
+        return chosen == 0 ? 1 : (chosen < kPumpkinCount ? chosen + 1 : kPumpkinCount);
+    case PumpkinKey::Pick:
+        break;
+    }
+    return chosen;
 }
 
 // The click areas on the play field, relative to its origin; bounds

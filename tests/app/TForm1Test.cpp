@@ -10,6 +10,7 @@
 #include "FieldLayout.h"
 #include "FirstPaint.h"
 #include "Game.h"
+#include "GamepadInput.h"
 #include "ModalAnswerer.h"
 #include "QtGameHost.h"
 #include "TForm1TestAccess.h"
@@ -29,6 +30,8 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <SDL.h>
 
 #include <algorithm>
 #include <map>
@@ -135,6 +138,38 @@ struct ProgramFolder {
         }
     }
     QTemporaryDir dir;
+};
+
+std::vector<std::int32_t> Outcome(const morrow::GameSession& s) {
+    return {s.Credits, s.Spins, s.Nudges, s.NudgesUsed, s.ReelPos[0], s.ReelPos[1], s.ReelPos[2]};
+}
+
+// A controller with every button, plugged in through SDL's virtual joystick.
+struct VirtualPad {
+    VirtualPad() {
+        SDL_VirtualJoystickDesc pad{};
+        pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        pad.button_mask = (1U << SDL_CONTROLLER_BUTTON_MAX) - 1;
+        index = SDL_JoystickAttachVirtualEx(&pad);
+        joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+    }
+    void Press(morrow::GamepadInput& pads, SDL_GameControllerButton button) {
+        for (const Uint8 state : {Uint8{1}, Uint8{0}}) {
+            SDL_JoystickSetVirtualButton(joystick, button, state);
+            pads.Poll();
+        }
+    }
+    void Unplug() {
+        if (joystick != nullptr) {
+            SDL_JoystickClose(joystick);
+            SDL_JoystickDetachVirtual(index); // the only controller there is
+            joystick = nullptr;
+        }
+    }
+    int index = -1;
+    SDL_Joystick* joystick = nullptr;
 };
 
 // Answers each message box only after it has been open `delay` ms, as a
@@ -473,6 +508,53 @@ private slots:
         QCOMPARE(s.WinAmount, 0);
         QVERIFY(!s.Spinning);
         QTRY_COMPARE(QApplication::focusWidget(), &game.form.Canvas());
+    }
+
+    // A virtual controller plays as the keys: south answers a box, north bets
+    // the most, d-pad left nudges reel 1; pulled out mid-spin, it changes nothing.
+    void ControllerPlaysAsTheKeysDo() {
+        morrow::GamepadInput pads;
+        if (!pads.Available()) {
+            QSKIP("SDL's game controllers do not start here");
+        }
+        std::vector<std::int32_t> byKeys;
+        {
+            Game game(kLosingSeed);
+            ModalAnswerer answerer;
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_M, Qt::Key_1, Qt::Key_Return}) {
+                game.Key(key);
+            }
+            byKeys = Outcome(game.Session());
+        }
+        Game game(kLosingSeed);
+        VirtualPad pad;
+        QVERIFY2(pad.joystick != nullptr, SDL_GetError());
+        pads.Poll();
+        QCOMPARE(pads.ControllerCount(), 1);
+        ModalAnswerer answerer({[&](QMessageBox&) { pad.Press(pads, SDL_CONTROLLER_BUTTON_A); }});
+        pad.Press(pads, SDL_CONTROLLER_BUTTON_A);
+        QTRY_COMPARE(answerer.Boxes().size(), std::size_t{1});
+        QTRY_VERIFY(game.form.isActiveWindow()); // the controller plays where the focus is
+        const morrow::GameSession& s = game.Session();
+        pad.Press(pads, SDL_CONTROLLER_BUTTON_Y);
+        QTRY_COMPARE(s.Spins, 1);
+        pad.Press(pads, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        QTRY_COMPARE(s.NudgesUsed, 1);
+        bool unpluggedMidSpin = false;
+        QTimer unplug;
+        connect(&unplug, &QTimer::timeout, [&] {
+            if (s.Spinning && pad.joystick != nullptr) {
+                unpluggedMidSpin = true;
+                pad.Unplug();
+                pads.Poll();
+            }
+        });
+        unplug.start(0);
+        pad.Press(pads, SDL_CONTROLLER_BUTTON_A);
+        QTRY_COMPARE(s.Spins, 2);
+        QVERIFY(unpluggedMidSpin);
+        QCOMPARE(pads.ControllerCount(), 0);
+        QCOMPARE(Outcome(s), byKeys);
     }
 
     // Closing mid-spin stops the reels at once, lets the spin pay and saves

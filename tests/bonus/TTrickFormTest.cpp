@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QPainter>
 #include <QScreen>
 #include <QTest>
 
@@ -164,16 +165,25 @@ private slots:
     }
 
     // Enter and Space pick at random while the pick picture shows, never
-    // after; other keys, Escape among them, do nothing.
+    // after; other keys, Escape among them, do nothing. Once the arrows have
+    // chosen a pumpkin, outlined on the screen only, the keys pick that one.
     void keysPickAtRandomOnlyBeforeThePick_data() {
+        QTest::addColumn<QList<int>>("arrows");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("random");
         QTest::addColumn<int>("winAmount");
-        QTest::newRow("Return picks pumpkin 4") << int(Qt::Key_Return) << 3 << 100;
-        QTest::newRow("keypad Enter picks pumpkin 1") << int(Qt::Key_Enter) << 0 << 200;
-        QTest::newRow("Space picks pumpkin 6") << int(Qt::Key_Space) << 5 << 50;
+        QTest::newRow("Return picks pumpkin 4") << QList<int>{} << int(Qt::Key_Return) << 3 << 100;
+        QTest::newRow("keypad Enter picks pumpkin 1") << QList<int>{} << int(Qt::Key_Enter) << 0 << 200;
+        QTest::newRow("Space picks pumpkin 6") << QList<int>{} << int(Qt::Key_Space) << 5 << 50;
+        QTest::newRow("Right from none is 1, on to 4")
+            << QList<int>{Qt::Key_Right, Qt::Key_Down, Qt::Key_Right, Qt::Key_Right} << int(Qt::Key_Return)
+            << 0 << 100;
+        QTest::newRow("Left from none is 6, stays at the end; Home, End")
+            << QList<int>{Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_Up, Qt::Key_End}
+            << int(Qt::Key_Space) << 0 << 50;
     }
     void keysPickAtRandomOnlyBeforeThePick() {
+        QFETCH(QList<int>, arrows);
         QFETCH(int, key);
         QFETCH(int, random);
         QFETCH(int, winAmount);
@@ -186,12 +196,33 @@ private slots:
         QVERIFY2(form.isVisible(), "Escape must not close the bonus window");
         QCOMPARE(form.State(), TrickFormState::Picking);
 
+        const QImage pick =
+            QImage(QString::fromLatin1(morrow::art::kTrickPick)).convertToFormat(QImage::Format_RGB32);
+        const auto shown = [&] {
+            return form.grab()
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32)
+                .copy(QRect(form.PictureOffset(), pick.size()));
+        };
+        QVERIFY2(shown() == pick, "no outline before a key has chosen");
+        for (const int arrow : arrows) {
+            QTest::keyClick(&form, static_cast<Qt::Key>(arrow));
+        }
+        if (!arrows.isEmpty()) { // the outline lies on and just around the chosen tile, and only there
+            const morrow::PumpkinTile tile = morrow::PumpkinTileOf(form.ChosenPumpkin());
+            const QRect onTile(QPoint(tile.left, tile.top), QPoint(tile.right, tile.bottom));
+            const QRect around = onTile.adjusted(-3, -3, 3, 3);
+            QImage lit = shown();
+            QVERIFY(lit.copy(onTile) != pick.copy(onTile));
+            QPainter(&lit).drawImage(around.topLeft(), pick.copy(around));
+            QVERIFY(lit == pick);
+        }
         QTest::keyClick(&form, static_cast<Qt::Key>(key));
         bonus.nextRandom = 1;
-        for (Qt::Key again : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Enter}) {
+        for (Qt::Key again : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Enter, Qt::Key_Left}) {
             QTest::keyClick(&form, again);
         }
-        QCOMPARE(bonus.asked, std::vector<int>{6});
+        QCOMPARE(bonus.asked, arrows.isEmpty() ? std::vector<int>{6} : std::vector<int>{});
         QCOMPARE(form.State(), TrickFormState::TreatShown);
         QCOMPARE(bonus.session.WinAmount, winAmount);
         QCOMPARE(bonus.heard.count(QStringLiteral("win 5")), qsizetype{1});

@@ -133,22 +133,36 @@ TEST(NudgeTest, BetAndSpinControlsWaitWhileANudgeRuns) {
     EXPECT_EQ(rig.session.NudgesUsed, 1) << "only one nudge ran";
 }
 
-TEST(NudgeTest, NoOfferMeansTheNudgeRowOnlyPlaysTheRefusal) {
-    EngineRig rig;
-    ClickNudge(rig, 1);
-    EXPECT_EQ(rig.host.Texts(), (std::vector<std::string>{"PlayNoNudge"}));
-    EXPECT_EQ(rig.session.Nudges, 3);
-}
-
-TEST(NudgeTest, OfferWithNoNudgesLeftIsRefusedAndClosed) {
-    EngineRig rig;
-    rig.session.Nudges = 0;
-    OfferNudge(rig, 1, {5, 5, 5});
-    ClickNudge(rig, 1);
-    EXPECT_EQ(rig.host.Texts(),
-              (std::vector<std::string>{"PlayNoNudge", "StopTimer Timer3", "DrawNudgeLabels grey"}));
-    EXPECT_FALSE(rig.session.NudgeChance);
-    EXPECT_EQ(rig.session.ReelPos, (std::array<std::int32_t, 3>{5, 5, 5}));
+// Keys 1 to 3 go by the rules of a click on the reel's caption: after a
+// losing spin key 2 moves reel 2 down one as the click does; with no offer,
+// or an offer and no nudges left, both are refused, and the offer closes.
+TEST(NudgeTest, NudgeKeyDoesWhatTheClickOnItsCaptionDoes) {
+    enum class Before { LosingSpin, NoOffer, NoNudgesLeft };
+    for (const Before before : {Before::LosingSpin, Before::NoOffer, Before::NoNudgesLeft}) {
+        std::vector<std::vector<std::string>> transcripts;
+        for (const CommandSource source : {CommandSource::Click, CommandSource::Key}) {
+            EngineRig rig;
+            rig.session.Nudges = before == Before::NoNudgesLeft ? 0 : 3;
+            if (before != Before::NoOffer) {
+                rig.engine.Reseed(SeedForLosingLine());
+                rig.engine.Command(PlayerCommand::BetMax, CommandSource::Key);
+            }
+            const std::int32_t reel2 = rig.session.ReelPos[1];
+            rig.host.calls.clear();
+            rig.engine.Command(PlayerCommand::NudgeReel2, source);
+            const bool moved = before == Before::LosingSpin;
+            EXPECT_EQ(rig.session.ReelPos[1], moved ? (reel2 > 1 ? reel2 - 1 : 30) : reel2);
+            if (!moved) {
+                const std::vector<std::string> refused{"PlayNoNudge", "StopTimer Timer3",
+                                                       "DrawNudgeLabels grey"};
+                const auto end = refused.begin() + (before == Before::NoOffer ? 1 : 3);
+                EXPECT_EQ(rig.host.Texts(), std::vector<std::string>(refused.begin(), end));
+                EXPECT_FALSE(rig.session.NudgeChance);
+            }
+            transcripts.push_back(rig.host.Texts());
+        }
+        EXPECT_EQ(transcripts[0], transcripts[1]) << "case " << static_cast<int>(before);
+    }
 }
 
 // Timer3's ticks flash the captions; Timer2's move the wild. A full

@@ -1,10 +1,13 @@
 // The play field's drawing operations, compared pixel for pixel with the
 // symbol tiles, the motion strip and the digit strips they copy from.
 #include "GameKeys.h"
+#include "GamepadKeys.h"
 #include "PresentationTestSupport.h"
 #include "ReelsReadout.h"
 
+#include <array>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -255,7 +258,11 @@ TEST(FieldControls, ClicksAndKeysMapToTheirCommands) {
     EXPECT_EQ(CommandOf(*GameKeyOf(Qt::Key_Space)), C::Spin);
     EXPECT_EQ(CommandOf(*GameKeyOf(Qt::Key_B)), C::BetOne);
     EXPECT_EQ(CommandOf(*GameKeyOf(Qt::Key_M)), C::BetMax);
-    for (const int other : {0, int(Qt::Key_Escape), int(Qt::Key_A), int(Qt::Key_N)}) {
+    for (int reel = 0; reel < 3; ++reel) { // 1, 2, 3 on the top row or the keypad
+        EXPECT_EQ(CommandOf(*GameKeyOf(Qt::Key_1 + reel)), NudgeCommandFor(reel)) << "key " << reel + 1;
+    }
+    for (const int other :
+         {0, int(Qt::Key_Escape), int(Qt::Key_A), int(Qt::Key_N), int(Qt::Key_0), int(Qt::Key_4)}) {
         EXPECT_EQ(GameKeyOf(other), std::nullopt) << "Qt key " << other;
     }
 }
@@ -273,6 +280,25 @@ TEST(ReelsReadout, SaysTheLineAndWhatItPays) {
         EXPECT_EQ(ReelsReadout(a, b, c, coins), said);
     }
     EXPECT_EQ(ReelsReadout(6, 6, 6, 3, false), "Black cat, Black cat, Black cat");
+}
+
+// A controller's button does what the key it stands for does in the window
+// that has the focus; the rest do nothing there. Buttons in PadButton's order.
+TEST(FieldControls, ControllerButtonsAreTheKeysOfTheirJob) {
+    using C = PlayerCommand;
+    using P = PumpkinKey;
+    const std::array<std::optional<C>, 8> machine{C::Spin,      std::nullopt,  C::BetOne,     C::BetMax,
+                                                  std::nullopt, C::NudgeReel2, C::NudgeReel1, C::NudgeReel3};
+    const std::array<std::optional<P>, 8> bonus{P::Pick, std::nullopt, std::nullopt, std::nullopt,
+                                                P::Left, P::Right,     P::Left,      P::Right};
+    for (std::size_t b = 0; b < machine.size(); ++b) {
+        const auto key = [b](PadWindow window) { return KeyForPadButton(window, static_cast<PadButton>(b)); };
+        const std::optional<Qt::Key> atMachine = key(PadWindow::Machine);
+        EXPECT_EQ(atMachine ? std::optional(CommandOf(*GameKeyOf(*atMachine))) : std::nullopt, machine[b])
+            << b;
+        EXPECT_EQ(key(PadWindow::Bonus) ? PumpkinKeyOf(*key(PadWindow::Bonus)) : std::nullopt, bonus[b]) << b;
+        EXPECT_EQ(key(PadWindow::Dialog).has_value(), b == 0) << "only south, the default button " << b;
+    }
 }
 
 } // namespace
