@@ -15,7 +15,7 @@ struct Game::Own {
             clock = std::make_unique<SteadyClock>();
         }
         if (!c.records) {
-            records = std::make_unique<GameRecordFile>(DefaultGameRecordPath());
+            records = std::make_unique<GameRecordFile>(DefaultGameRecordPath(), c.clock ? *c.clock : *clock);
         }
         // The sound output opens on a thread of its own, so the window does
         // not wait for it.

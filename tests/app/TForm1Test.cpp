@@ -61,7 +61,8 @@ struct RecordFolder {
         }
     }
     QTemporaryDir dir;
-    morrow::GameRecordFile file{dir.filePath("Morrow.ini").toStdString()};
+    FakeClock day{0}; // dates the saves
+    morrow::GameRecordFile file{dir.filePath("Morrow.ini").toStdString(), day};
 };
 
 struct Game {
@@ -593,8 +594,8 @@ private slots:
         QTemporaryDir dir;
         // The record is a folder: it can be neither read nor written.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Morrow.ini")));
-        morrow::GameRecordFile unwritable(dir.filePath("Morrow.ini").toStdString());
         FakeClock clock(kClockStep);
+        morrow::GameRecordFile unwritable(dir.filePath("Morrow.ini").toStdString(), clock);
         morrow::test::FakeSoundPlayer sounds;
         morrow::test::FakeMusicSequencer music;
         morrow::Game game(morrow::FormCollaborators{
