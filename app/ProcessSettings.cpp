@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <fluidsynth.h>
 #include <malloc.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -101,14 +100,6 @@ void GiveLargeBlocksMemoryOfTheirOwn() {
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
 }
 
-// FluidSynth writes warnings and errors to the terminal; the game has no
-// terminal to speak to, and reports its own errors to the player.
-void SilenceFluidSynth() {
-    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-        fluid_set_log_function(level, nullptr, nullptr);
-    }
-}
-
 } // namespace
 
 void ApplyProcessSettings() {
@@ -117,7 +108,6 @@ void ApplyProcessSettings() {
         SendFramesOverTheDisplayConnection();
         AskForShortTimeSlices();
         GiveLargeBlocksMemoryOfTheirOwn();
-        SilenceFluidSynth();
     });
 }
 
