@@ -26,7 +26,7 @@ namespace morrow {
 class LateAudio {
 public:
     // `programDir` holds the module; `clock` measures the waits for a
-    // sound's end and must outlive this.
+    // sound's end (nullptr: the system's steady clock) and must outlive this.
     LateAudio(QString programDir, Clock* clock);
     ~LateAudio();
 
@@ -43,6 +43,7 @@ public:
 
     // Loads the module and opens the output, once; true when it is open.
     bool Load();
+    bool Loaded() const { return output_ != nullptr; }
     // Why the module did not load; empty while it has not been tried or
     // when it loaded.
     const std::string& LoadError() const { return loadError_; }
