@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include <utility>
+
 namespace morrow {
 
-FirstPaint::FirstPaint() {
+FirstPaint::FirstPaint(std::function<void()> then) : then_(std::move(then)) {
     if (QCoreApplication* application = QCoreApplication::instance()) {
         application->installEventFilter(this);
     } else {
@@ -39,7 +41,14 @@ bool FirstPaint::eventFilter(QObject* watched, QEvent* event) {
         // After this paint has been handled, so the frame is drawn first.
         QCoreApplication::instance()->removeEventFilter(this);
         QMetaObject::invokeMethod(
-            this, [this] { Open(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                Open();
+                if (then_) {
+                    std::exchange(then_, {})();
+                }
+            },
+            Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -4,18 +4,20 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace morrow {
 
 // Opens when the first widget of the application paints. Work the first
-// frame does not need (reading the SoundFont) waits for it on its own
-// thread, so that it does not compete with the window for the cores while
-// the window is being built and drawn.
+// frame does not need (loading the sound output) waits for it, so that it
+// does not compete with the window for the cores while the window is being
+// built and drawn.
 class FirstPaint final : public QObject {
 public:
-    // Watches the application's events from now on.
-    FirstPaint();
+    // Watches the application's events from now on. `then` runs on the GUI
+    // thread once the first paint is over.
+    explicit FirstPaint(std::function<void()> then = {});
     ~FirstPaint() override;
 
     FirstPaint(const FirstPaint&) = delete;
@@ -35,6 +37,7 @@ private:
     std::mutex mutex_;
     std::condition_variable opened_;
     bool open_ = false;
+    std::function<void()> then_;
 };
 
 } // namespace morrow

@@ -1,11 +1,11 @@
 #include "Game.h"
 
-#include "AudioDevice.h"
-#include "FluidMusicSequencer.h"
-#include "MixerSoundPlayer.h"
+#include "LateAudio.h"
 #include "Random.h"
 #include "SteadyClock.h"
 #include "TForm1.h"
+
+#include <QCoreApplication>
 
 namespace morrow {
 
@@ -15,28 +15,25 @@ struct Game::Own {
             clock = std::make_unique<SteadyClock>();
         }
         if (!c.records) {
-            records = std::make_unique<GameRecordFile>(DefaultGameRecordPath());
+            records = std::make_unique<GameRecordFile>(DefaultGameRecordPath(), c.clock ? *c.clock : *clock);
         }
-        // The sound output opens on a thread of its own, so the window does
-        // not wait for it.
+        // The sound output is loaded with the first sound asked for.
         if (!c.soundPlayer || !c.music) {
-            device = std::make_unique<AudioDevice>();
-            player = std::make_unique<MixerSoundPlayer>(*device, c.clock ? c.clock : clock.get());
-            music = std::make_unique<FluidMusicSequencer>(*device);
+            audio = std::make_unique<LateAudio>(
+                c.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : c.programDir,
+                c.clock ? c.clock : clock.get());
         }
     }
     std::unique_ptr<SteadyClock> clock;
     std::unique_ptr<GameRecordFile> records;
-    std::unique_ptr<AudioDevice> device;
-    std::unique_ptr<MixerSoundPlayer> player;
-    std::unique_ptr<FluidMusicSequencer> music;
+    std::unique_ptr<LateAudio> audio;
 };
 
 Game::Game(FormCollaborators c)
     : own_(std::make_unique<Own>(c)), clock_(c.clock ? *c.clock : *own_->clock),
       records_(c.records ? *c.records : *own_->records),
-      soundPlayer_(c.soundPlayer ? *c.soundPlayer : *own_->player),
-      sequencer_(c.music ? *c.music : *own_->music), field_(session_, clock_),
+      soundPlayer_(c.soundPlayer ? *c.soundPlayer : own_->audio->Effects()),
+      sequencer_(c.music ? *c.music : own_->audio->Music()), field_(session_, clock_),
       sounds_(session_, soundPlayer_), rotation_(session_, sequencer_, clock_),
       dialogs_(session_, field_, records_, sounds_, engine_),
       host_(clock_, field_, sounds_, rotation_, dialogs_),

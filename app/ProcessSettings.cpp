@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <fluidsynth.h>
 #include <malloc.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -133,14 +132,6 @@ void GiveLargeBlocksMemoryOfTheirOwn() {
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
 }
 
-// FluidSynth writes warnings and errors to the terminal; the game has no
-// terminal to speak to, and reports its own errors to the player.
-void SilenceFluidSynth() {
-    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-        fluid_set_log_function(level, nullptr, nullptr);
-    }
-}
-
 } // namespace
 
 void ApplyProcessSettings() {
@@ -150,7 +141,6 @@ void ApplyProcessSettings() {
         NameTheSoundStream();
         AskForShortTimeSlices();
         GiveLargeBlocksMemoryOfTheirOwn();
-        SilenceFluidSynth();
     });
 }
 

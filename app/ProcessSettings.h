@@ -1,7 +1,7 @@
 // The settings the game makes for its whole process: how its frames reach
 // an X11 display, how its sound stream shows in the mixer, how long the
-// scheduler's time slices are, how the allocator hands out large blocks, and
-// where the libraries' logs go.
+// scheduler's time slices are, how the allocator hands out large blocks. (The
+// sound module silences FluidSynth's log as it opens the output.)
 #pragma once
 
 namespace morrow {

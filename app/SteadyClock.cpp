@@ -1,5 +1,6 @@
 #include "SteadyClock.h"
 
+#include <QDate>
 #include <QTimer>
 
 namespace morrow {
@@ -22,6 +23,11 @@ private:
 };
 
 } // namespace
+
+CalendarDate SteadyClock::Today() {
+    const QDate today = QDate::currentDate();
+    return {today.year(), today.month(), today.day()};
+}
 
 std::unique_ptr<Timer> SteadyClock::MakeTimer(GameTimer timer, std::function<void()> tick) {
     return std::make_unique<EventLoopTimer>(timer, std::move(tick));

@@ -1,10 +1,8 @@
 #include "ApplicationTitle.h"
-#include "AudioDevice.h"
 #include "FirstPaint.h"
-#include "FluidMusicSequencer.h"
 #include "Game.h"
 #include "GamepadInput.h"
-#include "MixerSoundPlayer.h"
+#include "LateAudio.h"
 #include "ProcessSettings.h"
 #include "SteadyClock.h"
 #include "TForm1.h"
@@ -19,9 +17,6 @@ namespace {
 // Long enough for the goodbye to be heard out, short enough that a stuck
 // output never keeps the program from ending.
 constexpr std::chrono::milliseconds kGoodbyeWait{5000};
-// The first piece starts a second after the window opens; the SoundFont
-// waits for the first frame at most this long before it is read anyway.
-constexpr std::chrono::milliseconds kFirstPaintWait{1000};
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -29,21 +24,19 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     morrow::ApplyApplicationTitle();
 
-    // The sound output and the synthesiser live for the whole run; they open
-    // on threads of their own, so the window appears without waiting. The
-    // SoundFont, a large read, starts once the window has first painted.
     // One clock for the whole game, the waits for a sound's end included.
+    // The sound output and the synthesiser live for the whole run. They are
+    // loaded once the window has first painted (or by the first sound asked
+    // for before that), so the window appears without waiting for them;
+    // they open on threads of their own.
     morrow::SteadyClock clock;
     // Game controllers start here, before the sound output's thread starts SDL.
     morrow::GamepadInput gamepads;
-    morrow::AudioDevice audio;
-    morrow::MixerSoundPlayer soundPlayer(audio, &clock);
-    morrow::FirstPaint firstPaint;
-    morrow::FluidMusicSequencer music(audio, morrow::DefaultSoundFonts(),
-                                      [&firstPaint] { firstPaint.Wait(kFirstPaintWait); });
+    morrow::LateAudio audio(QCoreApplication::applicationDirPath(), &clock);
+    morrow::FirstPaint firstPaint([&audio] { audio.Load(); });
     // Without any SoundFont there is no sequencer to play the music with:
     // the player is told, and the game does not start.
-    if (const std::optional<std::string> error = music.DeviceError()) {
+    if (const std::optional<std::string> error = audio.MusicError()) {
         QMessageBox::critical(nullptr, QString::fromLatin1(morrow::kApplicationTitle),
                               QString::fromStdString(*error));
         return 1;
@@ -55,8 +48,8 @@ int main(int argc, char* argv[]) {
         // has ended, so nothing running inside it can outlive it.
         morrow::FormCollaborators collaborators;
         collaborators.clock = &clock;
-        collaborators.soundPlayer = &soundPlayer;
-        collaborators.music = &music;
+        collaborators.soundPlayer = &audio.Effects();
+        collaborators.music = &audio.Music();
         morrow::Game game(collaborators);
         morrow::TForm1& form = game.Window();
         // Ended from outside (the session closing, kill), the game is saved
@@ -68,6 +61,6 @@ int main(int argc, char* argv[]) {
         result = QApplication::exec();
     }
     // The goodbye started as the player closed the window; let it finish.
-    soundPlayer.WaitUntilQuiet(kGoodbyeWait);
+    audio.Effects().WaitUntilQuiet(kGoodbyeWait);
     return result;
 }

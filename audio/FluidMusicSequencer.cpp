@@ -45,11 +45,6 @@ constexpr int kPolyphony = 64;
 // piece before: one or two output buffers (11.6 ms each) as a rule.
 constexpr std::chrono::milliseconds kRetireWait{100};
 
-bool IsPlainFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
-}
-
 std::string FileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
@@ -58,22 +53,6 @@ enum class LoadState { Loading, Ready, Failed };
 enum class PlayState { Idle, Playing, Ended };
 
 } // namespace
-
-std::vector<std::string> SoundFontCandidates(const std::string& configuredDefault) {
-    std::vector<std::string> fonts;
-    const auto add = [&fonts](const std::string& font) {
-        if (!font.empty() && std::find(fonts.begin(), fonts.end(), font) == fonts.end()) {
-            fonts.push_back(font);
-        }
-    };
-    add(configuredDefault);
-    for (const char* font : {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
-                             "/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/soundfonts/default.sf2",
-                             "/usr/share/soundfonts/FluidR3_GM.sf2"}) {
-        add(font);
-    }
-    return fonts;
-}
 
 std::vector<std::string> DefaultSoundFonts() {
     // FluidSynth's own default, as this system built or configured it.

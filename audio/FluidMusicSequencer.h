@@ -2,6 +2,7 @@
 
 #include "AudioDevice.h"
 #include "MusicSequencer.h"
+#include "SoundFonts.h"
 
 #include <chrono>
 #include <functional>
@@ -12,13 +13,7 @@
 
 namespace morrow {
 
-// The General MIDI SoundFonts to try, best first: `configuredDefault`
-// (FluidSynth's own default) when there is one, then Debian's FluidR3
-// (package fluid-soundfont-gm), TimGM6mb (timgm6mb-soundfont) and the
-// default-GM alternative, then the fonts other systems keep in
-// /usr/share/soundfonts; each once.
-std::vector<std::string> SoundFontCandidates(const std::string& configuredDefault);
-// The same, with FluidSynth's configured default font.
+// SoundFontCandidates with FluidSynth's configured default font.
 std::vector<std::string> DefaultSoundFonts();
 
 // The music sequencer on FluidSynth: one synthesiser for the whole run,

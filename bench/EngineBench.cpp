@@ -22,6 +22,7 @@ public:
         bool IsActive() const override { return false; }
     };
     std::int64_t NowMicroseconds() override { return now; }
+    CalendarDate Today() override { return {}; }
     std::unique_ptr<Timer> MakeTimer(GameTimer, std::function<void()>) override {
         return std::make_unique<StillTimer>();
     }

@@ -8,6 +8,13 @@
 
 namespace morrow {
 
+// A day of the calendar: year (e.g. 1998), month 1..12, day 1..31.
+struct CalendarDate {
+    int year = 1970;
+    int month = 1;
+    int day = 1;
+};
+
 // The timers of the main window, by the names they have always had. Each
 // belongs to the object whose job it drives:
 //   Timer1  250 ms, once  the music's start and the welcome    MusicRotation
@@ -50,14 +57,16 @@ public:
 };
 
 // The game's one source of time: the monotonic clock that spin frames,
-// pauses, the count-up and the waits for a sound's end run by, and the
-// timers. The program's is the system's clock with the event loop's timers;
-// tests hand in a fake.
+// pauses, the count-up and the waits for a sound's end run by, the timers,
+// and the day of the calendar a saved game is dated with. The program's is
+// the system's clock with the event loop's timers; tests hand in a fake.
 class Clock {
 public:
     virtual ~Clock() = default;
     // Microseconds since an arbitrary fixed point; never goes backwards.
     virtual std::int64_t NowMicroseconds() = 0;
+    // Today in the player's time zone.
+    virtual CalendarDate Today() = 0;
     // A timer that calls `tick` every IntervalOf(timer) while it runs.
     virtual std::unique_ptr<Timer> MakeTimer(GameTimer timer, std::function<void()> tick) = 0;
     // Blocks the calling thread for `span`, handling nothing meanwhile.

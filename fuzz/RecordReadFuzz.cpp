@@ -6,6 +6,7 @@
 #include "GameRecordFile.h"
 #include "IniText.h"
 #include "RecordValue.h"
+#include "engine/FakeGameHost.h"
 
 #include <charconv>
 #include <string>
@@ -45,12 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     static const std::filesystem::path path = fuzz::ScratchDir() / "Morrow.ini";
     fuzz::WriteFile(path, {data, size});
-    const GameRecordFile file(
-        path,
-        [] {
-            return CalendarDate{1998, 10, 31};
-        },
-        "/");
+    static test::FakeTimers clock; // Halloween 1998
+    const GameRecordFile file(path, clock, "/");
     for (int slot = 0; slot <= kCurrentGameSlot; ++slot) {
         GameSession game;
         file.ReadGameRecord(game, slot);

@@ -6,6 +6,7 @@
 #include "GameRecordFile.h"
 #include "IniText.h"
 #include "RecordValue.h"
+#include "engine/FakeGameHost.h"
 
 #include <array>
 #include <string>
@@ -53,12 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int slot = data[0] % (kCurrentGameSlot + 1);
     static const std::filesystem::path path = fuzz::ScratchDir() / "Morrow.ini";
     fuzz::WriteFile(path, {data + 1, size - 1});
-    const GameRecordFile file(
-        path,
-        [] {
-            return CalendarDate{1998, 10, 31};
-        },
-        "/");
+    static test::FakeTimers clock; // Halloween 1998
+    const GameRecordFile file(path, clock, "/");
 
     const Reading before = ReadAll(file);
     const GameSession& game = before.games[static_cast<std::size_t>(slot)];

@@ -3,7 +3,6 @@
 #include <langinfo.h>
 
 #include <cstdio>
-#include <ctime>
 
 namespace morrow {
 
@@ -22,15 +21,6 @@ bool IsModifier(char c) {
 }
 
 } // namespace
-
-CalendarDate SystemToday() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
-        return {};
-    }
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-}
 
 std::string FormatGameDate(const CalendarDate& date, std::string_view separator) {
     const auto twoDigits = [](int value) {

@@ -1,23 +1,11 @@
 #pragma once
 
-#include <functional>
+#include "Clock.h"
+
 #include <string>
 #include <string_view>
 
 namespace morrow {
-
-// A day of the calendar: year (e.g. 1998), month 1..12, day 1..31.
-struct CalendarDate {
-    int year = 1970;
-    int month = 1;
-    int day = 1;
-};
-
-// Where the record file gets "today" from; tests hand in a fixed day.
-using TodaySource = std::function<CalendarDate()>;
-
-// Today in the local time zone, from the system clock.
-CalendarDate SystemToday();
 
 // The date as a saved game shows it: "mm/dd/yy" with `separator` in place of
 // the slashes, e.g. "10/31/98" or "10.31.98".

@@ -78,11 +78,11 @@ fs::path DefaultGameRecordPath() {
     return GameRecordPathFor(xdgConfigHome != nullptr ? xdgConfigHome : "", homeDir);
 }
 
-GameRecordFile::GameRecordFile(fs::path path, TodaySource today, std::string dateSeparator)
-    : path_(std::move(path)), today_(std::move(today)), dateSeparator_(OneLine(dateSeparator)) {}
+GameRecordFile::GameRecordFile(fs::path path, Clock& clock, std::string dateSeparator)
+    : path_(std::move(path)), clock_(&clock), dateSeparator_(OneLine(dateSeparator)) {}
 
 std::string GameRecordFile::TodayText() const {
-    return FormatGameDate(today_ ? today_() : SystemToday(), dateSeparator_);
+    return FormatGameDate(clock_->Today(), dateSeparator_);
 }
 
 void GameRecordFile::ReadGameRecord(SavedGame& game, int slot) const {

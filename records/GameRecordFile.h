@@ -41,9 +41,10 @@ struct RecordWriteError {
 // give up with the refusal instead of waiting for ever.
 class GameRecordFile {
 public:
-    // `today` and `dateSeparator` make the "GameDate" of a write.
-    explicit GameRecordFile(std::filesystem::path path, TodaySource today = SystemToday,
-                            std::string dateSeparator = LocaleDateSeparator());
+    // The day of `clock` and `dateSeparator` make the "GameDate" of a
+    // write. `clock` must outlive the file.
+    GameRecordFile(std::filesystem::path path, Clock& clock,
+                   std::string dateSeparator = LocaleDateSeparator());
 
     const std::filesystem::path& Path() const { return path_; }
 
@@ -66,7 +67,7 @@ public:
 
 private:
     std::filesystem::path path_;
-    TodaySource today_;
+    Clock* clock_;
     std::string dateSeparator_;
 };
 

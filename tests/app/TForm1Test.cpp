@@ -11,6 +11,7 @@
 #include "FirstPaint.h"
 #include "Game.h"
 #include "GamepadInput.h"
+#include "LateAudio.h"
 #include "ModalAnswerer.h"
 #include "QtGameHost.h"
 #include "TForm1TestAccess.h"
@@ -24,6 +25,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -67,7 +69,8 @@ struct RecordFolder {
         }
     }
     QTemporaryDir dir;
-    morrow::GameRecordFile file{dir.filePath("Morrow.ini").toStdString()};
+    FakeClock day{0}; // dates the saves
+    morrow::GameRecordFile file{dir.filePath("Morrow.ini").toStdString(), day};
 };
 
 struct Game {
@@ -220,14 +223,31 @@ private slots:
         morrow::ApplyApplicationTitle();
     }
 
-    // What waits for the first frame (the SoundFont) goes on once a window
-    // has painted, and not before.
-    void FirstPaintOpensAfterAWindowHasPainted() {
-        morrow::FirstPaint firstPaint;
-        QWidget window;
-        QVERIFY(!firstPaint.Wait(std::chrono::milliseconds(0)));
-        window.show();
-        QTRY_VERIFY(firstPaint.Wait(std::chrono::milliseconds(0)));
+    // The sound output loads once a window has painted, and not before; a
+    // sound taken in before is played by its own handle after. Without the
+    // module the game plays on silent.
+    void FirstPaintLoadsTheSoundOutputAfterAWindowHasPainted() {
+        QTemporaryDir noModule;
+        const QString programDir = qEnvironmentVariable("MORROW_PROGRAM_DIR");
+        QFile wav(programDir + "/Welcome.wav");
+        QVERIFY(wav.open(QIODevice::ReadOnly));
+        const QByteArray bytes = wav.readAll();
+        for (const QString& dir : {programDir, noModule.path()}) {
+            morrow::LateAudio audio(dir, nullptr);
+            morrow::FirstPaint firstPaint([&audio] { audio.Load(); });
+            audio.Effects().AddImage("not a sound", std::vector<std::uint8_t>{'R', 'I', 'F', 'F'});
+            const morrow::SoundImage welcome =
+                audio.Effects().AddImage("Welcome.wav", {reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                                         std::size_t(bytes.size())});
+            QWidget window;
+            QVERIFY(!firstPaint.Wait(std::chrono::milliseconds(0)) && !audio.Loaded());
+            window.show();
+            QTRY_VERIFY(firstPaint.Wait(std::chrono::milliseconds(0)));
+            QCOMPARE(audio.Loaded(), dir == programDir);
+            audio.Effects().PlayImage(welcome);
+            QCOMPARE(audio.Effects().IsPlaying(), dir == programDir);
+            QVERIFY(audio.Effects().WaitUntilQuiet(std::chrono::seconds(10)));
+        }
     }
 
     void StartsUpAsANewGameInTheMediumLayout() {
@@ -769,8 +789,8 @@ private slots:
         QTemporaryDir dir;
         // The record is a folder: it can be neither read nor written.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Morrow.ini")));
-        morrow::GameRecordFile unwritable(dir.filePath("Morrow.ini").toStdString());
         FakeClock clock(kClockStep);
+        morrow::GameRecordFile unwritable(dir.filePath("Morrow.ini").toStdString(), clock);
         morrow::test::FakeSoundPlayer sounds;
         morrow::test::FakeMusicSequencer music;
         morrow::Game game(morrow::FormCollaborators{

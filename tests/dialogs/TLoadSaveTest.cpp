@@ -3,6 +3,8 @@
 
 #include "TLoadSave.h"
 
+#include "engine/FakeGameHost.h"
+
 #include "HelpSystem.h"
 #include "HelpWindow.h"
 
@@ -108,6 +110,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> dir_;
     QString path_;
+    test::FakeTimers clock_; // Halloween 1998
     std::unique_ptr<GameRecordFile> records_;
     GameSession session_;
 };
@@ -115,12 +118,7 @@ private:
 void TLoadSaveTest::init() {
     dir_ = std::make_unique<QTemporaryDir>();
     path_ = dir_->filePath(QStringLiteral("Morrow.ini"));
-    records_ = std::make_unique<GameRecordFile>(
-        path_.toStdString(),
-        [] {
-            return CalendarDate{1998, 10, 31};
-        },
-        "/");
+    records_ = std::make_unique<GameRecordFile>(path_.toStdString(), clock_, "/");
     session_ = GameInPlay();
 }
 
@@ -305,7 +303,7 @@ void TLoadSaveTest::refusedWritesKeepTheGameInPlay() {
     QFile plain(dir_->filePath(QStringLiteral("plain")));
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
-    const GameRecordFile blocked(dir_->filePath(QStringLiteral("plain/Morrow.ini")).toStdString());
+    const GameRecordFile blocked(dir_->filePath(QStringLiteral("plain/Morrow.ini")).toStdString(), clock_);
     // Shown, the dialog would wait for the watchdog and end as Cancelled.
     const LoadSaveOutcome refused = RunLoadSaveDialog(nullptr, session_, blocked, LoadSaveMode::Open);
     QCOMPARE(refused.end, LoadSaveEnd::NotOpened);

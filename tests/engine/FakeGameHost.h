@@ -25,7 +25,7 @@ struct HostCall {
 };
 
 // A fake Clock: its time moves only when a test moves `now`, its timers tick
-// only when a test says so. Each start and stop is noted in `timerRunning`
+// only when a test says so, and its day is Halloween 1998. Each start and stop is noted in `timerRunning`
 // and reported to `onChange` ("StartTimer Timer3").
 class FakeTimers : public Clock {
 public:
@@ -34,7 +34,10 @@ public:
     std::map<GameTimer, std::function<void()>> ticks;
     std::function<void(std::string)> onChange;
 
+    CalendarDate today{1998, 10, 31};
+
     std::int64_t NowMicroseconds() override { return now; }
+    CalendarDate Today() override { return today; }
     std::unique_ptr<Timer> MakeTimer(GameTimer timer, std::function<void()> tick) override {
         ticks[timer] = std::move(tick);
         return std::make_unique<FakeTimer>(*this, timer);

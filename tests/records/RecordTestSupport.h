@@ -2,6 +2,7 @@
 
 #include "GameRecordFile.h"
 #include "TempDir.h"
+#include "engine/FakeGameHost.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +24,10 @@ inline void WriteText(const std::filesystem::path& path, const std::string& text
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// A record file whose today is Halloween 1998.
+// A record file on the fake clock, whose today is Halloween 1998.
 inline GameRecordFile HalloweenFile(const std::filesystem::path& path, std::string separator = "/") {
-    return GameRecordFile(
-        path,
-        [] {
-            return CalendarDate{1998, 10, 31};
-        },
-        std::move(separator));
+    static FakeTimers clock;
+    return GameRecordFile(path, clock, std::move(separator));
 }
 
 // A game whose saved counters all hold `value`.
