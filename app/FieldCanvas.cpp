@@ -9,6 +9,8 @@
 #include <QPalette>
 #include <QRegion>
 
+#include <cmath>
+
 namespace morrow {
 
 FieldCanvas::FieldCanvas(const QImage& canvas, QWidget* parent) : QWidget(parent), canvas_(canvas) {
@@ -22,9 +24,28 @@ FieldCanvas::FieldCanvas(const QImage& canvas, QWidget* parent) : QWidget(parent
     setFocusPolicy(Qt::StrongFocus);
 }
 
+void FieldCanvas::SetZoom(double zoom) {
+    zoom_ = zoom;
+    unshown_ = QRegion();
+    update();
+}
+
+// The widget's pixels that show `units`, each pixel touched counted whole.
+QRect FieldCanvas::WidgetRect(const QRect& units) const {
+    if (zoom_ == 1) {
+        return units;
+    }
+    const QPoint from(static_cast<int>(std::floor(units.x() * zoom_)),
+                      static_cast<int>(std::floor(units.y() * zoom_)));
+    const QPoint to(static_cast<int>(std::ceil((units.x() + units.width()) * zoom_)),
+                    static_cast<int>(std::ceil((units.y() + units.height()) * zoom_)));
+    return {from, QSize(to.x() - from.x(), to.y() - from.y())};
+}
+
 void FieldCanvas::Show(const QRect& rect) {
-    unshown_ += rect;
-    update(rect);
+    const QRect shown = WidgetRect(rect);
+    unshown_ += shown;
+    update(shown);
 }
 
 void FieldCanvas::ShowChangesNow() {
@@ -43,31 +64,36 @@ void FieldCanvas::TakeFocusBack() {
 void FieldCanvas::paintEvent(QPaintEvent* event) {
     unshown_ -= event->region();
     const qreal ratio = devicePixelRatioF();
-    if (ArtScaleFor(ratio) != static_cast<int>(canvas_.devicePixelRatio())) {
+    if (!qFuzzyCompare(canvas_.devicePixelRatio(), ratio * zoom_)) {
         emit DeviceRatioChanged(ratio);
     }
     QPainter painter(this);
-    if (canvas_.devicePixelRatio() == ratio) {
-        // Pixel for pixel: each changed rectangle is copied on its own, so a
-        // tick that changed a sprite's square copies that square only, and
-        // only what lies beyond the canvas is cleared.
-        const QRect shown = UnitRect(canvas_);
+    if (qFuzzyCompare(canvas_.devicePixelRatio(), ratio * zoom_)) {
+        // The canvas holds the device's own pixels: each changed rectangle
+        // is copied on its own, pixel for pixel, so a tick that changed a
+        // sprite's square copies that square only, and only what lies
+        // beyond the canvas is cleared.
+        const QRect shown(QPoint(0, 0), (QSizeF(canvas_.size()) / ratio).toSize());
         for (const QRect& beyond : event->region().subtracted(shown)) {
             painter.fillRect(beyond, Qt::black);
         }
         for (const QRect& part : event->region().intersected(shown)) {
-            painter.drawImage(part.topLeft(), canvas_, PixelRect(canvas_, part));
+            painter.drawImage(
+                QRectF(part), canvas_,
+                QRectF(part.x() * ratio, part.y() * ratio, part.width() * ratio, part.height() * ratio));
         }
         return;
     }
     painter.setClipRegion(event->region());
     painter.fillRect(event->rect(), Qt::black);
-    PresentCanvas(painter, canvas_, ratio);
+    painter.scale(zoom_, zoom_);
+    PresentCanvas(painter, canvas_, ratio * zoom_);
 }
 
 void FieldCanvas::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    emit MouseDown(event->position().toPoint());
+    const QPointF at = event->position() / zoom_;
+    emit MouseDown(QPoint(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y()))));
 }
 
 } // namespace morrow

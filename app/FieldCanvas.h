@@ -18,7 +18,10 @@ public:
     // `canvas` belongs to the main window and outlives this widget.
     FieldCanvas(const QImage& canvas, QWidget* parent);
 
-    // `rect` of the canvas changed: it is shown with the next paint.
+    // Each unit of the canvas covers `zoom` of this widget's pixels.
+    void SetZoom(double zoom);
+    double Zoom() const { return zoom_; }
+    // `rect` of the canvas (in units) changed: it is shown with the next paint.
     void Show(const QRect& rect);
     // Shows at once whatever changed and is not on the screen yet.
     void ShowChangesNow();
@@ -27,11 +30,11 @@ public:
     void TakeFocusBack();
 
 signals:
-    // Any mouse button; `position` is in client coordinates.
+    // Any mouse button; `position` is in client coordinates, in units.
     void MouseDown(QPoint position);
-    // The widget is now shown with this many device pixels per unit, and the
-    // canvas was painted for another: the window moved to another screen, or
-    // the screen's scale changed.
+    // The widget is now shown with this many device pixels per pixel of its
+    // own (the desktop's scale), and the canvas was painted for another: the
+    // window moved to another screen, or the screen's scale changed.
     void DeviceRatioChanged(qreal ratio);
 
 protected:
@@ -40,7 +43,10 @@ protected:
 
 private:
     const QImage& canvas_;
+    QRect WidgetRect(const QRect& units) const;
+
     QRegion unshown_;
+    double zoom_ = 1;
 };
 
 } // namespace morrow

@@ -10,8 +10,6 @@ namespace morrow {
 
 namespace {
 constexpr double kInchesPerMetre = 1000.0 / 25.4;
-// When the platform reports no screen at all, the smallest layout is assumed.
-constexpr QSize kFallbackScreen{640, 480};
 } // namespace
 
 PlayField::PlayField(GameSession& session, Clock& clock) : session_(session), clock_(clock) {}
@@ -19,12 +17,38 @@ PlayField::PlayField(GameSession& session, Clock& clock) : session_(session), cl
 PlayField::~PlayField() = default;
 
 void PlayField::ReadScreen(const QScreen* screen) {
-    const QSize screenSize = screen ? screen->size() : kFallbackScreen;
-    session_.ScreenWidth = screenSize.width();
-    session_.ScreenHeight = screenSize.height();
     canvasDpi_ = screen ? screen->logicalDotsPerInch() : 96.0;
     colourBits_ = screen ? screen->depth() : 24;
-    MakeCanvas(ArtScaleFor(screen ? screen->devicePixelRatio() : 1.0));
+    UseScreen(FieldScreenFor(screen, false, false));
+}
+
+void PlayField::UseScreen(const FieldScreen& screen) {
+    screen_ = screen;
+    session_.ScreenWidth = screen.units.width();
+    session_.ScreenHeight = screen.units.height();
+    MakeCanvas(screen.DeviceRatio());
+    if (view_) {
+        view_->SetZoom(screen.zoom);
+    }
+}
+
+void PlayField::Relayout(const FieldScreen& screen, bool blood, bool sprites) {
+    UseScreen(screen);
+    const FieldOrigin origin = FieldOriginFor(session_.ScreenWidth, bitmaps_.FieldWidth());
+    session_.FieldLeft = origin.left;
+    session_.FieldTop = origin.top;
+    if (CanvasScale() > 1) {
+        LoadSharpPictures();
+    }
+    if (HasAnimations(DisplayModeFor(session_.ScreenWidth)) && bitmaps_.AnimationBitmapsCreated) {
+        animations_->StopSprites();
+        animations_->StopBlood();
+        StartDecorations(blood);
+        if (!sprites) {
+            animations_->StopSprites();
+        }
+    }
+    Repaint();
 }
 
 bool PlayField::LoadPictures() {
@@ -50,15 +74,16 @@ void PlayField::Repaint() {
     }
 }
 
-void PlayField::FollowDeviceRatio(qreal ratio) {
-    const int scale = ArtScaleFor(ratio);
-    if (scale == CanvasScale()) {
+void PlayField::FollowDeviceRatio(qreal desktopScale) {
+    const qreal ratio = desktopScale * screen_.zoom;
+    if (qFuzzyCompare(ratio, CanvasScale())) {
         return;
     }
-    if (scale > 1) {
+    screen_.desktopScale = desktopScale;
+    MakeCanvas(ratio);
+    if (ratio > 1) {
         LoadSharpPictures();
     }
-    MakeCanvas(scale);
     Repaint();
 }
 
@@ -107,20 +132,22 @@ void PlayField::Show(const QRect& rect) {
     }
 }
 
-// The canvas in units of the screen, at `scale` pixels per unit. Captions
+// The canvas in units of the screen, at `ratio` pixels per unit. Captions
 // are sized in points at the screen's own resolution.
-void PlayField::MakeCanvas(int scale) {
-    canvas_ = NewScaledImage(QSize(session_.ScreenWidth, session_.ScreenHeight), scale);
+void PlayField::MakeCanvas(qreal ratio) {
+    canvas_ = NewScaledImage(QSize(session_.ScreenWidth, session_.ScreenHeight), ratio);
     canvas_.setDotsPerMeterX(static_cast<int>(canvasDpi_ * kInchesPerMetre));
     canvas_.setDotsPerMeterY(static_cast<int>(canvasDpi_ * kInchesPerMetre));
 }
 
-// The 2x pictures, read the first time a screen needs them.
+// The pictures at the canvas's scale, read when a screen first needs them.
 void PlayField::LoadSharpPictures() {
-    if (!sharpLoaded_) {
-        LoadSharpBitmaps(bitmaps_, session_, colourBits_);
-        strips_.LoadSharp();
-        sharpLoaded_ = true;
+    const qreal ratio = CanvasScale();
+    if (!qFuzzyCompare(bitmaps_.SharpRatio, ratio)) {
+        LoadSharpBitmaps(bitmaps_, session_, colourBits_, ratio);
+    }
+    if (!qFuzzyCompare(strips_.SharpRatio, ratio)) {
+        strips_.LoadSharp(ratio);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "GameSession.h"
 #include "PlayFieldBitmaps.h"
 #include "PlayFieldPainter.h"
+#include "ScreenFit.h"
 
 #include <QImage>
 #include <QPointer>
@@ -30,17 +31,28 @@ public:
     PlayField(const PlayField&) = delete;
     PlayField& operator=(const PlayField&) = delete;
 
-    // The screen, read once: its size into the session, and a canvas as
-    // large as it, so the canvas covers the client area however large the
-    // window becomes; at 2 pixels per unit on high-resolution screens.
+    // The screen at 1x, read once: its size into the session, and a canvas
+    // as large as it, so the canvas covers the client area however large the
+    // window becomes; at the device's pixels per unit.
     void ReadScreen(const QScreen* screen);
+    // The same for the screen the game is laid out for, read before the
+    // pictures are loaded.
+    void UseScreen(const FieldScreen& screen);
+    // The game laid out anew, at once, for another screen (the zoom to fit
+    // was switched, or the window went to or from full screen): the field's
+    // place, the canvas and its pictures follow, the decorations start their
+    // round again as they are switched, and the field is drawn anew. The
+    // game in play is not touched.
+    void Relayout(const FieldScreen& screen, bool blood, bool sprites);
+    const FieldScreen& Screen() const { return screen_; }
     // The pictures of this screen's layout, read from the program directory,
     // and the painter and decorations that draw them. False when a picture
     // file is missing; the game runs on without it.
     bool LoadPictures();
-    // The window now shows on a screen of another scale: the canvas follows
-    // it and the field is drawn anew. The layout stays as it was read.
-    void FollowDeviceRatio(qreal ratio);
+    // The window now shows on a screen of another scale (`desktopScale`
+    // device pixels per desktop pixel): the canvas follows it and the field
+    // is drawn anew. The layout and the zoom stay as they were.
+    void FollowDeviceRatio(qreal desktopScale);
 
     // The widget that shows the canvas, in the window; changes drawn from
     // now on reach it.
@@ -70,8 +82,8 @@ public:
 
 private:
     void Show(const QRect& rect);
-    void MakeCanvas(int scale);
-    int CanvasScale() const { return static_cast<int>(canvas_.devicePixelRatio()); }
+    void MakeCanvas(qreal ratio);
+    qreal CanvasScale() const { return canvas_.devicePixelRatio(); }
     void LoadSharpPictures();
 
     GameSession& session_;
@@ -80,7 +92,7 @@ private:
     QImage canvas_;
     qreal canvasDpi_ = 96;
     int colourBits_ = 24;
-    bool sharpLoaded_ = false;
+    FieldScreen screen_;
     PlayFieldBitmaps bitmaps_;
     DigitStrips strips_;
     std::unique_ptr<PlayFieldPainter> painter_;

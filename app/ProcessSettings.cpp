@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdint>
@@ -35,13 +36,39 @@ namespace {
 // quiet machine about a third as often. Wayland and the other platforms
 // are left as they are.
 //
+// On screens from 2560 device pixels wide the game zooms to 2 or more, and
+// a frame holds four to nine times the pixels: a reel frame at zoom 3 is
+// about 3 MB, the whole window 33 MB, and through the socket a spin's
+// frames then come tens of milliseconds late and a whole repaint takes a
+// third of a second. There shared memory keeps the spin on time.
+//
 // Qt reads the variable when the QApplication is made, and only asks whether
 // it is there. A value the player has set is left as it stands.
 constexpr char kNoSharedMemory[] = "QT_XCB_NO_MITSHM";
+constexpr int kSharedMemoryScreenWidth = 2560;
+
+// The width in device pixels of the X display's default screen, asked
+// before Qt connects; 0 when there is no X display to ask.
+int XScreenWidth() {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    int width = 0;
+    if (xcb_connection_has_error(connection) == 0) {
+        xcb_screen_iterator_t screen = xcb_setup_roots_iterator(xcb_get_setup(connection));
+        for (int i = 0; i < screenNumber && screen.rem > 0; ++i) {
+            xcb_screen_next(&screen);
+        }
+        if (screen.rem > 0) {
+            width = screen.data->width_in_pixels;
+        }
+    }
+    xcb_disconnect(connection);
+    return width;
+}
 
 void SendFramesOverTheDisplayConnection() {
     KeepPlayerValueOf(kNoSharedMemory);
-    if (!qEnvironmentVariableIsSet(kNoSharedMemory)) {
+    if (!qEnvironmentVariableIsSet(kNoSharedMemory) && FramesOverTheConnection(XScreenWidth())) {
         qputenv(kNoSharedMemory, QByteArrayLiteral("1"));
     }
 }
@@ -133,6 +160,10 @@ void GiveLargeBlocksMemoryOfTheirOwn() {
 }
 
 } // namespace
+
+bool FramesOverTheConnection(int screenWidth) {
+    return screenWidth < kSharedMemoryScreenWidth;
+}
 
 void ApplyProcessSettings() {
     static std::once_flag once;

@@ -16,4 +16,9 @@ namespace morrow {
 // and the scheduler's normal time slices.
 void ApplyProcessSettings();
 
+// Whether an X display whose screen is `screenWidth` device pixels wide (0:
+// none) gets the window's frames over its connection rather than in shared
+// memory.
+bool FramesOverTheConnection(int screenWidth);
+
 } // namespace morrow

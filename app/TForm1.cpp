@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "CanvasScale.h"
 #include "FieldCanvas.h"
 #include "FieldLayout.h"
 #include "GameDialogs.h"
@@ -12,6 +13,7 @@
 #include "PlayField.h"
 #include "PlayFieldAccessible.h"
 #include "Reels.h"
+#include "ScreenFit.h"
 #include "TLoadSave.h"
 #include "WindowPlacement.h"
 
@@ -23,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 
 #include <cstdio>
 #include <string>
@@ -35,12 +38,18 @@ namespace {
 constexpr char kWindowCaption[] = "Morrowmas Slots";
 constexpr char kGameTitle[] = "Morrowmas Slots";
 constexpr char kHelpFileName[] = "Morrow.hlp";
+// The display choices' file, beside the game record.
+constexpr char kDisplaySettingsFile[] = "Display.ini";
+// How often a change of the zoom that waits for the game looks again.
+constexpr int kFitRetryMilliseconds = 100;
 
 } // namespace
 
 TForm1::TForm1(FormParts parts, QWidget* parent)
     : QMainWindow(parent), parts_(std::move(parts)), session_(parts_.session), engine_(parts_.engine),
-      field_(parts_.field), dialogs_(parts_.dialogs) {
+      field_(parts_.field), dialogs_(parts_.dialogs),
+      display_(std::make_unique<DisplaySettings>(
+          QString::fromStdString((parts_.records.Path().parent_path() / kDisplaySettingsFile).string()))) {
     // The window as laid out: black, one fixed size, no scroll bars (it has
     // no scroll area), the menu bar on top and the play field below.
     setWindowTitle(QString::fromLatin1(kWindowCaption));
@@ -94,6 +103,11 @@ void TForm1::SetUpMenu() {
         option->setCheckable(true);
         option->setChecked(true);
     }
+    FullScreen1 = item(Options1, "Full Screen", [this] { FullScreen1Click(); });
+    FullScreen1->setCheckable(true);
+    FitToScreen1 = item(Options1, "Fit to Screen", [this] { FitToScreen1Click(); });
+    FitToScreen1->setCheckable(true);
+    FitToScreen1->setChecked(display_->FitToScreen());
 
     Borrow1 = item(MainMenu1, "&Borrow", [this] { dialogs_.RunBorrow(); });
     Stats1 = item(MainMenu1, "&Stats", [this] { dialogs_.RunStats(); });
@@ -122,8 +136,10 @@ void TForm1::FormCreate() {
     dialogs_.OpenHelp(QString::fromStdString(s.ProgramDir) + QString::fromLatin1(kHelpFileName));
     SetHelpContext(*this, kMainWindowContext);
 
-    // 3. The screen, read once.
+    // 3. The screen, read once, and the zoom that fits it.
     field_.ReadScreen(QGuiApplication::primaryScreen());
+    field_.UseScreen(FieldScreenFor(QGuiApplication::primaryScreen(), FitToScreen1->isChecked(), false));
+    setProperty(kGameZoomProperty, field_.Screen().zoom);
 
     // 4. No spin yet. The game's random generator was seeded once, as the
     // game was put together.
@@ -152,7 +168,8 @@ void TForm1::FormCreate() {
     }
 
     // 11.
-    placement_ = std::make_unique<WindowPlacement>(*this, QSize(s.ScreenWidth, s.ScreenHeight));
+    placement_ =
+        std::make_unique<WindowPlacement>(*this, QSize(s.ScreenWidth, s.ScreenHeight), field_.Screen().zoom);
     placement_->PlaceAtOrigin();
 
     // 12-14.
@@ -224,7 +241,52 @@ void TForm1::Animations1Click() {
     field_.SwitchSprites(on, on ? engine_.Random(3) : 0); // the generator is drawn only to switch on
 }
 
+void TForm1::FitToScreen1Click() {
+    // The choice is kept for the next run even when it cannot be written
+    // now; it holds for this run regardless.
+    display_->SetFitToScreen(FitToScreen1->isChecked());
+    FitScreen();
+}
+
+void TForm1::FullScreen1Click() {
+    if (FullScreen1->isChecked()) {
+        placement_->Unfix();
+        setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
+    } else {
+        setWindowState((windowState() & ~Qt::WindowFullScreen) | Qt::WindowMaximized);
+    }
+    FitScreen();
+}
+
+void TForm1::FitScreen() {
+    if (engine_.Busy()) {
+        if (!fitPending_) {
+            fitPending_ = true;
+            QTimer::singleShot(kFitRetryMilliseconds, this, [this] {
+                fitPending_ = false;
+                FitScreen();
+            });
+        }
+        return;
+    }
+    const FieldScreen screen =
+        FieldScreenFor(this->screen(), FitToScreen1->isChecked(), FullScreen1->isChecked());
+    const FieldScreen& now = field_.Screen();
+    if (screen.units == now.units && screen.zoom == now.zoom) {
+        return;
+    }
+    setProperty(kGameZoomProperty, screen.zoom);
+    field_.Relayout(screen, Blood1->isChecked(), Animations1->isChecked());
+    placement_->Replace(screen.units, screen.zoom);
+}
+
 void TForm1::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F11 && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        FullScreen1->toggle();
+        FullScreen1Click();
+        return;
+    }
     if (GameKeyOf(event->key())) {
         event->accept();
         FormKeyDown(*event);

@@ -19,6 +19,7 @@ class GameRecordFile;
 class GameSounds;
 class MusicRotation;
 class PlayField;
+class DisplaySettings;
 class WindowPlacement;
 struct GameSession;
 enum class PlayerCommand;
@@ -82,6 +83,8 @@ private:
     QAction* Music1 = nullptr;
     QAction* Blood1 = nullptr;
     QAction* Animations1 = nullptr;
+    QAction* FullScreen1 = nullptr;
+    QAction* FitToScreen1 = nullptr;
     QAction* Borrow1 = nullptr;
     QAction* Stats1 = nullptr;
     QAction* Payoffs1 = nullptr;
@@ -111,6 +114,11 @@ private:
     void Music1Click();
     void Blood1Click();
     void Animations1Click();
+    void FitToScreen1Click();
+    void FullScreen1Click();
+    // The game laid out for the screen as the two items above say; a change
+    // waits while a spin, the bonus game or a count runs.
+    void FitScreen();
     void SetUpMenu();
 
     FormParts parts_;
@@ -125,6 +133,8 @@ private:
     // Set once start-up has read the game in play: a window that never got
     // that far never saves over the player's game.
     bool gameLoaded_ = false;
+    std::unique_ptr<DisplaySettings> display_;
+    bool fitPending_ = false;
 };
 
 } // namespace morrow

@@ -31,9 +31,24 @@ QRect WindowPlacement::FreeArea() {
     return screen ? screen->availableGeometry() : QRect();
 }
 
+QSize WindowPlacement::Desktop(QSize units) const {
+    return (QSizeF(units) * zoom_).toSize();
+}
+
+void WindowPlacement::Replace(QSize screen, double zoom) {
+    screen_ = screen;
+    zoom_ = zoom;
+    if (Maximised(window_)) {
+        normalSize_ = QSize(); // sized again once it is back to normal
+        return;
+    }
+    PlaceAtOrigin();
+    Centre();
+}
+
 void WindowPlacement::PlaceAtOrigin() {
     const QRect free = FreeArea();
-    normalSize_ = screen_ - QSize(kScreenBorder, kScreenBorder);
+    normalSize_ = Desktop(screen_ - QSize(kScreenBorder, kScreenBorder));
     if (!free.isEmpty()) {
         normalSize_ = normalSize_.boundedTo(free.size());
     }
@@ -48,9 +63,10 @@ void WindowPlacement::Centre() {
         return;
     }
     const QSize size = window_.size();
-    QPoint at((screen_.width() - size.width()) / 2, DisplayModeFor(screen_.width()) == DisplayMode::Small
-                                                        ? 0
-                                                        : (screen_.height() - size.height()) / 2);
+    const QSize screen = Desktop(screen_);
+    QPoint at((screen.width() - size.width()) / 2, DisplayModeFor(screen_.width()) == DisplayMode::Small
+                                                       ? 0
+                                                       : (screen.height() - size.height()) / 2);
     if (const QRect free = FreeArea(); !free.isEmpty()) {
         at.setX(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() + 1 - size.width())));
         at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() + 1 - size.height())));
@@ -72,6 +88,10 @@ void WindowPlacement::Unfix() {
 
 void WindowPlacement::StateChanged() {
     if (normalSize_.isEmpty()) {
+        if (!Maximised(window_) && !screen_.isEmpty() && PlacesItself()) {
+            PlaceAtOrigin();
+            Centre();
+        }
         return;
     }
     if (Maximised(window_)) {

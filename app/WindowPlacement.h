@@ -14,7 +14,13 @@ namespace morrow {
 // position asked for there means nothing.
 class WindowPlacement {
 public:
-    WindowPlacement(QWidget& window, QSize screen) : window_(window), screen_(screen) {}
+    // `screen` in units, each `zoom` of the desktop's pixels.
+    WindowPlacement(QWidget& window, QSize screen, double zoom = 1)
+        : window_(window), screen_(screen), zoom_(zoom) {}
+
+    // The game was laid out for another screen: a window of its own size is
+    // made that screen's size and centred again.
+    void Replace(QSize screen, double zoom);
 
     // First step: the screen less a 10-pixel border, menu bar included, but
     // no more than the work area, at the top left.
@@ -32,13 +38,18 @@ public:
     // much smaller.
     void Shown();
 
-private:
+    // No fixed size: maximised or full screen, the desktop decides it.
     void Unfix();
+
+private:
     void KeepFrameOnScreen();
     static QRect FreeArea();
 
     QWidget& window_;
+    QSize Desktop(QSize units) const;
+
     QSize screen_;
+    double zoom_;
     QSize normalSize_; // the window's size when not maximised
 };
 

@@ -27,25 +27,27 @@ namespace {
 
 constexpr QRgb kPrizeRed = qRgb(255, 0, 0);
 
-// One of the embedded pictures, ready to draw on, at 2 pixels per unit on
-// high-resolution screens. Should it ever be missing, a black picture of the
-// same size keeps the tiles where the player expects them.
-QImage LoadPicture(const char* resource, const char* sharpResource, int scale) {
+// One of the embedded pictures, ready to draw on, at the device's pixels
+// per unit (from the larger art above 1). Should it ever be missing, a
+// black picture of the same size keeps the tiles where the player expects
+// them.
+QImage LoadPicture(const char* resource, qreal ratio) {
     QImage picture(QString::fromLatin1(resource));
     if (picture.isNull()) {
-        return NewScaledImage(QSize(kTrickPictureWidth, kTrickPictureHeight), scale);
+        return NewScaledImage(QSize(kTrickPictureWidth, kTrickPictureHeight), ratio);
     }
     picture = picture.convertToFormat(QImage::Format_RGB32);
-    return scale > 1 ? SharpCounterpart(picture, QString::fromLatin1(sharpResource)) : picture;
+    return ratio > 1 ? PictureAtRatio(picture, QString::fromLatin1(resource), ratio, QStringLiteral(".png"))
+                     : picture;
 }
 
-// The scale of the pictures for the screen the window opens on.
-int PictureScale(const QWidget* parent) {
+// Device pixels per unit for the screen the window opens on, at the game's zoom.
+qreal PictureRatio(const QWidget* parent) {
     if (parent != nullptr) {
-        return ArtScaleFor(parent->devicePixelRatioF());
+        return parent->devicePixelRatioF() * GameZoomOf(parent);
     }
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return ArtScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
+    return screen != nullptr ? screen->devicePixelRatio() : 1.0;
 }
 
 // The keyboard's choice: a will-o'-the-wisp glow, ghostly green against the
@@ -78,10 +80,10 @@ void DrawPumpkinFocus(QPainter& painter, QPoint pictureOffset, int pumpkin) {
 
 TTrickForm::TTrickForm(GameSession& session, TrickFormCollaborators collaborators, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), session_(session),
-      collaborators_(std::move(collaborators)), round_(session),
-      image1_(LoadPicture(art::kTrickPick, art::kTrickPick2x, PictureScale(parent))),
-      image2_(LoadPicture(art::kTrickTricked, art::kTrickTricked2x, PictureScale(parent))),
-      image3_(LoadPicture(art::kTrickTreat, art::kTrickTreat2x, PictureScale(parent))) {
+      collaborators_(std::move(collaborators)), round_(session), zoom_(GameZoomOf(parent)),
+      image1_(LoadPicture(art::kTrickPick, PictureRatio(parent))),
+      image2_(LoadPicture(art::kTrickTricked, PictureRatio(parent))),
+      image3_(LoadPicture(art::kTrickTreat, PictureRatio(parent))) {
     Q_ASSERT_X(collaborators_.random, "TTrickForm", "the keyboard's pick needs a random source");
     setWindowTitle(QString::fromLatin1(kTrickFormCaption));
     setModal(true);
@@ -112,9 +114,11 @@ void TTrickForm::FormCreate() {
         screen ? screen->geometry() : QRect(0, 0, session_.ScreenWidth, session_.ScreenHeight);
     const int width = session_.ScreenWidth > 0 ? session_.ScreenWidth : screenArea.width();
     const int height = session_.ScreenHeight > 0 ? session_.ScreenHeight : screenArea.height();
-    resize(width, height);
-    move(screenArea.left() + (screenArea.width() - width) / 2,
-         screenArea.top() + (screenArea.height() - height) / 2);
+    // Under a zoom the window covers the same logical screen as the game.
+    const QSize size = (QSizeF(width, height) * zoom_).toSize();
+    resize(size);
+    move(screenArea.left() + (screenArea.width() - size.width()) / 2,
+         screenArea.top() + (screenArea.height() - size.height()) / 2);
     if (screen && MaximisedAtDpi(screen->logicalDotsPerInch())) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
@@ -124,8 +128,8 @@ void TTrickForm::FormCreate() {
 // Centred in the client area, each half-difference truncated toward zero; a
 // client area smaller than the picture cuts it on both sides.
 void TTrickForm::PlacePictures() {
-    pictureOffset_ =
-        QPoint((this->width() - kTrickPictureWidth) / 2, (this->height() - kTrickPictureHeight) / 2);
+    const QSize picture = PictureSize();
+    pictureOffset_ = QPoint((this->width() - picture.width()) / 2, (this->height() - picture.height()) / 2);
     update();
 }
 
@@ -139,10 +143,17 @@ const QImage& TTrickForm::ShownPicture() const {
 void TTrickForm::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    painter.drawImage(pictureOffset_, ShownPicture());
+    painter.translate(pictureOffset_);
+    painter.scale(zoom_, zoom_);
+    painter.drawImage(0, 0, ShownPicture());
     if (state_ == TrickFormState::Picking && chosenPumpkin_ > 0) {
-        DrawPumpkinFocus(painter, pictureOffset_, chosenPumpkin_);
+        DrawPumpkinFocus(painter, QPoint(0, 0), chosenPumpkin_);
     }
+}
+
+// The picture's size in the window's pixels.
+QSize TTrickForm::PictureSize() const {
+    return (QSizeF(kTrickPictureWidth, kTrickPictureHeight) * zoom_).toSize();
 }
 
 // The keys go to this window as soon as it shows, with or without a window
@@ -166,11 +177,12 @@ void TTrickForm::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint point = event->position().toPoint();
-    const QRect picture(pictureOffset_, QSize(kTrickPictureWidth, kTrickPictureHeight));
+    const QRect picture(pictureOffset_, PictureSize());
     if (!picture.contains(point)) {
         FormMouseDown();
     } else if (state_ == TrickFormState::Picking) {
-        Image1MouseDown(point - pictureOffset_);
+        const QPointF inPicture = QPointF(point - pictureOffset_) / zoom_;
+        Image1MouseDown(QPoint(static_cast<int>(inPicture.x()), static_cast<int>(inPicture.y())));
     }
     // The trick and treat pictures take no clicks.
 }

@@ -106,6 +106,7 @@ private:
 
     void FormCreate();
     void PlacePictures();
+    QSize PictureSize() const;
     void FormMouseDown();
     void Image1MouseDown(QPoint picturePoint);
     void FormKeyDown(PumpkinKey key);
@@ -120,9 +121,10 @@ private:
     TrickFormCollaborators collaborators_;
     TrickOrTreatRound round_;
     TrickFormState state_ = TrickFormState::Picking;
-    QImage image1_; // the pick picture: a house and the six pumpkin tiles
-    QImage image2_; // the trick picture
-    QImage image3_; // the treat picture; the prize is written on this copy
+    double zoom_ = 1; // the game's zoom: window pixels per unit of the pictures
+    QImage image1_;   // the pick picture: a house and the six pumpkin tiles
+    QImage image2_;   // the trick picture
+    QImage image3_;   // the treat picture; the prize is written on this copy
     QPoint pictureOffset_;
     QString prizeText_;
     int chosenPumpkin_ = 0;

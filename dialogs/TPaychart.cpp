@@ -40,9 +40,13 @@ void TPaychart::FormCreate(const GameSession& session) {
         ShowError(parentWidget(), session, QStringLiteral("Cannot open file %1").arg(pictureFile_));
         return;
     }
-    // High-resolution screens get the chart painted at twice the size.
-    if (ArtScaleFor(devicePixelRatioF()) > 1) {
-        picture = SharpCounterpart(picture, SharpFileName(pictureFile_));
+    // The chart is shown at the game's zoom, at the device's own pixels,
+    // from the larger art on screens of more than one pixel per unit.
+    const double zoom = GameZoomOf(parentWidget());
+    const qreal ratio = devicePixelRatioF() * zoom;
+    if (ratio > 1) {
+        picture = PictureAtRatio(picture, pictureFile_, ratio);
+        picture.setDevicePixelRatio(ratio / zoom);
     }
     const QSize units = picture.deviceIndependentSize().toSize();
     Image1->setPixmap(QPixmap::fromImage(picture));

@@ -66,7 +66,7 @@ private:
     std::int32_t WalkY(std::int32_t y) const;
     // The picture to copy from at the canvas's scale.
     const QImage& Picture(QImage PictureSet::*picture) const {
-        return bitmaps_.For(picture, static_cast<int>(canvas_.devicePixelRatio()));
+        return bitmaps_.For(picture, canvas_.devicePixelRatio());
     }
     int W() const { return bitmaps_.FieldWidth(); }
     int H() const { return bitmaps_.FieldHeight(); }

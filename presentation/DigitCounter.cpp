@@ -69,12 +69,13 @@ DigitStrips DigitStrips::LoadEmbedded() {
     return strips;
 }
 
-void DigitStrips::LoadSharp() {
+void DigitStrips::LoadSharp(qreal ratio) {
+    SharpRatio = ratio;
     for (std::size_t i = 0; i < Sharp.size(); ++i) {
-        Sharp[i] =
-            SharpCounterpart(this->*kStrips[i], SharpFileName(QString::fromLatin1(kStripResources[i])));
+        Sharp[i] = PictureAtRatio(this->*kStrips[i], QString::fromLatin1(kStripResources[i]), ratio);
         const DigitCell cell = i < 2 ? kSmallCell : kLargeCell;
-        SharpMinus[i] = MinusCell(Sharp[i], {cell.width * 2, cell.height * 2});
+        const QSize pixels = PixelSize({cell.width, cell.height}, ratio);
+        SharpMinus[i] = MinusCell(Sharp[i], {pixels.width(), pixels.height()});
     }
 }
 
@@ -86,7 +87,7 @@ QRect DrawNumber(QImage& target, const DigitStrips& strips, std::int32_t screenW
                  int x, int y, DigitInk ink, DigitAlign align) {
     const DigitCell cell = DigitCellFor(screenWidth);
     const std::size_t index = StripIndex(cell, ink);
-    // On a canvas of 2 pixels per unit the 2x strips, once loaded.
+    // On a canvas of more than one pixel per unit the sharp strips, once loaded.
     const bool sharp = target.devicePixelRatio() > 1 && !strips.Sharp[index].isNull();
     const QImage& strip = sharp ? strips.Sharp[index] : strips.*kStrips[index];
     const QImage& minus = sharp ? strips.SharpMinus[index] : strips.Minus[index];

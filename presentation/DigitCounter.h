@@ -19,17 +19,18 @@ struct DigitStrips {
     // The minus glyph of each strip, in the strip's order above; made once,
     // when the strips are loaded.
     std::array<QImage, 4> Minus;
-    // The same strips and glyphs at 2 pixels per unit, for canvases of that
-    // scale; empty until LoadSharp.
+    // The same strips and glyphs at SharpRatio pixels per unit, for
+    // canvases of that scale; empty until LoadSharp.
     std::array<QImage, 4> Sharp;
     std::array<QImage, 4> SharpMinus;
+    qreal SharpRatio = 0;
 
     // The strips embedded in the program (Morrow::Art), in the canvas's own
     // pixel format, with their minus glyphs.
     static DigitStrips LoadEmbedded();
-    // Reads the 2x strips (from "Name@2x.bmp" beside each), when a screen
-    // first needs them.
-    void LoadSharp();
+    // The strips at `ratio` pixels per unit, from the 2x or 3x strips
+    // ("Name@2x.bmp", "Name@3x.bmp" beside each), when a screen needs them.
+    void LoadSharp(qreal ratio = 2);
 };
 
 enum class DigitInk { Red, Green };

@@ -72,10 +72,12 @@ bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColo
     return result;
 }
 
-void LoadSharpBitmaps(PlayFieldBitmaps& bitmaps, const GameSession& session, int screenColourBits) {
+void LoadSharpBitmaps(PlayFieldBitmaps& bitmaps, const GameSession& session, int screenColourBits,
+                      qreal ratio) {
+    bitmaps.SharpRatio = ratio;
     auto sharpen = [&](QImage PictureSet::*picture, const char* fileName) {
         const QString path = QString::fromStdString(session.ProgramDir) + QString::fromLatin1(fileName);
-        bitmaps.Sharp.*picture = SharpCounterpart(bitmaps.*picture, SharpFileName(path));
+        bitmaps.Sharp.*picture = PictureAtRatio(bitmaps.*picture, path, ratio);
     };
     const bool highColour = screenColourBits >= kHighColourBits;
     sharpen(&PictureSet::InterfaceBitmap, highColour ? art::kPlayFieldFile : art::kPlayField256File);

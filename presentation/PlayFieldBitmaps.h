@@ -27,15 +27,17 @@ struct PictureSet {
 // ambient animations' pictures exist only on screens from 700 wide.
 struct PlayFieldBitmaps : PictureSet {
     bool AnimationBitmapsCreated = false;
-    // The same pictures at 2 pixels per unit, for high-resolution screens;
-    // read only when a screen needs them (LoadSharpBitmaps).
+    // The same pictures at SharpRatio pixels per unit, for screens of more
+    // than one device pixel per unit; read only when a screen needs them
+    // (LoadSharpBitmaps).
     PictureSet Sharp;
+    qreal SharpRatio = 0;
 
     int FieldWidth() const { return InterfaceBitmap.width(); }
     int FieldHeight() const { return InterfaceBitmap.height(); }
 
     // The picture to copy from onto a canvas of `scale` pixels per unit.
-    const QImage& For(QImage PictureSet::*picture, int scale) const {
+    const QImage& For(QImage PictureSet::*picture, qreal scale) const {
         const QImage& sharp = Sharp.*picture;
         return scale > 1 && !sharp.isNull() ? sharp : this->*picture;
     }
@@ -52,9 +54,10 @@ PlayFieldBitmaps CreateBitmaps(std::int32_t screenWidth);
 // it looked for was missing or unreadable; loading goes on regardless.
 bool LoadBitmaps(PlayFieldBitmaps& bitmaps, GameSession& session, int screenColourBits);
 
-// After LoadBitmaps: the 2x picture of every 1x one that loaded, from
-// "Name@2x.bmp" beside it when that is exactly twice the 1x size, else the
-// 1x picture scaled up. A missing 2x file is no fault.
-void LoadSharpBitmaps(PlayFieldBitmaps& bitmaps, const GameSession& session, int screenColourBits);
+// After LoadBitmaps: every 1x picture that loaded at `ratio` pixels per
+// unit, from the 2x or 3x art beside it by the rule of PictureAtRatio. A
+// missing 2x or 3x file is no fault.
+void LoadSharpBitmaps(PlayFieldBitmaps& bitmaps, const GameSession& session, int screenColourBits,
+                      qreal ratio = 2);
 
 } // namespace morrow

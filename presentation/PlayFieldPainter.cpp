@@ -143,8 +143,8 @@ void PlayFieldPainter::Update(const QRect& rect) const {
     }
 }
 
-int PlayFieldPainter::Scale() const {
-    return static_cast<int>(canvas_.devicePixelRatio());
+qreal PlayFieldPainter::Scale() const {
+    return canvas_.devicePixelRatio();
 }
 
 const QImage& PlayFieldPainter::Picture(QImage PictureSet::*picture) const {

@@ -95,7 +95,7 @@ private:
     void DrawCounter(int counter, std::int32_t value);
     void Update(const QRect& rect) const;
     // The canvas's pixels per unit, and the picture to copy from at that scale.
-    int Scale() const;
+    qreal Scale() const;
     const QImage& Picture(QImage PictureSet::*picture) const;
 
     QImage& canvas_;

@@ -16,18 +16,19 @@ namespace morrow::artgen {
 
 namespace {
 
-// Every picture at one paint scale: 1, the game's own sizes, or 2, the same
-// pictures painted at twice the size for screens with two or more device
-// pixels per unit, named as Qt names such pictures ("Name@2x.ext"). The
-// digit strips are pixel art: their 2x strips are the pixels doubled. The
-// bonus pictures keep their true colours at 2x, as PNGs. The desktop icons
+// Every picture at one paint scale: 1, the game's own sizes, or 2 and 3,
+// the same pictures painted at twice and three times the size for screens
+// with more device pixels per unit, named as Qt names such pictures
+// ("Name@2x.ext", "Name@3x.ext"). The digit strips are pixel art: their
+// larger strips are the pixels repeated. The bonus pictures keep their true
+// colours above 1x, as PNGs. The desktop icons
 // come in their own sizes, at 1x only.
 void AddPictures(std::vector<ArtFile>& out, int scale) {
     const ScopedPaintScale paintScale(scale);
     const bool sharp = scale > 1;
-    const auto name = [sharp](const char* base, const char* extension) {
-        return QString::fromLatin1(base) + (sharp ? QStringLiteral("@2x.") : QStringLiteral(".")) +
-               QString::fromLatin1(extension);
+    const QString suffix = sharp ? QStringLiteral("@%1x").arg(scale) : QString();
+    const auto name = [&suffix](const char* base, const char* extension) {
+        return QString::fromLatin1(base) + suffix + QLatin1Char('.') + QString::fromLatin1(extension);
     };
     const QImage field = PaintPlayField();
     const QImage symbols = PaintSymbolSheet();
@@ -44,8 +45,7 @@ void AddPictures(std::vector<ArtFile>& out, int scale) {
     out.push_back({name("Paychart", "bmp"), false, Encoding::Bmp24, PaintPayChart(symbols)});
     for (int amount : {1000, 100, 10, 1}) {
         const QImage chip = PaintChip(amount);
-        const QString chipName = QStringLiteral("Chip%1").arg(amount) +
-                                 (sharp ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
+        const QString chipName = QStringLiteral("Chip%1").arg(amount) + suffix + QStringLiteral(".png");
         out.push_back({chipName, false, Encoding::Png, chip});
         out.push_back({chipName, true, Encoding::Png, chip});
     }
@@ -78,6 +78,7 @@ std::vector<ArtFile> BuildArt() {
     std::vector<ArtFile> out;
     AddPictures(out, 1);
     AddPictures(out, 2);
+    AddPictures(out, 3);
     return out;
 }
 

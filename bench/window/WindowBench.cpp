@@ -58,6 +58,8 @@
 #include <SDL_mixer.h>
 
 #include <signal.h>
+
+#include <cstring>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -328,8 +330,11 @@ void MeasureIdle(morrow::Game& game, const char* what) {
 void MeasureSpins(morrow::Game& game, int spins = kSpins) {
     morrow::TForm1& form = game.Window();
     const morrow::GameSession& s = game.Session();
-    // The reel openings with the rows their bounce reaches, on the canvas.
-    const QRect reels(s.FieldLeft + 78, s.FieldTop + 68, 3 * 124, 294);
+    // The reel openings with the rows their bounce reaches, on the canvas,
+    // in the widget's pixels at the game's zoom.
+    const double zoom = form.Canvas().Zoom();
+    const QRect reels = QRectF(QPointF(s.FieldLeft + 78, s.FieldTop + 68) * zoom, QSizeF(3 * 124, 294) * zoom)
+                            .toAlignedRect();
     ReelPaints recorder(reels);
     form.Canvas().installEventFilter(&recorder);
 
@@ -689,6 +694,13 @@ int main(int argc, char* argv[]) {
     // The frames travel to the display, and the GUI thread is scheduled, as
     // in the game.
     morrow::ApplyProcessSettings();
+    // --shm: the frames go to the X server in shared memory, Qt's default,
+    // for a comparison with the game's way.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--shm") == 0) {
+            qunsetenv("QT_XCB_NO_MITSHM");
+        }
+    }
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     if (const qsizetype at = QApplication::arguments().indexOf(QStringLiteral("--idle-seconds"));
@@ -743,6 +755,22 @@ int main(int argc, char* argv[]) {
     }
     // `--idle`: the idle figures alone, for every kind of audio, with the
     // animations on and off.
+    if (QApplication::arguments().contains(QStringLiteral("--spins"))) {
+        // The spins and whole repaints alone, at the zoom the game fits to
+        // this screen.
+        AudioSet silent(Audio::None);
+        auto game = std::make_unique<morrow::Game>(silent.Collaborators(programDir));
+        game->Window().show();
+        RunFor(2000);
+        std::printf("Zoom %.2f, %.2f device pixels per unit, frames %s:\n", game->Field().Screen().zoom,
+                    game->Field().Image().devicePixelRatio(),
+                    qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM") ? "over the connection"
+                                                                  : "in shared memory");
+        MeasureSpins(*game);
+        MeasureWholeRepaints(*game);
+        game->Window().close();
+        return 0;
+    }
     if (QApplication::arguments().contains(QStringLiteral("--idle"))) {
         return MeasureIdleOnly(programDir);
     }

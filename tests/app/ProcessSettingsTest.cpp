@@ -1,6 +1,7 @@
 // The settings the game makes for its process, and that none of them reach a
 // program the game starts (the browser).
 #include "ProcessSettings.h"
+
 #include "TGoToWeb.h"
 
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <QSysInfo>
 #include <QTest>
 #include <QVersionNumber>
+
+#include <utility>
 
 namespace {
 
@@ -33,6 +36,12 @@ private slots:
         morrow::ApplyProcessSettings();
         QVERIFY2(qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"), "frames would go through shared memory");
         QCOMPARE(qgetenv("SDL_AUDIO_DEVICE_STREAM_ROLE"), QByteArray("music"));
+        // Up to zoom 1.5 frames go over the connection; from zoom 2 (2560
+        // wide) in shared memory; with no X display the setting is harmless.
+        for (const auto& [width, overConnection] :
+             {std::pair{0, true}, {1920, true}, {2559, true}, {2560, false}}) {
+            QCOMPARE(morrow::FramesOverTheConnection(width), overConnection);
+        }
 
         // A program started from the GUI thread, as the browser is.
         QProcess program;

@@ -73,6 +73,11 @@ struct RecordFolder {
     morrow::GameRecordFile file{dir.filePath("Morrow.ini").toStdString(), day};
 };
 
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 struct Game {
     explicit Game(std::uint32_t seed, morrow::Clock* gameClock = nullptr,
                   RecordStart start = RecordStart::NewGameSaved)
@@ -276,6 +281,18 @@ private slots:
         // The 500-pixel field centred.
         QCOMPARE(s.FieldLeft, 150);
         QCOMPARE(s.FieldTop, 40);
+        // Options ends with "Full Screen" and "Fit to Screen", checked. The
+        // player's choice is kept beside the record, never in it; a screen
+        // this small is not zoomed either way.
+        const QList<QAction*> options = game.form.menuBar()->actions().at(1)->menu()->actions();
+        QCOMPARE(options.at(options.size() - 2)->text(), QStringLiteral("Full Screen"));
+        QCOMPARE(options.constLast()->text(), QStringLiteral("Fit to Screen"));
+        QVERIFY(options.constLast()->isChecked());
+        const QByteArray record = ReadAll(game.records.dir.filePath("Morrow.ini"));
+        options.constLast()->trigger();
+        QVERIFY(ReadAll(game.records.dir.filePath("Display.ini")).contains("FitToScreen=false"));
+        QCOMPARE(ReadAll(game.records.dir.filePath("Morrow.ini")), record);
+        QCOMPARE(QPoint(s.ScreenWidth, s.FieldLeft), QPoint(800, 150));
         // 96 pixels per inch: maximised.
         QVERIFY(game.form.windowState() & Qt::WindowMaximized);
 

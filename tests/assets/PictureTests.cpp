@@ -117,31 +117,34 @@ TEST(ArtFiles, ChipsAndIconsArePngsOfTheirSizes) {
 }
 
 // Every picture of the program directory, and every embedded digit strip,
-// bonus picture and chip, stands beside its 1x picture at exactly twice its
-// size ("Name@2x"), a BMP in the same depth as its 1x one.
-TEST(ArtFiles, Every2xPictureIsTwiceIts1xPicture) {
+// bonus picture and chip, stands beside its 1x picture at exactly twice and
+// three times its size ("Name@2x", "Name@3x"), a BMP in the same depth as
+// its 1x one.
+TEST(ArtFiles, Every2xAnd3xPictureIsThatManyTimesIts1xPicture) {
     int pairs = 0;
     for (const ArtFile& sharp : art()) {
-        if (!sharp.path.contains(QStringLiteral("@2x"))) {
+        const int scale = sharp.path.contains(QStringLiteral("@3x")) ? 3 : 2;
+        const QString suffix = QStringLiteral("@%1x").arg(scale);
+        if (!sharp.path.contains(suffix)) {
             continue;
         }
         SCOPED_TRACE(sharp.path.toStdString());
         QString single = sharp.path;
-        single.remove(QStringLiteral("@2x"));
+        single.remove(suffix);
         if (single.startsWith(QStringLiteral("Trick"))) {
             single.replace(QStringLiteral(".png"), QStringLiteral(".bmp"));
         }
         const QImage one = decoded(single, sharp.embedded);
         const QImage two = decoded(sharp.path, sharp.embedded);
-        EXPECT_EQ(two.size(), one.size() * 2);
+        EXPECT_EQ(two.size(), one.size() * scale);
         if (sharp.encoding != Encoding::Png) {
             EXPECT_EQ(le16(EncodeArt(sharp), 28), le16(EncodeArt(artFile(single, sharp.embedded)), 28));
         }
         ++pairs;
     }
-    // 10 pictures and 4 chips beside the program, 4 strips, 3 bonus
-    // pictures and 4 chips embedded.
-    EXPECT_EQ(pairs, 25);
+    // At each scale 10 pictures and 4 chips beside the program, 4 strips, 3
+    // bonus pictures and 4 chips embedded.
+    EXPECT_EQ(pairs, 50);
 }
 
 TEST(ArtFiles, TheSamePicturesEveryTime) {

@@ -260,8 +260,11 @@ std::string GameRig::Open(const Stage& stage, const std::string& shotsName) {
             {"XDG_CONFIG_HOME", (home / ".config").string()},
             {"XDG_RUNTIME_DIR", runtime.string()},
             {"SDL_AUDIODRIVER", "dummy"}};
-    if (scale > 1) {
+    if (scale > 1 && !stage.zoomed) {
         env_["QT_SCALE_FACTOR"] = std::to_string(scale);
+    }
+    if (!stage.fitted) {
+        std::ofstream(ConfigDir() / "Display.ini") << "[General]\nFitToScreen=false\n";
     }
     gameLog_ = temp_.Path() / "game.log";
     std::string error;

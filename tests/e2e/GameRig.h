@@ -64,6 +64,10 @@ struct Stage {
     ScreenMode mode;
     Desktop desktop = Desktop::BareX;
     int scale = 1; // device pixels per unit (QT_SCALE_FACTOR)
+    // The scale is the game's own zoom ("Fit to Screen" on a screen that
+    // large), not the desktop's.
+    bool zoomed = false;
+    bool fitted = true; // false: the game starts with "Fit to Screen" unchecked
 };
 
 struct CounterPlace {
@@ -195,6 +199,8 @@ public:
     // them (alt+f, then x).
     bool MenuKeys(const std::vector<std::string>& keys) const;
     bool ExitFromTheMenu() const { return MenuKeys({"alt+f", "x"}); }
+    // Options > Fit to Screen, the menu's last item.
+    bool SwitchFitToScreen() const { return MenuKeys({"alt+o", "Up", "Return"}); }
     bool Key(const std::string& key) const;
     bool PointAt(QPoint field) const;
     bool Click(QPoint field) const;

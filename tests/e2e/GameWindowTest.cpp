@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <set>
 #include <thread>
@@ -389,6 +390,7 @@ INSTANTIATE_TEST_SUITE_P(Screens, GameWindowTest, ::testing::ValuesIn(kScreens.b
                          ScreenName);
 
 // At a scale of 2 (QT_SCALE_FACTOR=2 on a 1600 x 1200 screen, 800 x 600
+// units; or the game's own zoom of 2 on a 2560 x 1440 screen, 1280 x 720
 // units) the field is drawn from the 2x pictures: the start reels are the
 // 2x tiles pixel for pixel at the doubled field origin, the counters the 2x
 // digit cells, and a spin plays and comes to rest on 2x tiles again.
@@ -407,7 +409,58 @@ TEST_P(GameWindowScaledTest, DrawsFromThe2xPicturesAndPlays) {
     EXPECT_EQ(rig_.FieldMismatches(rig_.LastShot()), 0) << "the spin left marks on the 2x field picture";
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, GameWindowScaledTest, ::testing::Values(kScreens.back()), ScreenName);
+INSTANTIATE_TEST_SUITE_P(
+    Screens, GameWindowScaledTest,
+    ::testing::Values(kScreens.back(),
+                      Stage{"Openbox2560x1440Zoom2", {2560, 1440, 24}, Desktop::Openbox, 2, true}),
+    ScreenName);
+
+// "Fit to Screen" on a 1920 x 1080 screen, started unchecked: checked, the
+// machine is drawn at once 1.5 times as wide (its green payline, the width
+// less two margins of 72); unchecked again, the field is the 1x picture
+// pixel for pixel where it stood.
+class FitToScreenTest : public GameWindowTest {
+protected:
+    // The longest run of payline green in any row of the shot.
+    static int PaylineLength(const QImage& shot) {
+        int longest = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            int run = 0;
+            for (int x = 0; x < shot.width(); ++x) {
+                run = (shot.pixel(x, y) & 0xFFFFFF) == 0x00FF00 ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        }
+        return longest;
+    }
+    int PaylineAfterSwitch(int expected) {
+        EXPECT_TRUE(rig_.SwitchFitToScreen());
+        int length = 0;
+        for (const auto until = Clock::now() + 10s * kSlowdown; Clock::now() < until;) {
+            length = PaylineLength(rig_.Shot());
+            if (std::abs(length - expected) <= 2) {
+                break;
+            }
+        }
+        return length;
+    }
+};
+
+TEST_P(FitToScreenTest, ZoomsTheMachineAndBackAtOnce) {
+    const int single = 500 - 2 * kPaylineInset;
+    EXPECT_EQ(PaylineLength(rig_.FirstShot()), single);
+    EXPECT_NEAR(PaylineAfterSwitch(single * 3 / 2), single * 3 / 2, 2) << "not drawn at 1.5x once fitted";
+    rig_.Keep(rig_.LastShot(), "01-fitted");
+    EXPECT_EQ(PaylineAfterSwitch(single), single) << "not drawn at 1x once unfitted";
+    rig_.Keep(rig_.LastShot(), "02-unfitted");
+    EXPECT_EQ(rig_.FieldMismatches(rig_.LastShot()), 0) << "the 1x field is not back pixel for pixel";
+    EXPECT_NEAR(PaylineAfterSwitch(single * 3 / 2), single * 3 / 2, 2) << "not drawn at 1.5x again";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, FitToScreenTest,
+    ::testing::Values(Stage{"Openbox1920x1080Unfitted", {1920, 1080, 24}, Desktop::Openbox, 1, false, false}),
+    ScreenName);
 
 // The game in play outlives the program. One screen is enough: the record
 // file does not depend on the layout.

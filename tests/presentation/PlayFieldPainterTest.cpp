@@ -1,5 +1,6 @@
 // The play field's drawing operations, compared pixel for pixel with the
 // symbol tiles, the motion strip and the digit strips they copy from.
+#include "FitZoom.h"
 #include "GameKeys.h"
 #include "GamepadKeys.h"
 #include "PresentationTestSupport.h"
@@ -176,6 +177,26 @@ TEST(PlayFieldPainter, LayoutsPlaceFieldAndCounters) {
         screen.painter.FormPaint();
         EXPECT_TRUE(Shows(screen.canvas, c.field + QPoint(0, 300),
                           screen.bitmaps.InterfaceBitmap.copy(0, 300, 70, 100)));
+    }
+}
+
+// Zoom to fit: the largest zoom whose logical screen (work area / zoom)
+// still shows the machine, its counters, the blood and the procession.
+TEST(PlayFieldPainter, FitZoomIsTheLargestThatShowsTheWholeLayout) {
+    struct Case {
+        int width, height;
+        double scale, zoom;
+    };
+    const Case cases[] = {
+        {1366, 768, 1, 1},     {1600, 900, 1, 1.25}, {1920, 1080, 1, 1.5}, {2560, 1440, 1, 2},
+        {3840, 2160, 1, 3},    {5120, 2880, 1, 4},   {1920, 1080, 2, 1.5}, // 4K at 200 %
+        {1024, 768, 1, 1},     {800, 600, 1, 1},     {640, 480, 1, 1},     // medium and small: never zoomed
+        {1920, 1050, 1, 1.25}, {1856, 1080, 1, 1.5},                       // a panel below, one beside
+        {1080, 1920, 1, 1},    {2160, 3840, 1, 2},                         // portrait
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FitZoomFor(c.width, c.height, c.scale), (FitZoom{c.zoom, c.zoom * c.scale}))
+            << c.width << " x " << c.height << " at " << c.scale;
     }
 }
 

@@ -141,12 +141,17 @@ TEST(SharpCanvas, AFrameCopiedOverTheCanvasEdgeMatchesThePaintersCopy) {
     }
 }
 
+// Above 2 pixels per unit a 3x file is read by the same rule, and a 2x one
+// when there is no 3x; a ratio between two scales gets the larger picture
+// scaled down to the device's own pixels.
 TEST(SharpCanvas, A2xPictureCountsOnlyWhenExactlyTwiceIts1xPicture) {
     struct Case {
         const char* what;
         QSize sharpFile; // empty: no 2x file
         bool used;
         bool cutShort = false; // the 2x file one byte shorter than its header promises
+        int fileScale = 2;     // the file is Morro96@<fileScale>x.bmp
+        qreal ratio = 2;
     };
     const Case cases[] = {
         {"exactly twice", {768, 576}, true},
@@ -154,6 +159,10 @@ TEST(SharpCanvas, A2xPictureCountsOnlyWhenExactlyTwiceIts1xPicture) {
         {"the 1x size", {384, 288}, false},
         {"twice, but not of this 1x picture", {760, 576}, false},
         {"twice, but one byte short", {768, 576}, false, true},
+        {"three times, at 3", {1152, 864}, true, false, 3, 3},
+        {"three times, but not of this 1x picture", {1150, 864}, false, false, 3, 3},
+        {"twice, at 2.5, with no 3x file", {768, 576}, true, false, 2, 2.5},
+        {"twice, at 1.5", {768, 576}, true, false, 2, 1.5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -161,13 +170,14 @@ TEST(SharpCanvas, A2xPictureCountsOnlyWhenExactlyTwiceIts1xPicture) {
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(QFile::copy(QString::fromStdString(ProgramDir()) + QStringLiteral("Morro96.bmp"),
                                 dir.filePath(QStringLiteral("Morro96.bmp"))));
+        const QString file = dir.filePath(QStringLiteral("Morro96@%1x.bmp").arg(c.fileScale));
         if (!c.sharpFile.isEmpty()) {
             QImage blue(c.sharpFile, QImage::Format_RGB32);
             blue.fill(Qt::blue);
-            ASSERT_TRUE(blue.save(dir.filePath(QStringLiteral("Morro96@2x.bmp")), "BMP"));
+            ASSERT_TRUE(blue.save(file, "BMP"));
             if (c.cutShort) {
-                QFile file(dir.filePath(QStringLiteral("Morro96@2x.bmp")));
-                ASSERT_TRUE(file.resize(file.size() - 1));
+                QFile cut(file);
+                ASSERT_TRUE(cut.resize(cut.size() - 1));
             }
         }
         GameSession session;
@@ -175,12 +185,13 @@ TEST(SharpCanvas, A2xPictureCountsOnlyWhenExactlyTwiceIts1xPicture) {
         session.ScreenWidth = 800;
         PlayFieldBitmaps bitmaps = CreateBitmaps(800);
         LoadBitmaps(bitmaps, session, 32);
-        LoadSharpBitmaps(bitmaps, session, 32);
+        LoadSharpBitmaps(bitmaps, session, 32, c.ratio);
         const QImage& sharp = bitmaps.Sharp.SymbolBitmap;
-        ASSERT_EQ(sharp.size(), QSize(768, 576));
-        EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+        const QSize size = QSizeF(384 * c.ratio, 288 * c.ratio).toSize();
+        ASSERT_EQ(sharp.size(), size);
+        EXPECT_EQ(sharp.devicePixelRatio(), c.ratio);
         const QImage scaledUp =
-            bitmaps.SymbolBitmap.scaled(768, 576, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            bitmaps.SymbolBitmap.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         EXPECT_EQ(sharp.pixel(100, 100) == qRgb(0, 0, 255), c.used);
         EXPECT_EQ(sharp.pixel(100, 100) == scaledUp.pixel(100, 100), !c.used);
         EXPECT_TRUE(bitmaps.Sharp.InterfaceBitmap.isNull()) << "a missing 1x picture has no 2x one";
