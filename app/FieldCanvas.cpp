@@ -24,12 +24,21 @@ FieldCanvas::FieldCanvas(const QImage& canvas, QWidget* parent) : QWidget(parent
 
 void FieldCanvas::Show(const QRect& rect) {
     unshown_ += rect;
-    update(rect);
+    if (seen_) {
+        update(rect);
+    }
 }
 
 void FieldCanvas::ShowChangesNow() {
-    if (isVisible() && !unshown_.isEmpty()) {
+    if (seen_ && isVisible() && !unshown_.isEmpty()) {
         repaint(unshown_);
+    }
+}
+
+void FieldCanvas::SetSeen(bool seen) {
+    seen_ = seen;
+    if (seen && !unshown_.isEmpty()) {
+        update(unshown_);
     }
 }
 

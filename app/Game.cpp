@@ -1,6 +1,7 @@
 #include "Game.h"
 
 #include "AudioDevice.h"
+#include "AudioRest.h"
 #include "FluidMusicSequencer.h"
 #include "MixerSoundPlayer.h"
 #include "Random.h"
@@ -23,6 +24,8 @@ struct Game::Own {
             device = std::make_unique<AudioDevice>();
             player = std::make_unique<MixerSoundPlayer>(*device, c.clock ? c.clock : clock.get());
             music = std::make_unique<FluidMusicSequencer>(*device);
+            rest = std::make_unique<AudioRest>(*device,
+                                               [this] { return !player->IsPlaying() && music->Quiet(); });
         }
     }
     std::unique_ptr<SteadyClock> clock;
@@ -30,17 +33,18 @@ struct Game::Own {
     std::unique_ptr<AudioDevice> device;
     std::unique_ptr<MixerSoundPlayer> player;
     std::unique_ptr<FluidMusicSequencer> music;
+    std::unique_ptr<AudioRest> rest;
 };
 
 Game::Game(FormCollaborators c)
     : own_(std::make_unique<Own>(c)), clock_(c.clock ? *c.clock : *own_->clock),
       records_(c.records ? *c.records : *own_->records),
       soundPlayer_(c.soundPlayer ? *c.soundPlayer : *own_->player),
-      sequencer_(c.music ? *c.music : *own_->music), field_(session_, clock_),
-      sounds_(session_, soundPlayer_), rotation_(session_, sequencer_, clock_),
-      dialogs_(session_, field_, records_, sounds_, engine_),
+      sequencer_(c.music ? *c.music : *own_->music), animationClock_(clock_),
+      field_(session_, animationClock_), sounds_(session_, soundPlayer_),
+      rotation_(session_, sequencer_, clock_), dialogs_(session_, field_, records_, sounds_, engine_),
       host_(clock_, field_, sounds_, rotation_, dialogs_),
-      engine_(session_, host_, clock_, c.seed ? *c.seed : SeedFromTimeOfDay()) {
+      engine_(session_, host_, animationClock_, c.seed ? *c.seed : SeedFromTimeOfDay()) {
     // The start-up tick says welcome; a piece that cannot be played is told
     // to the player.
     rotation_.SetStartUpTick([this] { sounds_.PlayWelcome(); });
@@ -50,9 +54,19 @@ Game::Game(FormCollaborators c)
     field_.WhenRepainted([this] { engine_.FieldRepainted(); });
     form_ = std::make_unique<TForm1>(
         FormParts{session_, engine_, field_, sounds_, rotation_, records_, dialogs_, c.programDir});
+    // Out of sight, nothing moves or is painted.
+    visibility_ = std::make_unique<WindowVisibility>(*form_);
+    visibility_->WhenChanged([this](bool seen) {
+        animationClock_.SetSeen(seen);
+        form_->Canvas().SetSeen(seen);
+    });
+    if (own_->rest) {
+        visibility_->WhenChanged([rest = own_->rest.get()](bool seen) { rest->SetSeen(seen); });
+    }
 }
 
 Game::~Game() {
+    visibility_.reset();
     form_.reset();
 }
 

@@ -1,5 +1,6 @@
 #include "ApplicationTitle.h"
 #include "AudioDevice.h"
+#include "AudioRest.h"
 #include "FirstPaint.h"
 #include "FluidMusicSequencer.h"
 #include "Game.h"
@@ -46,6 +47,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // Out of sight and with nothing to hear, the sound output rests.
+    morrow::AudioRest audioRest(audio,
+                                [&soundPlayer, &music] { return !soundPlayer.IsPlaying() && music.Quiet(); });
+
     int result = 0;
     {
         // The game and its window live in this block until the message loop
@@ -56,6 +61,7 @@ int main(int argc, char* argv[]) {
         collaborators.music = &music;
         morrow::Game game(collaborators);
         morrow::TForm1& form = game.Window();
+        game.Visibility().WhenChanged([&audioRest](bool seen) { audioRest.SetSeen(seen); });
         // Ended from outside (the session closing, kill), the game is saved
         // as when the player closes the window, and the program ends even
         // when it cannot be.
