@@ -710,9 +710,10 @@ void MeasureMinimised(const QString& programDir, Audio audio, bool rest) {
     RunFor(2000); // the output has had its look
     const bool exposed = game->Window().windowHandle()->isExposed();
     const double share = CpuShare();
-    std::printf("  minimised %-22s output %-7s %5.3f %% of a core (window %s, output %s, piece %d)\n",
-                Describe(audio), rest ? "resting" : "open", share, exposed ? "still exposed" : "unexposed",
-                set.device->Resting() ? "resting" : "open", game->Session().MusicTrack);
+    std::printf("  minimised %-22s output %-9s %5.3f %% of a core (window %s, output %s, piece %d)\n",
+                Describe(audio), rest ? "may rest" : "kept open", share,
+                exposed ? "still exposed" : "unexposed", set.device->Resting() ? "resting" : "open",
+                game->Session().MusicTrack);
     game->Window().close();
     game.reset();
 }
@@ -727,7 +728,7 @@ void MeasureSynthesiserAlone(const QString& programDir) {
         std::printf("  the synthesiser could not play Morro0.mid\n");
         return;
     }
-    RunFor(3000);
+    RunFor(4000); // as far into the piece as the game is when measured
     std::printf("  the synthesiser alone, Morro0.mid, no window      %5.3f %% of a core\n", CpuShare());
     music.Close();
 }
