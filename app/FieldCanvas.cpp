@@ -45,12 +45,21 @@ QRect FieldCanvas::WidgetRect(const QRect& units) const {
 void FieldCanvas::Show(const QRect& rect) {
     const QRect shown = WidgetRect(rect);
     unshown_ += shown;
-    update(shown);
+    if (seen_) {
+        update(shown);
+    }
 }
 
 void FieldCanvas::ShowChangesNow() {
-    if (isVisible() && !unshown_.isEmpty()) {
+    if (seen_ && isVisible() && !unshown_.isEmpty()) {
         repaint(unshown_);
+    }
+}
+
+void FieldCanvas::SetSeen(bool seen) {
+    seen_ = seen;
+    if (seen && !unshown_.isEmpty()) {
+        update(unshown_);
     }
 }
 

@@ -25,6 +25,9 @@ public:
     void Show(const QRect& rect);
     // Shows at once whatever changed and is not on the screen yet.
     void ShowChangesNow();
+    // Out of sight, changes are kept for later and nothing is painted; seen
+    // again, they are all shown at the next paint.
+    void SetSeen(bool seen);
     // After a message box or a dialog: the window is active again and the
     // keys come here, with or without a window manager.
     void TakeFocusBack();
@@ -47,6 +50,7 @@ private:
 
     QRegion unshown_;
     double zoom_ = 1;
+    bool seen_ = true;
 };
 
 } // namespace morrow

@@ -33,11 +33,11 @@ Game::Game(FormCollaborators c)
     : own_(std::make_unique<Own>(c)), clock_(c.clock ? *c.clock : *own_->clock),
       records_(c.records ? *c.records : *own_->records),
       soundPlayer_(c.soundPlayer ? *c.soundPlayer : own_->audio->Effects()),
-      sequencer_(c.music ? *c.music : own_->audio->Music()), field_(session_, clock_),
-      sounds_(session_, soundPlayer_), rotation_(session_, sequencer_, clock_),
-      dialogs_(session_, field_, records_, sounds_, engine_),
+      sequencer_(c.music ? *c.music : own_->audio->Music()), animationClock_(clock_),
+      field_(session_, animationClock_), sounds_(session_, soundPlayer_),
+      rotation_(session_, sequencer_, clock_), dialogs_(session_, field_, records_, sounds_, engine_),
       host_(clock_, field_, sounds_, rotation_, dialogs_),
-      engine_(session_, host_, clock_, c.seed ? *c.seed : SeedFromTimeOfDay()) {
+      engine_(session_, host_, animationClock_, c.seed ? *c.seed : SeedFromTimeOfDay()) {
     // The start-up tick says welcome; a piece that cannot be played is told
     // to the player.
     rotation_.SetStartUpTick([this] { sounds_.PlayWelcome(); });
@@ -47,9 +47,19 @@ Game::Game(FormCollaborators c)
     field_.WhenRepainted([this] { engine_.FieldRepainted(); });
     form_ = std::make_unique<TForm1>(
         FormParts{session_, engine_, field_, sounds_, rotation_, records_, dialogs_, c.programDir});
+    // Out of sight, nothing moves or is painted.
+    visibility_ = std::make_unique<WindowVisibility>(*form_);
+    visibility_->WhenChanged([this](bool seen) {
+        animationClock_.SetSeen(seen);
+        form_->Canvas().SetSeen(seen);
+    });
+    if (own_->audio) {
+        visibility_->WhenChanged([audio = own_->audio.get()](bool seen) { audio->SetSeen(seen); });
+    }
 }
 
 Game::~Game() {
+    visibility_.reset();
     form_.reset();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnimationClock.h"
 #include "Clock.h"
 #include "GameDialogs.h"
 #include "GameEngine.h"
@@ -11,6 +12,7 @@
 #include "PlayField.h"
 #include "QtGameHost.h"
 #include "SoundPlayer.h"
+#include "WindowVisibility.h"
 
 #include <QString>
 
@@ -50,6 +52,9 @@ public:
     GameEngine& Engine() { return engine_; }
     PlayField& Field() { return field_; }
     MusicRotation& Music() { return rotation_; }
+    // Whether the window can be seen; the animations and the canvas follow
+    // it, and so may the owner of the sound output.
+    WindowVisibility& Visibility() { return *visibility_; }
     GameDialogs& Dialogs() { return dialogs_; }
 
 private:
@@ -60,6 +65,7 @@ private:
     GameRecordFile& records_;
     SoundPlayer& soundPlayer_;
     MusicSequencer& sequencer_;
+    AnimationClock animationClock_; // the field's and the wild's animations
 
     GameSession session_;
     PlayField field_;
@@ -69,6 +75,7 @@ private:
     QtGameHost host_;
     GameEngine engine_;
     std::unique_ptr<TForm1> form_; // goes first, before anything it works with
+    std::unique_ptr<WindowVisibility> visibility_;
 };
 
 } // namespace morrow

@@ -44,7 +44,15 @@ bool LateAudio::Load() {
     if (music_.handler_) {
         output_->Music().SetNotifyHandler(std::move(music_.handler_));
     }
+    output_->SetSeen(seen_);
     return true;
+}
+
+void LateAudio::SetSeen(bool seen) {
+    seen_ = seen;
+    if (output_) {
+        output_->SetSeen(seen);
+    }
 }
 
 SoundPlayer* LateAudio::LateEffects::Real() {

@@ -44,6 +44,9 @@ public:
     // Loads the module and opens the output, once; true when it is open.
     bool Load();
     bool Loaded() const { return output_ != nullptr; }
+    // Whether the window is in sight, passed on to the output, now or as it
+    // loads: out of sight, with nothing to hear, it rests.
+    void SetSeen(bool seen);
     // Why the module did not load; empty while it has not been tried or
     // when it loaded.
     const std::string& LoadError() const { return loadError_; }
@@ -86,6 +89,7 @@ private:
     QString programDir_;
     Clock* clock_;
     bool tried_ = false;
+    bool seen_ = true;
     std::string loadError_;
     std::unique_ptr<AudioOutput> output_;
     LateEffects effects_{*this};

@@ -52,6 +52,8 @@ int main(int argc, char* argv[]) {
         collaborators.music = &audio.Music();
         morrow::Game game(collaborators);
         morrow::TForm1& form = game.Window();
+        // Out of sight and with nothing to hear, the sound output rests.
+        game.Visibility().WhenChanged([&audio](bool seen) { audio.SetSeen(seen); });
         // Ended from outside (the session closing, kill), the game is saved
         // as when the player closes the window, and the program ends even
         // when it cannot be.

@@ -49,6 +49,12 @@ bool TryOpenMixer() {
     return true;
 }
 
+// Opens the mixer again in exactly the format it had; SDL converts for the
+// device if it must. SDL's audio stays initialised while the output rests.
+bool ReopenMixer(int rate, Uint16 format, int channels) {
+    return Mix_OpenAudioDevice(rate, format, channels, kBufferFrames, nullptr, 0) == 0;
+}
+
 } // namespace
 
 AudioDevice::AudioDevice() : opener_([this] { OpenOutput(); }) {}
@@ -56,7 +62,9 @@ AudioDevice::AudioDevice() : opener_([this] { OpenOutput(); }) {}
 AudioDevice::~AudioDevice() {
     opener_.join();
     if (state_ == AudioDeviceState::Open) {
-        Mix_CloseAudio();
+        if (!resting_) {
+            Mix_CloseAudio();
+        }
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
     // The sound layer is SDL's only user in the game: SDL goes with it,
@@ -86,6 +94,8 @@ void AudioDevice::OpenOutput() {
         Uint16 format = 0;
         int channels = 0;
         Mix_QuerySpec(&rate, &format, &channels);
+        format_ = format;
+        channels_ = channels;
         if (const char* name = SDL_GetCurrentAudioDriver()) {
             driver = name;
         }
@@ -128,6 +138,65 @@ int AudioDevice::SampleRate() {
 std::chrono::microseconds AudioDevice::OpeningTime() {
     const std::lock_guard lock(mutex_);
     return openingTime_;
+}
+
+bool AudioDevice::Rest() {
+    const std::lock_guard lock(mutex_);
+    if (state_ != AudioDeviceState::Open || resting_) {
+        return false;
+    }
+    // The mixer's settings that outlive a close (the music hook) stay; its
+    // channels go, and come back with Wake.
+    Mix_CloseAudio();
+    resting_ = true;
+    return true;
+}
+
+bool AudioDevice::Resting() {
+    const std::lock_guard lock(mutex_);
+    return resting_;
+}
+
+bool AudioDevice::IsOpen() {
+    const std::lock_guard lock(mutex_);
+    return state_ == AudioDeviceState::Open && !resting_;
+}
+
+bool AudioDevice::Wake() {
+    const std::lock_guard lock(mutex_);
+    if (!resting_) {
+        return state_ == AudioDeviceState::Open;
+    }
+    resting_ = false;
+    bool open = ReopenMixer(sampleRate_, format_, channels_);
+    if (!open) {
+        // The device went while the output rested: the silent driver keeps
+        // the sounds' and the music's time.
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        open = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && ReopenMixer(sampleRate_, format_, channels_);
+    }
+    if (!open) {
+        state_ = AudioDeviceState::Failed;
+        return false;
+    }
+    Mix_AllocateChannels(kEffectChannels);
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    Mix_QuerySpec(&rate, &format, &channels);
+    if (rate != sampleRate_ || format != format_ || channels != channels_) {
+        ++formatGeneration_;
+        sampleRate_ = rate;
+        format_ = format;
+        channels_ = channels;
+    }
+    return true;
+}
+
+int AudioDevice::FormatGeneration() {
+    const std::lock_guard lock(mutex_);
+    return formatGeneration_;
 }
 
 } // namespace morrow

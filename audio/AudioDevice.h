@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -43,6 +44,20 @@ public:
     int SampleRate();
     std::chrono::microseconds OpeningTime();
 
+    // From the thread that plays: the output rests, its device closed, so
+    // that nothing runs for it while nothing is to be heard. Only an open
+    // output rests; true when it did. Effects and music must be quiet.
+    bool Rest();
+    bool Resting();
+    // Open and not resting: the mixer's channels are there.
+    bool IsOpen();
+    // Opens a resting output again, in the format it had; true when open.
+    // Where the device has gone meanwhile, the silent driver takes over.
+    bool Wake();
+    // Grows each time the output comes back in another format than before:
+    // sounds decoded for the old one must be decoded again.
+    int FormatGeneration();
+
 private:
     void OpenOutput();
 
@@ -51,6 +66,10 @@ private:
     AudioDeviceState state_ = AudioDeviceState::Opening;
     std::string driverName_;
     int sampleRate_ = 0;
+    std::uint16_t format_ = 0;
+    int channels_ = 0;
+    bool resting_ = false;
+    int formatGeneration_ = 0;
     std::chrono::microseconds openingTime_{0};
     std::thread opener_;
 };

@@ -22,6 +22,9 @@ public:
     // Why no music can be played at all in this run (no SoundFont);
     // nothing when music can be played.
     virtual std::optional<std::string> MusicError() const = 0;
+    // Whether the window is in sight. Out of sight, with nothing to hear, the
+    // output may rest; a sound or a piece asked for wakes it.
+    virtual void SetSeen(bool seen) = 0;
 };
 
 // The module in the program directory, and the function in it that opens

@@ -2,6 +2,7 @@
 // SDL_mixer with the effect player and the FluidSynth music sequencer on it.
 #include "AudioDevice.h"
 #include "AudioOutput.h"
+#include "AudioRest.h"
 #include "FluidMusicSequencer.h"
 #include "MixerSoundPlayer.h"
 
@@ -29,11 +30,14 @@ public:
     SoundPlayer& Effects() override { return player_; }
     MusicSequencer& Music() override { return music_; }
     std::optional<std::string> MusicError() const override { return music_.DeviceError(); }
+    void SetSeen(bool seen) override { rest_.SetSeen(seen); }
 
 private:
     AudioDevice device_;
     MixerSoundPlayer player_;
     FluidMusicSequencer music_{device_};
+    // Out of sight and with nothing to hear, the output rests.
+    AudioRest rest_{device_, [this] { return !player_.IsPlaying() && music_.Quiet(); }};
 };
 
 } // namespace

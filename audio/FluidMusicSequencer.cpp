@@ -478,6 +478,21 @@ std::string FluidMusicSequencer::SoundFontInUse() {
     return impl_->soundFontInUse;
 }
 
+bool FluidMusicSequencer::Quiet() {
+    Impl& impl = *impl_;
+    if (impl.PieceLoading() || impl.playWhenReady) {
+        return false;
+    }
+    {
+        const std::lock_guard lock(impl.loadMutex);
+        if (impl.loadState == LoadState::Loading) {
+            return false;
+        }
+    }
+    const std::lock_guard lock(impl.mutex);
+    return impl.player == nullptr && impl.quietFrames >= impl.tailFrames;
+}
+
 void FluidMusicSequencer::SetNotifyHandler(NotifyHandler handler) {
     impl_->handler = std::move(handler);
 }
@@ -548,6 +563,9 @@ void FluidMusicSequencer::Impl::StartDeferredPlay() {
 
 // The piece's instruments are there.
 std::optional<std::string> FluidMusicSequencer::Impl::StartPlayer() {
+    if (!device.Wake()) {
+        return "No sound output could be opened for the music.";
+    }
     const std::lock_guard lock(mutex);
     DropPlayer(MusicNotify::Superseded);
     fluid_player_t* made = new_fluid_player(synth);

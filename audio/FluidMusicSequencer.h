@@ -56,6 +56,9 @@ public:
     bool WaitUntilReady(std::chrono::milliseconds limit);
     // The SoundFont loaded, once ready.
     std::string SoundFontInUse();
+    // Nothing sounds, rings out or waits to start, and nothing is loading:
+    // the output may rest. A play opens a resting output again.
+    bool Quiet();
 
     void SetNotifyHandler(NotifyHandler handler) override;
     [[nodiscard]] std::optional<std::string> Open(const std::string& path) override;

@@ -46,7 +46,7 @@ void MixerSoundPlayer::ChunkDeleter::operator()(Mix_Chunk* chunk) const {
 MixerSoundPlayer::MixerSoundPlayer(AudioDevice& device, Clock* clock) : device_(device), clock_(clock) {}
 
 MixerSoundPlayer::~MixerSoundPlayer() {
-    if (outputOpen_) {
+    if (outputOpen_ && device_.IsOpen()) {
         Mix_HaltChannel(kChannel);
     }
 }
@@ -59,7 +59,7 @@ bool MixerSoundPlayer::OutputReady() {
         // Never wait twice; pick the output up if it opened late after all.
         outputOpen_ = device_.State() == AudioDeviceState::Open;
     }
-    return outputOpen_;
+    return outputOpen_ && device_.Wake();
 }
 
 void MixerSoundPlayer::PlayFile(const std::string& path, SoundWait wait) {
@@ -89,20 +89,21 @@ void MixerSoundPlayer::PlayFile(const std::string& path, SoundWait wait) {
 SoundImage MixerSoundPlayer::AddImage(std::string_view /*name*/, std::span<const std::uint8_t> wavImage) {
     Image& image = images_.emplace_back();
     image.bytes.assign(wavImage.begin(), wavImage.end());
-    if (device_.State() == AudioDeviceState::Open) {
+    if (device_.IsOpen()) {
         Decode(image);
     }
     return SoundImage{static_cast<int>(images_.size()) - 1};
 }
 
+// Decoded into the output's format once, and again only should the output
+// come back from a rest in another format.
 void MixerSoundPlayer::Decode(Image& image) {
-    if (image.decoded) {
+    const int generation = device_.FormatGeneration();
+    if (image.decodedFor == generation) {
         return;
     }
-    image.decoded = true;
+    image.decodedFor = generation;
     image.chunk = DecodeWave(image.bytes);
-    image.bytes.clear();
-    image.bytes.shrink_to_fit();
 }
 
 MixerSoundPlayer::Chunk MixerSoundPlayer::DecodeWave(std::vector<std::uint8_t>& bytes) {
@@ -146,7 +147,7 @@ void MixerSoundPlayer::Start(Mix_Chunk* chunk) {
 }
 
 bool MixerSoundPlayer::IsPlaying() {
-    return device_.State() == AudioDeviceState::Open && outputOpen_ && Mix_Playing(kChannel) != 0;
+    return outputOpen_ && device_.IsOpen() && Mix_Playing(kChannel) != 0;
 }
 
 bool MixerSoundPlayer::WaitWhilePlaying(std::chrono::milliseconds limit) {

@@ -52,12 +52,13 @@ private:
     using Chunk = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 
     struct Image {
-        std::vector<std::uint8_t> bytes; // until decoded
+        std::vector<std::uint8_t> bytes; // kept, should the output's format change
         Chunk chunk;
-        bool decoded = false;
+        int decodedFor = -1; // the output format's generation it was decoded for
     };
 
-    // True once the output is open; the first call waits for it (bounded).
+    // True once the output is open; the first call waits for it (bounded),
+    // and a call while it rests opens it again.
     bool OutputReady();
     void Decode(Image& image);
     // Decodes a WAV image (fitting its header to it first); nothing when it

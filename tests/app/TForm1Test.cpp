@@ -38,6 +38,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <tuple>
 
 using morrow::DisplayMode;
 using morrow::FieldOrigin;
@@ -303,6 +304,37 @@ private slots:
         QVERIFY(game.root.Engine().WildTimer().IsActive());
         QVERIFY(!game.root.Engine().NudgeFlashTimer().IsActive());
         QCOMPARE(QApplication::focusWidget(), &game.form.Canvas());
+    }
+
+    // Minimised, the window paints nothing and nothing moves for 5 s while
+    // the wild still counts as animated; back, the procession goes on from
+    // where it stood, a step at a time, with no frames made up.
+    void AMinimisedWindowNeitherPaintsNorAnimates() {
+        Game game(kLosingSeed);
+        const morrow::AmbientAnimations& bat = game.root.Field().Animations();
+        QTRY_VERIFY(bat.SpriteY() > -150);
+        struct Paints : QObject {
+            int count = 0;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                count += e->type() == QEvent::Paint ? 1 : 0;
+                return QObject::eventFilter(o, e);
+            }
+        } paints;
+        game.form.Canvas().installEventFilter(&paints);
+        game.form.setWindowState(game.form.windowState() | Qt::WindowMinimized);
+        QVERIFY(!game.root.Visibility().Seen());
+        const auto state = [&bat] {
+            return std::tuple(bat.Moving(), bat.SpriteX(), bat.SpriteY(), bat.SpriteFrame(),
+                              bat.BloodFrame());
+        };
+        const auto before = state();
+        QTest::qWait(5000);
+        QCOMPARE(paints.count, 0);
+        QVERIFY(state() == before);
+        QVERIFY(game.root.Engine().WildTimer().IsActive());
+        game.form.setWindowState(game.form.windowState() & ~Qt::WindowMinimized);
+        QTRY_VERIFY(paints.count > 0 && state() != before);
+        QVERIFY(std::abs(bat.SpriteY() - std::get<2>(before)) <= 10);
     }
 
     void LayoutFollowsTheScreenWidth_data() {

@@ -126,10 +126,14 @@ protected:
     std::vector<Notified> notified_;
 };
 
-// A piece that plays to its end reports one successful end, on time.
+// A piece that plays to its end reports one successful end, on time, also
+// when the output rested before it (the output may rest only once the
+// piece's instruments are in).
 TEST_F(FluidMusicSequencerTest, APieceThatEndsReportsSuccessOnTime) {
     ASSERT_EQ(sequencer_.Open(dir_.File("half.mid")), std::nullopt);
+    EXPECT_FALSE(sequencer_.Quiet()) << "quiet while the piece's instruments load";
     RunEvents(milliseconds(1000)); // the piece's instruments load meanwhile
+    ASSERT_TRUE(sequencer_.Quiet() && device_.Rest());
     Start();
     RunEvents(milliseconds(2000));
     ASSERT_EQ(notified_.size(), 1U) << "expected exactly one notice for one play";

@@ -123,6 +123,25 @@ TEST_F(MixerSoundPlayerTest, AMemoryImagePlaysAfterItsFileAndBytesAreGone) {
     EXPECT_FALSE(player_.IsPlaying());
 }
 
+// A resting output has its device closed; the next sound opens it again in
+// the format it had, with its one channel, and an image decoded before plays.
+TEST_F(MixerSoundPlayerTest, ARestingOutputOpensAgainForTheNextSound) {
+    const SoundImage image = player_.AddImage("tone.wav", test::ToneWav(200));
+    const int rate = device_.SampleRate();
+    ASSERT_TRUE(device_.Rest());
+    EXPECT_FALSE(device_.Rest());
+    EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0) << "the device stayed open";
+    EXPECT_FALSE(player_.IsPlaying());
+    StartCounting();
+    player_.PlayImage(image);
+    EXPECT_TRUE(player_.IsPlaying() && !device_.Resting());
+    EXPECT_EQ(Mix_AllocateChannels(-1), 1);
+    EXPECT_TRUE(player_.WaitUntilQuiet(milliseconds(10000)));
+    EXPECT_GE(MixedMilliseconds(), 190.0) << "the image did not play its whole length";
+    EXPECT_EQ(device_.SampleRate(), rate);
+    EXPECT_EQ(device_.FormatGeneration(), 0);
+}
+
 // A driver that cannot be opened (here one that does not exist, even when
 // the environment insists on it) gives way to the silent dummy driver.
 TEST(AudioDeviceTest, FallsBackToTheDummyDriver) {

@@ -1,6 +1,11 @@
+#include "AnimationClock.h"
 #include "EngineRig.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <vector>
 
 namespace morrow::test {
 namespace {
@@ -179,6 +184,27 @@ TEST(NudgeTest, NudgeCaptionsFlashBetweenGreyAndYellow) {
     EXPECT_EQ(rig.host.Texts(),
               (std::vector<std::string>{"DrawNudgeLabels yellow", "DrawNudgeLabels grey", "DrawWildFrame",
                                         "DrawNudgeLabels yellow", "DrawNudgeLabels yellow"}));
+}
+
+// Out of sight the animations' timers (the wild's, the decorations') stand
+// still while the game's own run on; seen again, those started run again,
+// and to their owners they have been running all the while.
+TEST(NudgeTest, AnimationTimersStandStillOutOfSight) {
+    test::FakeTimers clock;
+    AnimationClock animations(clock);
+    std::vector<std::unique_ptr<Timer>> timers;
+    for (int t = 0; t < 8; ++t) {
+        timers.push_back(animations.MakeTimer(static_cast<GameTimer>(t), [] {}));
+        timers.back()->Start();
+    }
+    animations.SetSeen(false);
+    timers[6]->Stop();
+    timers[7]->Start();
+    EXPECT_EQ(clock.Running(), (std::set{GameTimer::Timer1, GameTimer::Timer3, GameTimer::Timer4}));
+    animations.SetSeen(true);
+    EXPECT_EQ(clock.Running().size(), 7u);
+    EXPECT_FALSE(clock.timerRunning[GameTimer::Timer7]) << "a timer stopped out of sight came back";
+    EXPECT_TRUE(timers[7]->IsActive() && !timers[6]->IsActive());
 }
 
 TEST(NudgeTest, NewGameClosesTheOffer) {
