@@ -1,5 +1,7 @@
 #include "PlayFieldAccessible.h"
 
+#include "CanvasScale.h"
+
 #include "ApplicationTitle.h"
 #include "FieldCanvas.h"
 #include "GameKeys.h"
@@ -109,9 +111,8 @@ public:
         const QRect field = field_.rect();
         if (!part_.button) {
             return part_.reading == FieldReading::Reels
-                       ? QRect(QPoint(kColumns[0].left, kNudgeRow.bottom + 1),
-                               QPoint(kColumns[2].right, kButtonRow.top - 1))
-                             .translated(access_.FieldOrigin() + field.topLeft())
+                       ? OnScreen(QRect(QPoint(kColumns[0].left, kNudgeRow.bottom + 1),
+                                        QPoint(kColumns[2].right, kButtonRow.top - 1)))
                        : field;
         }
         const int command = static_cast<int>(part_.command);
@@ -119,8 +120,17 @@ public:
         const ClickColumn column =
             kColumns[static_cast<std::size_t>(nudge ? NudgedReel(part_.command) : command)];
         const ClickBand row = nudge ? kNudgeRow : kButtonRow;
-        return QRect(QPoint(column.left, row.top), QPoint(column.right, row.bottom))
-            .translated(access_.FieldOrigin() + field.topLeft());
+        return OnScreen(QRect(QPoint(column.left, row.top), QPoint(column.right, row.bottom)));
+    }
+
+    // A rectangle of the field, in the game's units, on the screen: moved to
+    // the field's place and grown by the window's zoom.
+    QRect OnScreen(const QRect& inField) const {
+        const double zoom = GameZoomOf(field_.object());
+        const QRectF units(inField.translated(access_.FieldOrigin()));
+        return QRectF(units.topLeft() * zoom, units.size() * zoom)
+            .toAlignedRect()
+            .translated(field_.rect().topLeft());
     }
 
     QAccessible::Role role() const override {
