@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The two commands a new player or developer needs:
 #   make run    install what is missing, build, start the game
 #   make test   the same set-up, then every test (plain and under sanitizers)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Game controllers, through SDL's GameController API: every controller SDL
 // knows, plugged in or out while the game runs. A button press becomes the
 // key of the same job (GamepadKeys.h), sent to the window that has the focus.

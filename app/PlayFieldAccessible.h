@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The play field for screen readers. The field is one painted canvas, so it
 // gets an accessible face of its own: the buttons and "Nudge" captions a
 // sighted player clicks, as buttons with a press action, the counters as

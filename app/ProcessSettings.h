@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings the game makes for its whole process: how its frames reach
 // an X11 display, how its sound stream shows in the mixer, how long the
 // scheduler's time slices are, how the allocator hands out large blocks. (The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the game finds its pictures.
 //
 // Embedded pictures are compiled into the program by the Morrow::Art

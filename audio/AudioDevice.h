@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound effects and background music of the game: the sound output, the
 // effect player, the MIDI synthesiser and the rotation of the music pieces.
 #pragma once

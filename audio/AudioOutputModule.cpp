@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The module the game loads once its window is up: the sound output on
 // SDL_mixer with the effect player and the FluidSynth music sequencer on it.
 #include "AudioDevice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading extracts through the synthesiser's file callbacks.
 #include "ExtractLoader.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing an extract: the zones and samples a piece can sound, chosen from
 // the tables of a whole font, and the SoundFont made of them.
 #include "SoundFontExtract.h"

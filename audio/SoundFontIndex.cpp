@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the tables of an SF2 SoundFont.
 #include "SoundFontIndex.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tables of an SF2 SoundFont as SoundFontIndex reads them and
 // SoundFontExtract writes the tables of an extract from them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Engine speed: the pay table over every stop combination, and whole spins
 // on a clock that jumps to each deadline, so the figure shows the engine's
 // own work with no waiting in it.

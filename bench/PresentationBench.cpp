@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing speed of the play field on an 800 x 600 canvas with the game's own
 // pictures: one frame of a spin (three spinning reels, each drawing the
 // payline over itself) and, for scale, a full repaint; each at 1 and at 2

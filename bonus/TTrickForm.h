@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Trick or Treat window: the player picks one of six pumpkins on a
 // picture that covers the screen and sees the treat or the trick behind it.
 // The rules of the pick live in TrickOrTreatRound; this is their Qt face.

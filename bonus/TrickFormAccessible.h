@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Trick or Treat window for screen readers: the six pumpkins as buttons
 // that pick, and the prize the picked one gave, read out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Little-endian numbers and RIFF chunks: read with every read checked against the end, and written.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # morrow_set_warnings(<target>): the project's warning set on one target.
 function(morrow_set_warnings target)
   target_compile_options(${target} PRIVATE

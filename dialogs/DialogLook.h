@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the game's small windows share: their font, their frame, their
 // button pictures and their message boxes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's dialogs: borrowing, statistics, the payoff chart and the
 // web-site invitation, each opened modally from the main window's menu bar.
 #pragma once

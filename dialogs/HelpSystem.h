@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's help: the manual in the help file "Morrow.hlp", shown in the
 // help window, opened at the page a window or a command asks for.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help window: the manual's contents, index and search beside the page
 // being read, with back, forward and home.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers as the game's windows print them, with the separators of the
 // player's locale.
 #pragma once

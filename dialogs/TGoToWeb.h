@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting the player's web browser on an address, and opening any address
 // with the desktop's own opener.
 #pragma once

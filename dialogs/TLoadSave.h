@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving the game in play into one of eight slots of the game record file,
 // and opening a saved game from one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The invitation to visit the maker's web site, with the button that opens
 // it in the player's browser.
 #pragma once

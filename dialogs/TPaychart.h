@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The payoff chart: the pay table as one picture from the program directory.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics window: the counters of the game in play and what the
 // game has paid out.
 #pragma once

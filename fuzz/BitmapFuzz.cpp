@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture in the place of the play field's: any bytes as MorInt.bmp. The
 // game loads what it can and places the field; a picture that cannot be
 // read counts as missing, and none costs more memory than its pixels could

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fuzz targets share: a scratch folder of their own in memory, and
 // a check that stops the run with a message when a property does not hold.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A player's own Morro<N>.mid, or a broken build of ours: any bytes through
 // the MIDI reader in both its readings, the sequencer's check that the
 // player can open the file, the scan of the instruments a piece asks for,

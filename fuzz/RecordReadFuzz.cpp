@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record file as a player may leave it: any bytes in Morrow.ini. Every
 // slot reads without harm, the names and dates within their lengths; the
 // text reader keeps every byte; the integer rules give a number only for a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read, modify, write: a slot read from any Morrow.ini and written back
 // with the same values reads back as written, and changes nothing else in
 // the file: every other slot, and every other key, reads as before; writing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A SoundFont in the place of the one installed: any bytes through the
 // reading of its tables and the making of a piece's extract. An extract of
 // a font that reads is itself a font that reads, and its bytes can be read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sound in the place of the game's: any bytes as a WAV file, played from
 // memory (the reel stop and the counting tick) and from its file (every
 // other effect). Nothing breaks; a sound that cannot be decoded is silent.

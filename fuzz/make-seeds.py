@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the fuzz targets' seed files into corpus/<target>/: small files of
 each kind the game reads, made here, so that every seed is our own.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the fuzz targets one after another for a long time, at the lowest
 # priority, each over its seeds and what earlier runs found (kept in the
 # build tree). A crash input is written to the build tree's artifacts/ and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading Standard MIDI Files: the header chunk, the chunks after it and
 // the events of a track, with running status. What a reader makes of the
 // events (notes, tempo, instruments) is its own business; this reads the

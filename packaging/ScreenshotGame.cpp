@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game as a player starts it, but with the reels' random numbers drawn
 // from a given seed instead of the time of day, so that packaging/screenshot.sh
 // plays the same spins, bonus game and prizes every time it is run.

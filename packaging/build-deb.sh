@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian packages morrowmas-slots_<version>_amd64.deb and
 # morrowmas-slots-data_<version>_all.deb in a build folder of its own, the
 # way Debian's own tools would:

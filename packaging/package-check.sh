@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Checks the Debian package the way a reviewer and a player meet it:
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks the Debian package the way a reviewer and a player meet it (and,
+# first, that every source file states its licence):
 #   0. the package built a second time, in another folder, is the same file
 #      byte for byte and names neither folder; its programs are hardened;
 #   1. desktop-file-validate, appstreamcli and lintian (pedantic) on what the
@@ -30,6 +32,8 @@ version="$(dpkg-parsechangelog -l "$here/changelog" -S Version)"
 deb="$build_dir/morrowmas-slots_${version}_amd64.deb"
 data_deb="$build_dir/morrowmas-slots-data_${version}_all.deb"
 debs=("$deb" "$data_deb")
+
+bash "$source_dir/scripts/licence-headers.sh"
 
 # --- 0. Reproducible and hardened ----------------------------------------------
 # Run as the user who built the package, before the check becomes root: a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays the installed game once, as a player would, inside the throw-away
 # root that package-check.sh makes (run there as the user "player"):
 # starts it by the desktop entry's command from the PATH under Xvfb, waits

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the screenshots the AppStream metadata shows, from the game's own
 # window on a 1024x768 screen under Xvfb:
 #   start.png     new game, start reels (package-check.sh also compares the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing at more than one pixel per unit. The game's coordinates are units
 // (the pixels of a screen at 100 %); a canvas or picture may hold two device
 // pixels per unit, its devicePixelRatio, so that high-resolution screens get

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The digit counters: numbers drawn with the seven-segment digit strips.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The play field's layouts: where the field stands, how large its digits
 // are and whether the animations exist, by the screen's width.
 #pragma once

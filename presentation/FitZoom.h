@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zoom to fit: the machine drawn larger on large screens. The game is laid
 // out, as ever, for a screen of units; under a zoom z that screen is the
 // desktop's work area divided by z, and every unit is z desktop pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's controls on the play field: which command a click at a place
 // on the field or a key stands for. The main window and the bonus window
 // both read their keys here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A game controller plays as the keyboard does: each button stands for the
 // key of the same job in the window that has the focus.
 #pragma once

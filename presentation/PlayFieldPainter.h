@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The presentation layer: the play field's pictures and layouts, every
 // drawing operation of the main window painted into its persistent canvas,
 // the digit counters, and the ambient animations. Qt Gui only, no widgets.

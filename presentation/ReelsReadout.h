@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reels in words, for players who hear the game rather than see it: the
 // three symbols on the payline and what the line brought, as one would say it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game record file "Morrow.ini": the game in play and the eight saved
 // games, moved between the saved game and the file. Plain C++ and POSIX.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Throw-away Debian 12 roots for the checks that must see the game the way
 # a new machine does (packaging/package-check.sh, scripts/fresh-check.sh).
 # Source it from a bash script that runs as root; it defines functions only.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Proves that scripts/setup.sh installs everything a fresh Debian 12 machine
 # needs to build and test the game with every preset. In a throw-away root
 # that has nothing but Debian's minimal base, make and git:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages this game needs to build, run and test, with
 # every preset. Nothing is taken for granted from the machine: `make
 # fresh-check` runs this on a Debian 12 root with only make and git.

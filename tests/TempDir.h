@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A temporary directory for the tests of every folder.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The complete set of the game's pictures: what each file is called, where
 // it goes (beside the program, or embedded in it) and how it is encoded.
 #pragma once

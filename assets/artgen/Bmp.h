@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our own Windows bitmap writer and 256-colour quantiser. The game's
 // pictures are BMP files in three flavours: 24-bit true colour, 8-bit with
 // a 256-entry palette, and 4-bit with a 16-entry palette. Every byte is

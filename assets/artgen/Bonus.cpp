@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three pictures of the Trick or Treat bonus window: the house where
 // the player picks one of six pumpkins, the graveyard of an empty pumpkin,
 // and the heap of treats with a black space for the prize text.

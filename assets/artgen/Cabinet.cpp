@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The play field: the cabinet of the machine around the three reel windows.
 //
 // The program paints the reels into the three openings, writes the "Nudge"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The payoff chart, the chips of the borrow dialog and the game's icon.
 #include "Common.h"
 #include "Pictures.h"

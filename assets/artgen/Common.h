@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared painting helpers of the art generator: checked fonts, emoji glyphs
 // as picture material, a seeded random source, and the little shading tools
 // (drum shading, glows, outlined text) that give every picture its look.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The digit strips of the counters: seven-segment digits with bevelled
 // segments, lit in pure red or green, with the unlit segments left as a
 // faint ghost like a real LED display. Drawn pixel by pixel at 16 x 21 and

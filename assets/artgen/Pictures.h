@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The painters of the game's pictures, one function per picture family, and
 // the fixed positions the game relies on. Every painter is deterministic.
 #pragma once

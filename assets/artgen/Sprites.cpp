@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sprites that wander round the window and the blood that drips along
 // the bottom of the field. Sprites are copied opaquely onto the black
 // window and never erased, so each frame keeps a pure black border wide

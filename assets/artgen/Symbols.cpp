@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reel symbols and the blurred strip of a spinning reel.
 //
 // Every symbol sits on the same dark drum surface inside a glowing medallion

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // morrow-artgen: paints every picture of the game.
 //
 //   morrow-artgen <program-dir> <embedded-dir>   write all pictures

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // morrow-helppictures: the pictures of the manual, cut and composed from the
 // game's own pictures so the manual always shows what the player sees.
 //

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Wraps one topic of the manual in its page: the head with the topic's
 # title, the navigation line (contents, previous topic, next topic) and the
 # closing tags. The topic files hold only what the reader sees below the

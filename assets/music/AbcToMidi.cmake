@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds one piece of music:
 #   cmake -DABC2MIDI=<abc2midi> -DMIDITIDY=<morrow-miditidy>
 #         -DINPUT=<piece.abc> -DOUTPUT=<piece.mid> -P AbcToMidi.cmake

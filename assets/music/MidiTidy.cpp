@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // morrow-miditidy: ends the tempo track of a built piece where its music
 // ends (see TempoTrackEnd.h), so that the piece stops with its last note.
 //

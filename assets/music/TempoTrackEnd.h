@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ends the tempo track of a built piece where its music ends.
 //
 // abc2midi writes the tempo changes of a piece into the first track of a

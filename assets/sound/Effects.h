@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Effects of the sound generator: changing speed and pitch, echo and a
 // stereo room reverb.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The win jingles, all in D minor on celesta, church bells and pipe organ in a
 // haunted hall. The bigger the prize, the longer and fuller the jingle: a
 // music-box figure for the small wins, bells and organ chords further up, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Laughter from a small formant voice of our own: a glottal buzz and breath
 // shaped by the resonances of a vowel, one "ha" at a time.
 #pragma once

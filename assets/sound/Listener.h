@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an open speech recogniser hears in a sound file: PocketSphinx with its
 // US English model, standing in for a player who hears a spoken line for the
 // first time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slot machine's own noises: reel stop, coin, refusal buzz, count tick.
 #include "Effects.h"
 #include "Sounds.h"

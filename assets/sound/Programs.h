@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running the outside programs the sound generator leans on (the speech
 // synthesiser, SoX, the speech recogniser) in a scratch folder of their own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // assets/sound: morrow-soundgen, which makes every sound effect of the game
 // by our own synthesis and the Festival speech synthesiser, and lists them.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound sheet: every sound file of the game with its length and levels,
 // read back from the files themselves, and played on request.
 #pragma once

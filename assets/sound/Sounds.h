@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's sound effects, one function each, and the finishing step they
 // all end with.
 #pragma once

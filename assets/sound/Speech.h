@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spoken lines from the Festival speech synthesiser and its natural (HTS)
 // American English voice, as plain dry speech for our own effects to work on.
 // Festival runs as a program of its own, on this machine only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three spoken lines. Festival's natural voice says the words; the spook
 // is ours, kept light enough that every word comes through at the first
 // hearing. The host is the voice slowed and lowered into a big, deep throat

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound generator's instruments: a seeded noise source, filters, decaying
 // partials, and the celesta, church bell and pipe organ the jingles are
 // played on, with a small note list to play them from.

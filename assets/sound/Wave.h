@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sample buffers of the sound generator and the measures and finishing steps
 // every effect goes through: mixing, fades, loudness, normalising, 16-bit PCM.
 #pragma once

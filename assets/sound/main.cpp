@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // morrow-soundgen: makes every sound effect of the game.
 //
 //   morrow-soundgen <program-dir>                     write all sounds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures the sound layer on this machine: the time to open the output,
 // the time from a sound request to its first sample in the mix, the time to
 // get the synthesiser ready, how exactly the end of a piece is reported, and

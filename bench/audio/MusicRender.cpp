@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders a MIDI piece offline into a 16-bit stereo WAV file, the way the
 // game's sequencer plays it: one SoundFont made for the piece from the
 // font's tables, or with --whole the whole font as fluidsynth loads it. For

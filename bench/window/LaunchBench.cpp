@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a player waits for the game's window: the game's program and an
 // empty Qt window are launched in turns on one X display, and the time from
 // launch to each one's main window being mapped is taken from outside, as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's own window on a real X display: how evenly a spin's frames
 // reach the screen, what the window costs while idle, and how soon it first
 // paints compared with an empty window. Run by hand on an 800 x 600 screen:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings the game makes for its process, and that none of them reach a
 // program the game starts (the browser).
 #include "ProcessSettings.h"

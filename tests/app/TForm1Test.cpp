@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window, started for real on the offscreen screen (800 x 800 at
 // 96 pixels per inch: the medium layout), played with keys, clicks and the
 // menu. Every game starts from a fixed seed; the lines those seeds give on

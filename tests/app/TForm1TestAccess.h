@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's menu items, named, for the tests and benchmarks that play
 // the window: the game reaches them only through its handlers.
 #pragma once

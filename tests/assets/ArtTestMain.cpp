@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A QGuiApplication for the whole test program: painting text needs one.
 #include "ArtTestSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared access to the painted pictures for the art tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The BMP writer's byte layout and the quantiser's guarantees.
 #include "ArtTestSupport.h"
 #include "Bmp.h"

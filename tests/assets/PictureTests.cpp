@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every picture: its file format and size, and the places on it the game
 // draws over or clicks on.
 #include "ArtTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The embedded pictures as a program that links Morrow::Art finds them.
 #include "ArtResources.h"
 

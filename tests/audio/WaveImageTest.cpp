@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A WAV image whose chunks claim more than the file holds is cut to what it
 // holds before the decoder sees it, so that a few bytes never ask for
 // gigabytes; whole images are left byte for byte; anything but a WAV image

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bonus window on the offscreen screen (96 pixels per inch, so it opens
 // maximised), played with real clicks and keys. Every game deals the same six
 // pumpkins at a bet of 2: 200 credits, empty, the nudge prize, 100, empty, 50.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bonus window's two timers, named, for its tests.
 #pragma once
 

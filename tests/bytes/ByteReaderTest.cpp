@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads never pass the end of their bytes: a read that would reads 0 and
 // leaves the reader failed. Chunks are walked as the writer writes them,
 // padding and all, and one that claims more than its list holds is cut.

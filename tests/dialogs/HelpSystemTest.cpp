@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help window on the built manual: contexts, contents, links, search,
 // F1 and help buttons, a missing or moved help file. Offscreen, with the
 // collection in a temporary cache directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The borrow dialog driven through its real buttons on the offscreen screen;
 // its message boxes are answered and recorded by a ModalAnswerer.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asking a made-up desktop for its browser and starting it: a temporary home
 // with its own XDG directories, the desktop's own tools (xdg-utils) to ask,
 // and a browser that is a shell script noting the arguments it was started

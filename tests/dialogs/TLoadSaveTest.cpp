@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save and open dialog driven through its real widgets on the offscreen
 // screen, with the record file in a temporary directory and a fixed today.
 

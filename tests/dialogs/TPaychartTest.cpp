@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The payoff chart with its picture, and without one.
 
 #include "TPaychart.h"

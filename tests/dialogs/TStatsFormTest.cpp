@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics window as the player reads it: the texts of its value
 // labels, where they stand, and the figures behind them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window tests: the real game played in a virtual X server, driven with
 // xdotool and read back from screenshots. This header holds the process
 // plumbing they stand on.

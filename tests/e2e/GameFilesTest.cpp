@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real game in a virtual X server against the files around it: a save
 // the system refuses when the window closes (a full disk, a read-only file
 // system, a second copy stopped while it holds the record's lock), and files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game played from outside, as a player plays it: the real executable
 // on a desktop of its own (a bare virtual X server, the same with openbox,
 // or the Weston compositor), with a home of its own, driven by keys and

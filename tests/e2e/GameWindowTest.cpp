@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game played in a real window: the executable from the program
 // directory on a virtual screen of its own, keys and clicks given with
 // xdotool, and every check made on screenshots against the game's own

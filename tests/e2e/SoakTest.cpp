@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long evening at the machine: the real game in a virtual X server plays
 // a thousand spins by keys (MORROW_SOAK_SPINS changes the count), with the
 // statistics, payoff chart and save/open windows opened and closed between

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The game through the accessibility bus alone, as a screen reader sees it: a
 spin by Bet Max's action, read back (the bonus by its pumpkins); with --play
 until it has seen a win and taken a nudge. Exit 0 passed, 1 failed, 77 no bus."""

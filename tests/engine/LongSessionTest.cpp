@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long session on the fake clock: spins with random bets, nudges taken and
 // declined, bonus games picked, credits borrowed and paid back, games saved
 // and opened. After every step a ledger kept here from the payline alone

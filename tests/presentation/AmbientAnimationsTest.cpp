@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sprite procession round the window: its turns, its timers, its frames.
 #include "AmbientAnimations.h"
 #include "PresentationTestSupport.h"

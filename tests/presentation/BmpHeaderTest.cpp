@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures whose header promises more pixels than the file holds count as
 // missing, instead of becoming pictures of the claimed size filled with
 // whatever the memory held.

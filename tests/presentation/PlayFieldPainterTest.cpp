@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The play field's drawing operations, compared pixel for pixel with the
 // symbol tiles, the motion strip and the digit strips they copy from.
 #include "FitZoom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One QGuiApplication for the whole program: fonts and painting need it.
 #include <QGuiApplication>
 

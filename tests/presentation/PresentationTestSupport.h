@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the presentation tests: one screen's worth of the main window's
 // drawing state with the game's real pictures, and pixel comparison.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The play field on high-resolution screens: a canvas of 2 pixels per unit
 // drawn from the 2x pictures, shown scaled at fractional ratios, and the
 // rule that pairs a 2x picture with its 1x one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built manual, read back through the help engine the game uses.
 #include "Reels.h"
 

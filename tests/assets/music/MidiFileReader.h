@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built music as the tests check it, read with the game's MIDI reader
 // (strictly, as the standard writes it): the header, the notes with their
 // lengths, and the tempo map that turns ticks into seconds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built background music: the MIDI reader the checks stand on, then
 // every one of the eight pieces the rotation plays.
 #include "MidiFileReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound files the build wrote into the program directory, read back as
 // the game's player reads them, and the generator run again from scratch.
 #include "Listener.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measures and effects every sound is built on: the loudness meter that
 // sets their levels, the normaliser's ceiling, the speed and pitch changes,
 // echo and room the voices go through, the speech synthesiser, the WAV
