@@ -24,6 +24,7 @@ public:
     AnimationClock& operator=(const AnimationClock&) = delete;
 
     std::int64_t NowMicroseconds() override { return clock_.NowMicroseconds(); }
+    CalendarDate Today() override { return clock_.Today(); }
     void Sleep(std::chrono::microseconds span) override { clock_.Sleep(span); }
     std::unique_ptr<Timer> MakeTimer(GameTimer timer, std::function<void()> tick) override;
 
