@@ -70,8 +70,11 @@ if [ -z "${MORROW_PACKAGE_REBUILT:-}" ]; then
   # Our code carries the control-flow landing pads (-fcf-protection), but
   # Debian 12's C library start files do not, so no program linked there is
   # marked as protected; hardening-check is told not to ask for the mark.
-  hardening_out="$(find "$leaks" -type f -exec sh -c 'file -b "$1" | grep -q ^ELF' sh {} \; \
-    -exec hardening-check --nocfprotection {} + 2>&1)" || {
+  # The sound module has no call whose destination size the compiler knows,
+  # so fortify finds nothing to check there (see lintian-overrides).
+  hardening_out="$( (find "$leaks" -type f ! -name morrow-audio.so -exec sh -c 'file -b "$1" | grep -q ^ELF' sh {} \; \
+    -exec hardening-check --nocfprotection {} + &&
+    find "$leaks" -type f -name morrow-audio.so -exec hardening-check --nocfprotection --nofortify {} +) 2>&1)" || {
     rm -rf "$leaks"
     echo "package-check: FAILED: hardening-check: $hardening_out" >&2
     exit 1
