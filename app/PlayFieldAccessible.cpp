@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlayFieldAccessible.h"
 
+#include "AccessibleParts.h"
+
 #include "CanvasScale.h"
 
 #include "ApplicationTitle.h"
@@ -180,43 +182,14 @@ private:
 // The canvas: a group named after the machine, holding its parts. Its
 // description is the reels' last line, so a screen reader that follows the
 // keyboard focus, which stays on the canvas while playing, speaks each result.
-class PlayFieldAccessible final : public QAccessibleWidget {
+class PlayFieldAccessible final : public AccessibleParts<FieldPartAccessible, kParts.size()> {
 public:
     PlayFieldAccessible(FieldCanvas& canvas, PlayFieldAccess& access)
-        : QAccessibleWidget(&canvas, QAccessible::Grouping, QStringLiteral("Slot machine")) {
+        : AccessibleParts(&canvas, QAccessible::Grouping, QStringLiteral("Slot machine")) {
         for (std::size_t i = 0; i < kParts.size(); ++i) {
-            parts_[i] = new FieldPartAccessible(*this, access, static_cast<int>(i));
-            ids_[i] = QAccessible::registerAccessibleInterface(parts_[i]);
+            Adopt(i, new FieldPartAccessible(*this, access, static_cast<int>(i)));
         }
         access_ = &access;
-    }
-    ~PlayFieldAccessible() override {
-        for (const QAccessible::Id id : ids_) {
-            QAccessible::deleteAccessibleInterface(id);
-        }
-    }
-    PlayFieldAccessible(const PlayFieldAccessible&) = delete;
-    PlayFieldAccessible& operator=(const PlayFieldAccessible&) = delete;
-
-    int childCount() const override { return static_cast<int>(parts_.size()); }
-    QAccessibleInterface* child(int index) const override {
-        return index >= 0 && index < childCount() ? parts_[static_cast<std::size_t>(index)] : nullptr;
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        for (std::size_t i = 0; i < parts_.size(); ++i) {
-            if (parts_[i] == child) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
-    }
-    QAccessibleInterface* childAt(int x, int y) const override {
-        for (FieldPartAccessible* part : parts_) {
-            if (part->role() == QAccessible::Button && part->rect().contains(x, y)) {
-                return part;
-            }
-        }
-        return nullptr;
     }
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Description) {
@@ -226,8 +199,11 @@ public:
     }
 
 private:
-    std::array<FieldPartAccessible*, kParts.size()> parts_{};
-    std::array<QAccessible::Id, kParts.size()> ids_{};
+    // Only the buttons answer a point: the counters lie over the whole field.
+    bool Hittable(const FieldPartAccessible& part) const override {
+        return part.role() == QAccessible::Button;
+    }
+
     PlayFieldAccess* access_ = nullptr;
 };
 

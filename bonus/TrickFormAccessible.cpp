@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TrickFormAccessible.h"
 
+#include "AccessibleParts.h"
+
 #include "TTrickForm.h"
 
 #include <QAccessibleWidget>
@@ -106,42 +108,14 @@ private:
 
 // The window: its six pumpkins, then the prize. Its description is the
 // prize, so a screen reader on the window, which has the focus, says it.
-class TrickFormAccessible final : public QAccessibleWidget {
+class TrickFormAccessible final : public AccessibleParts<PumpkinAccessible, kPumpkinCount + 1> {
 public:
+    // Pumpkins 1..6, then the prize.
     explicit TrickFormAccessible(TTrickForm& form)
-        : QAccessibleWidget(&form, QAccessible::Dialog), form_(form) {
-        for (std::size_t i = 0; i < parts_.size(); ++i) {
-            parts_[i] = new PumpkinAccessible(*this, form, static_cast<int>((i + 1) % parts_.size()));
-            ids_[i] = QAccessible::registerAccessibleInterface(parts_[i]);
+        : AccessibleParts(&form, QAccessible::Dialog), form_(form) {
+        for (std::size_t i = 0; i <= kPumpkinCount; ++i) {
+            Adopt(i, new PumpkinAccessible(*this, form, static_cast<int>((i + 1) % (kPumpkinCount + 1))));
         }
-    }
-    ~TrickFormAccessible() override {
-        for (const QAccessible::Id id : ids_) {
-            QAccessible::deleteAccessibleInterface(id);
-        }
-    }
-    TrickFormAccessible(const TrickFormAccessible&) = delete;
-    TrickFormAccessible& operator=(const TrickFormAccessible&) = delete;
-
-    int childCount() const override { return static_cast<int>(parts_.size()); }
-    QAccessibleInterface* child(int index) const override {
-        return index >= 0 && index < childCount() ? parts_[static_cast<std::size_t>(index)] : nullptr;
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        for (std::size_t i = 0; i < parts_.size(); ++i) {
-            if (parts_[i] == child) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
-    }
-    QAccessibleInterface* childAt(int x, int y) const override {
-        for (PumpkinAccessible* part : parts_) {
-            if (part->rect().contains(x, y)) {
-                return part;
-            }
-        }
-        return nullptr;
     }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Description ? PrizeSaid(form_) : QAccessibleWidget::text(t);
@@ -149,8 +123,6 @@ public:
 
 private:
     TTrickForm& form_;
-    std::array<PumpkinAccessible*, kPumpkinCount + 1> parts_{}; // pumpkins 1..6, then the prize
-    std::array<QAccessible::Id, kPumpkinCount + 1> ids_{};
 };
 
 } // namespace
